@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace bkp {
+
+// The program's texts are single-byte Windows-1252 on the wire and in the
+// database. Characters that code page lacks become '?'.
+QByteArray toAnsi(const QString &text);
+QString fromAnsi(const QByteArray &bytes);
+QString fromAnsi(const char *data, int length);
+
+} // namespace bkp

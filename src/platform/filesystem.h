@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace bkp::platform {
+
+// Attribute bits of a file entry, as the listing reports them.
+enum FileAttribute : unsigned {
+    faReadOnly = 0x01,
+    faHidden = 0x02,
+    faSysFile = 0x04,
+    faVolumeID = 0x08,
+    faDirectory = 0x10,
+    faArchive = 0x20,
+};
+
+struct FileEntry {
+    QString name;        // without folder
+    qint64 size = 0;     // bytes
+    QDateTime lastWrite; // local time
+    unsigned attributes = 0;
+};
+
+// The program builds paths in any letter case and relies on names that compare
+// ignoring case. Every path it uses passes through here: each component is
+// resolved to an existing entry of the same name ignoring case; a component that
+// does not exist yet is kept as given.
+namespace fs {
+
+QChar separator(); // the native one, '/' here
+
+QString resolve(const QString &path);
+bool fileExists(const QString &path);
+bool folderExists(const QString &path);
+QDateTime lastWriteTime(const QString &path); // invalid when the file does not exist
+qint64 fileSize(const QString &path);         // -1 when the file does not exist
+
+// Entries matching "folder/mask" (masks with * and ?, ignoring case), folders skipped,
+// in the order the file system gives them. An invalid folder gives an empty list.
+QList<FileEntry> listFiles(const QString &mask);
+bool matchesMask(const QString &name, const QString &mask);
+
+bool deleteFile(const QString &path);
+// Fails, as the desktop's rename does, when the target already exists.
+bool renameFile(const QString &from, const QString &to);
+// Creates one folder whose parent exists; false when it cannot (or it exists).
+bool createFolder(const QString &path);
+
+QString programPath();   // the running executable, full path
+QString programFolder(); // its folder, no trailing separator
+QString currentFolder();
+
+// Folder part of a path (without trailing separator) and the name part.
+QString extractFilePath(const QString &path);
+QString extractFileName(const QString &path);
+
+} // namespace fs
+} // namespace bkp::platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace bkp::platform {
+
+// The first IPv4 address that the lookup of this computer's own name returns,
+// as four decimal numbers joined by "."; empty when the name does not resolve.
+QString localIPAddress();
+QString computerName();
+QString tempFolder();
+
+// Opens a file or an address with the desktop's associated program.
+bool openDocument(const QString &pathOrUrl);
+
+} // namespace bkp::platform
