@@ -41,6 +41,8 @@ QString fromAnsi(const char *data, int length) {
     return out;
 }
 
-QString fromAnsi(const QByteArray &bytes) { return fromAnsi(bytes.constData(), int(bytes.size())); }
+QString fromAnsi(const QByteArray &bytes) {
+    return fromAnsi(bytes.constData(), int(bytes.size()));
+}
 
 } // namespace bkp

@@ -8,7 +8,9 @@
 
 namespace bkp {
 
-QDate epochDate() { return QDate(1899, 12, 30); }
+QDate epochDate() {
+    return QDate(1899, 12, 30);
+}
 
 TDateTime FromQDate(const QDate &date) {
     if (!date.isValid())
@@ -55,9 +57,13 @@ QTime ToQTime(TDateTime value) {
     return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
 }
 
-QDateTime ToQDateTime(TDateTime value) { return QDateTime(ToQDate(value), ToQTime(value)); }
+QDateTime ToQDateTime(TDateTime value) {
+    return QDateTime(ToQDate(value), ToQTime(value));
+}
 
-TDateTime EncodeDate(int year, int month, int day) { return FromQDate(QDate(year, month, day)); }
+TDateTime EncodeDate(int year, int month, int day) {
+    return FromQDate(QDate(year, month, day));
+}
 
 TDateTime EncodeTime(int hour, int minute, int second, int msec) {
     return FromQTime(QTime(hour, minute, second, msec));
@@ -78,16 +84,30 @@ void DecodeTime(TDateTime value, int &hour, int &minute, int &second, int &msec)
     msec = t.msec();
 }
 
-TDateTime DateOf(TDateTime value) { return FromQDate(ToQDate(value)); }
-TDateTime TimeOf(TDateTime value) { return FromQTime(ToQTime(value)); }
+TDateTime DateOf(TDateTime value) {
+    return FromQDate(ToQDate(value));
+}
+TDateTime TimeOf(TDateTime value) {
+    return FromQTime(ToQTime(value));
+}
 
-TDateTime Now() { return FromQDateTime(platform::clock().now()); }
-TDateTime Date() { return DateOf(Now()); }
-TDateTime Time() { return TimeOf(Now()); }
+TDateTime Now() {
+    return FromQDateTime(platform::clock().now());
+}
+TDateTime Date() {
+    return DateOf(Now());
+}
+TDateTime Time() {
+    return TimeOf(Now());
+}
 
-int DayOfWeek(TDateTime value) { return ToQDate(value).dayOfWeek() % 7 + 1; }
+int DayOfWeek(TDateTime value) {
+    return ToQDate(value).dayOfWeek() % 7 + 1;
+}
 
-QString ShortDateFormat() { return QLocale::system().dateFormat(QLocale::ShortFormat); }
+QString ShortDateFormat() {
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
+}
 
 QString LongTimeFormat() {
     // Qt's long time format carries the time zone ("t"); the desktop's does not.
@@ -96,11 +116,17 @@ QString LongTimeFormat() {
     return f.trimmed();
 }
 
-QString DateToStr(TDateTime value) { return QLocale::system().toString(ToQDate(value), ShortDateFormat()); }
+QString DateToStr(TDateTime value) {
+    return QLocale::system().toString(ToQDate(value), ShortDateFormat());
+}
 
-QString TimeToStr(TDateTime value) { return QLocale::system().toString(ToQTime(value), LongTimeFormat()); }
+QString TimeToStr(TDateTime value) {
+    return QLocale::system().toString(ToQTime(value), LongTimeFormat());
+}
 
-QString DateTimeToStr(TDateTime value) { return DateToStr(value) + QLatin1Char(' ') + TimeToStr(value); }
+QString DateTimeToStr(TDateTime value) {
+    return DateToStr(value) + QLatin1Char(' ') + TimeToStr(value);
+}
 
 QString FormatDateTime(const QString &format, TDateTime value) {
     return QLocale::system().toString(ToQDateTime(value), format);

@@ -24,11 +24,19 @@ Clock *g_clock = &g_systemClock;
 Sleeper *g_sleeper = &g_realSleeper;
 } // namespace
 
-Clock &clock() { return *g_clock; }
-void setClock(Clock *c) { g_clock = c ? c : &g_systemClock; }
+Clock &clock() {
+    return *g_clock;
+}
+void setClock(Clock *c) {
+    g_clock = c ? c : &g_systemClock;
+}
 
-Sleeper &sleeper() { return *g_sleeper; }
-void setSleeper(Sleeper *s) { g_sleeper = s ? s : &g_realSleeper; }
+Sleeper &sleeper() {
+    return *g_sleeper;
+}
+void setSleeper(Sleeper *s) {
+    g_sleeper = s ? s : &g_realSleeper;
+}
 
 void RecordingSleeper::sleep(int milliseconds) {
     ++m_calls;

@@ -53,8 +53,8 @@ public:
     // Empty result when cancelled.
     virtual QString openFileName(const QString &title, const QString &folder,
                                  const QString &filter) = 0;
-    virtual QString saveFileName(const QString &title, const QString &folder,
-                                 const QString &filter, const QString &defaultExtension) = 0;
+    virtual QString saveFileName(const QString &title, const QString &folder, const QString &filter,
+                                 const QString &defaultExtension) = 0;
     virtual QString selectFolder(const QString &caption, const QString &folder) = 0;
 };
 
@@ -74,19 +74,27 @@ public:
 };
 
 // Answers from a script, in order, and records every dialog it was asked to show.
-// With the script empty, a message box answers its default button, an input box
-// and a chooser answer "cancelled".
+// Message boxes take the codes of answer(); input boxes and choosers take the
+// texts of answerText(), where a null QString() scripts "cancelled" and any other
+// text (also an empty "") is the value typed or the path chosen. With its script
+// empty, a message box answers its default button, an input box and a chooser
+// answer "cancelled".
 class ScriptedDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind; // "message", "input", "open", "save", "folder"
-        QString text; // message text, prompt or title
-        QString caption;
+        QString kind;    // "message", "input", "open", "save", "folder"
+        QString text;    // message text, prompt, title (open, save) or caption (folder)
+        QString caption; // caption of a message or input box; the title of the others
         unsigned flags = 0;
+        QString folder;           // starting folder of a chooser
+        QString filter;           // filter of a file chooser, as given
+        QString value;            // the value an input box was opened with
+        QString defaultExtension; // of a "save" chooser
     };
 
     void answer(int code) { m_codes.append(code); }
     void answerText(const QString &text) { m_texts.append(text); }
+    void answerCancel() { m_texts.append(QString()); }
 
     const QList<Shown> &shown() const { return m_shown; }
     void clear() { m_shown.clear(); }

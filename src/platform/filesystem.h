@@ -29,17 +29,24 @@ struct FileEntry {
 // does not exist yet is kept as given.
 namespace fs {
 
-QChar separator(); // the native one, '/' here
+// The native separator, '/'. A '\\' is an ordinary character in names here:
+// callers build local paths with separator(), never with '\\'.
+QChar separator();
 
 QString resolve(const QString &path);
 bool fileExists(const QString &path);
 bool folderExists(const QString &path);
 QDateTime lastWriteTime(const QString &path); // invalid when the file does not exist
-qint64 fileSize(const QString &path);         // -1 when the file does not exist
+qint64 fileSize(const QString &path);         // -1 when the file does not exist (or is a folder)
 
 // Entries matching "folder/mask" (masks with * and ?, ignoring case), folders skipped,
-// in the order the file system gives them. An invalid folder gives an empty list.
+// in the order the file system gives them. A mask without a folder lists the current
+// folder. An invalid folder gives an empty list. Attributes: faArchive for plain files
+// (faSysFile for sockets, pipes and broken links), faReadOnly without the owner's write
+// permission, faHidden for names starting with '.'.
 QList<FileEntry> listFiles(const QString &mask);
+// As on the desktop, a mask ending in ".*" also matches names without a dot:
+// "*.*" matches every name.
 bool matchesMask(const QString &name, const QString &mask);
 
 bool deleteFile(const QString &path);
@@ -52,7 +59,8 @@ QString programPath();   // the running executable, full path
 QString programFolder(); // its folder, no trailing separator
 QString currentFolder();
 
-// Folder part of a path (without trailing separator) and the name part.
+// Folder part of a path (without trailing separator; "/" for a name in the root,
+// empty without any separator) and the name part (after the last '/').
 QString extractFilePath(const QString &path);
 QString extractFileName(const QString &path);
 

@@ -8,9 +8,11 @@ namespace bkp::platform {
 // as four decimal numbers joined by "."; empty when the name does not resolve.
 QString localIPAddress();
 QString computerName();
-QString tempFolder();
+QString tempFolder(); // without a trailing separator
 
-// Opens a file or an address with the desktop's associated program.
+// Opens a file or an address with the desktop's associated program. A path
+// (absolute, or one that exists from the current folder) is resolved ignoring
+// case and opened as a local file; anything else is read as an address.
 bool openDocument(const QString &pathOrUrl);
 
 } // namespace bkp::platform

@@ -12,7 +12,10 @@ enum ShowMode { SW_HIDE = 0, SW_SHOWMAXIMIZED = 3, SW_SHOW = 5 };
 // waiting for it. The line is split at runs of blanks; when the first word is
 // not an existing program, the following words are joined to it with blanks
 // until one is, so a program path with blanks still starts. Path words are
-// resolved ignoring case. Returns false when nothing could be started.
+// resolved ignoring case (only words holding a '/': switches such as "a" or "-r"
+// pass as written). A bare program name is looked up in PATH. The desktop's
+// "explorer.exe <file>" opens the file with its associated program (openDocument).
+// Returns false when nothing could be started.
 bool winExec(const QString &commandLine, int showMode = SW_SHOW);
 
 // How winExec reads a command line: the program and its arguments (the program

@@ -12,7 +12,9 @@ class TempDir {
 public:
     TempDir() : m_dir(QDir::tempPath() + QStringLiteral("/bkptest-XXXXXX")) {}
     QString path() const { return m_dir.path(); }
-    QString file(const QString &relative) const { return m_dir.path() + QLatin1Char('/') + relative; }
+    QString file(const QString &relative) const {
+        return m_dir.path() + QLatin1Char('/') + relative;
+    }
     // Writes a file (creating its folders) and returns its full path.
     QString write(const QString &relative, const QByteArray &content = QByteArray()) const {
         QString full = file(relative);

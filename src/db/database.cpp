@@ -1,0 +1,390 @@
+#include "db/database.h"
+
+#include "db/dataset.h"
+#include "db/fbclient.h"
+#include "db/statement.h"
+#include "lib/ansi.h"
+
+using namespace Firebird;
+
+namespace bkp::db {
+
+// ---------------------------------------------------------------- Transaction
+
+Transaction::Transaction(Database *database) {
+    setDatabase(database);
+}
+
+Transaction::~Transaction() {
+    closeDataSets();
+    if (inTransaction()) {
+        try {
+            rollback();
+        } catch (const DatabaseError &) {
+            release();
+        }
+    }
+    if (m_database)
+        m_database->detachTransaction(this);
+    for (DataSet *ds : m_dataSets)
+        ds->m_transaction = nullptr;
+}
+
+void Transaction::setDatabase(Database *database) {
+    if (m_database == database)
+        return;
+    if (m_database)
+        m_database->detachTransaction(this);
+    m_database = database;
+    if (m_database)
+        m_database->attachTransaction(this);
+}
+
+void Transaction::start() {
+    if (inTransaction())
+        throw DatabaseError(QStringLiteral("Transaction is active"));
+    if (!m_database || !m_database->connected())
+        throw DatabaseError(QStringLiteral("Database not connected"));
+    m_handle = fb::call([&](ThrowStatusWrapper *s) {
+        fb::Ref<IXpbBuilder> tpb(fb::util()->getXpbBuilder(s, IXpbBuilder::TPB, nullptr, 0));
+        for (const QString &p : m_params) {
+            QString w = p.trimmed().toLower();
+            static const struct {
+                const char *word;
+                unsigned char tag;
+            } words[] = {{"read_committed", isc_tpb_read_committed},
+                         {"rec_version", isc_tpb_rec_version},
+                         {"no_rec_version", isc_tpb_no_rec_version},
+                         {"nowait", isc_tpb_nowait},
+                         {"wait", isc_tpb_wait},
+                         {"concurrency", isc_tpb_concurrency},
+                         {"consistency", isc_tpb_consistency},
+                         {"read", isc_tpb_read},
+                         {"write", isc_tpb_write}};
+            bool known = false;
+            for (const auto &k : words) {
+                if (w == QLatin1String(k.word)) {
+                    tpb->insertTag(s, k.tag);
+                    known = true;
+                }
+            }
+            if (!known && !w.isEmpty())
+                throw DatabaseError(QStringLiteral("Unknown transaction parameter: %1").arg(p));
+        }
+        IAttachment *att = m_database->attachment();
+        unsigned len = tpb->getBufferLength(s);
+        const unsigned char *buf = tpb->getBuffer(s);
+        return att->startTransaction(s, m_params.isEmpty() ? 0 : len,
+                                     m_params.isEmpty() ? nullptr : buf);
+    });
+}
+
+void Transaction::startIfNeeded() {
+    if (!inTransaction())
+        start();
+}
+
+ITransaction *Transaction::handle() {
+    startIfNeeded();
+    return m_handle;
+}
+
+void Transaction::commit() {
+    if (!inTransaction())
+        return;
+    closeDataSets();
+    fb::call([&](ThrowStatusWrapper *s) { m_handle->commit(s); });
+    m_handle = nullptr;
+}
+
+void Transaction::rollback() {
+    if (!inTransaction())
+        return;
+    closeDataSets();
+    fb::call([&](ThrowStatusWrapper *s) { m_handle->rollback(s); });
+    m_handle = nullptr;
+}
+
+void Transaction::commitRetaining() {
+    if (!inTransaction())
+        return;
+    fb::call([&](ThrowStatusWrapper *s) { m_handle->commitRetaining(s); });
+}
+
+void Transaction::rollbackRetaining() {
+    if (!inTransaction())
+        return;
+    fb::call([&](ThrowStatusWrapper *s) { m_handle->rollbackRetaining(s); });
+}
+
+void Transaction::release() {
+    if (m_handle) {
+        m_handle->release();
+        m_handle = nullptr;
+    }
+}
+
+void Transaction::attachDataSet(DataSet *dataSet) {
+    if (!m_dataSets.contains(dataSet))
+        m_dataSets.append(dataSet);
+}
+
+void Transaction::detachDataSet(DataSet *dataSet) {
+    m_dataSets.removeAll(dataSet);
+}
+
+void Transaction::closeDataSets() {
+    const QList<DataSet *> sets = m_dataSets;
+    for (DataSet *ds : sets)
+        ds->close();
+}
+
+// ------------------------------------------------------------------- Database
+
+Database::Database(QObject *parent) : QObject(parent) {}
+
+Database::~Database() {
+    try {
+        close();
+    } catch (const DatabaseError &) {
+    }
+    for (Transaction *t : m_transactions)
+        t->m_database = nullptr;
+    // Tell the data sets too: they may outlive the connection object.
+}
+
+void Database::setDefaultTransaction(Transaction *transaction) {
+    m_defaultTransaction = transaction;
+    if (transaction)
+        transaction->setDatabase(this);
+}
+
+QString Database::param(const QString &key) const {
+    for (const QString &line : m_params) {
+        int eq = int(line.indexOf(QLatin1Char('=')));
+        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return line.mid(eq + 1);
+    }
+    return QString();
+}
+
+void Database::open() {
+    if (connected())
+        return;
+    if (m_name.isEmpty())
+        throw DatabaseError(QStringLiteral("Database name is missing"));
+    QByteArray name = toAnsi(m_name);
+    QByteArray user = toAnsi(param(QStringLiteral("user_name")));
+    QByteArray password = toAnsi(param(QStringLiteral("password")));
+    m_attachment = fb::call([&](ThrowStatusWrapper *s) {
+        fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
+        if (!user.isEmpty())
+            dpb->insertString(s, isc_dpb_user_name, user.constData());
+        if (!password.isEmpty())
+            dpb->insertString(s, isc_dpb_password, password.constData());
+        dpb->insertInt(s, isc_dpb_sql_dialect, m_dialect);
+        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
+        IProvider *prov = fb::master()->getDispatcher();
+        IAttachment *att =
+            prov->attachDatabase(s, name.constData(), dpb->getBufferLength(s), dpb->getBuffer(s));
+        prov->release();
+        return att;
+    });
+}
+
+void Database::createDatabase(const QStringList &createParams) {
+    if (connected())
+        close();
+    // The lines read "User 'SYSDBA'" and "password '...'".
+    auto value = [&](const QString &key) {
+        for (const QString &line : createParams) {
+            QString t = line.trimmed();
+            if (t.startsWith(key, Qt::CaseInsensitive)) {
+                QString v = t.mid(key.size()).trimmed();
+                if (v.startsWith(QLatin1Char('=')))
+                    v = v.mid(1).trimmed();
+                if (v.size() >= 2 && v.startsWith(QLatin1Char('\'')) &&
+                    v.endsWith(QLatin1Char('\'')))
+                    v = v.mid(1, v.size() - 2);
+                return v;
+            }
+        }
+        return QString();
+    };
+    QByteArray name = toAnsi(m_name);
+    QByteArray user = toAnsi(value(QStringLiteral("user")));
+    QByteArray password = toAnsi(value(QStringLiteral("password")));
+    m_attachment = fb::call([&](ThrowStatusWrapper *s) {
+        fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
+        if (!user.isEmpty())
+            dpb->insertString(s, isc_dpb_user_name, user.constData());
+        if (!password.isEmpty())
+            dpb->insertString(s, isc_dpb_password, password.constData());
+        dpb->insertInt(s, isc_dpb_sql_dialect, m_dialect);
+        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
+        IProvider *prov = fb::master()->getDispatcher();
+        IAttachment *att =
+            prov->createDatabase(s, name.constData(), dpb->getBufferLength(s), dpb->getBuffer(s));
+        prov->release();
+        return att;
+    });
+}
+
+namespace {
+bool g_shutDown = false;
+}
+
+void shutdownClient() {
+    if (g_shutDown)
+        return;
+    g_shutDown = true;
+    fb_shutdown(10000, fb_shutrsn_app_stopped);
+}
+
+bool clientShutDown() {
+    return g_shutDown;
+}
+
+void Database::close() {
+    if (!connected())
+        return;
+    if (g_shutDown) {
+        // The library has already closed the connection and its transactions.
+        for (Transaction *t : m_transactions) {
+            t->closeDataSets();
+            t->m_handle = nullptr;
+        }
+        m_attachment = nullptr;
+        return;
+    }
+    // Pending work is committed, as the connection's users expect of a normal close.
+    for (Transaction *t : m_transactions) {
+        t->closeDataSets();
+        if (t->inTransaction()) {
+            try {
+                t->commit();
+            } catch (const DatabaseError &) {
+                try {
+                    t->rollback();
+                } catch (const DatabaseError &) {
+                    t->release();
+                }
+            }
+        }
+    }
+    IAttachment *att = m_attachment;
+    m_attachment = nullptr;
+    try {
+        fb::call([&](ThrowStatusWrapper *s) { att->detach(s); });
+    } catch (const DatabaseError &) {
+        att->release();
+    }
+}
+
+void Database::attachTransaction(Transaction *transaction) {
+    if (!m_transactions.contains(transaction))
+        m_transactions.append(transaction);
+}
+
+void Database::detachTransaction(Transaction *transaction) {
+    m_transactions.removeAll(transaction);
+    if (m_defaultTransaction == transaction)
+        m_defaultTransaction = nullptr;
+}
+
+namespace {
+Transaction *readTransaction(Database *db) {
+    if (!db->defaultTransaction())
+        throw DatabaseError(QStringLiteral("Database has no default transaction"));
+    return db->defaultTransaction();
+}
+QString trimmed(const QVariant &v) {
+    return v.toString().trimmed();
+}
+} // namespace
+
+QStringList Database::tableNames(bool systemTables) {
+    QString sql = QStringLiteral("select rdb$relation_name from rdb$relations where "
+                                 "rdb$view_blr is null%1 order by rdb$relation_name")
+                      .arg(systemTables ? QString() : QStringLiteral(" and rdb$system_flag = 0"));
+    QStringList names;
+    for (const auto &row : selectRows(this, readTransaction(this), sql))
+        names.append(trimmed(row[0]));
+    return names;
+}
+
+bool Database::tableExists(const QString &table) {
+    auto rows =
+        selectRows(this, readTransaction(this),
+                   QStringLiteral("select 1 from rdb$relations where rdb$relation_name = ?"),
+                   {table.trimmed().toUpper()});
+    return !rows.isEmpty();
+}
+
+QList<ColumnInfo> Database::columns(const QString &table) {
+    auto rows = selectRows(
+        this, readTransaction(this),
+        QStringLiteral(
+            "select rf.rdb$field_name, f.rdb$field_type, f.rdb$field_sub_type, "
+            "f.rdb$field_length, f.rdb$character_length, f.rdb$field_scale, "
+            "f.rdb$field_precision, coalesce(rf.rdb$null_flag, f.rdb$null_flag, 0), "
+            "case when f.rdb$computed_blr is null then 0 else 1 end "
+            "from rdb$relation_fields rf join rdb$fields f on f.rdb$field_name = "
+            "rf.rdb$field_source where rf.rdb$relation_name = ? order by rf.rdb$field_position"),
+        {table.trimmed().toUpper()});
+    QList<ColumnInfo> out;
+    for (const auto &r : rows) {
+        ColumnInfo c;
+        c.name = trimmed(r[0]);
+        c.fieldType = r[1].toInt();
+        c.subType = r[2].toInt();
+        c.length = r[3].toInt();
+        c.charLength = r[4].isNull() ? c.length : r[4].toInt();
+        c.scale = r[5].toInt();
+        c.precision = r[6].toInt();
+        c.notNull = r[7].toInt() != 0;
+        c.computed = r[8].toInt() != 0;
+        out.append(c);
+    }
+    return out;
+}
+
+QList<IndexInfo> Database::indexes(const QString &table) {
+    auto rows = selectRows(this, readTransaction(this),
+                           QStringLiteral("select i.rdb$index_name, i.rdb$unique_flag, "
+                                          "i.rdb$index_type, s.rdb$field_name from rdb$indices i "
+                                          "left join rdb$index_segments s on s.rdb$index_name = "
+                                          "i.rdb$index_name where i.rdb$relation_name = ? "
+                                          "order by i.rdb$index_name, s.rdb$field_position"),
+                           {table.trimmed().toUpper()});
+    QList<IndexInfo> out;
+    for (const auto &r : rows) {
+        QString name = trimmed(r[0]);
+        if (out.isEmpty() || out.last().name != name) {
+            IndexInfo i;
+            i.name = name;
+            i.unique = r[1].toInt() == 1;
+            i.descending = r[2].toInt() == 1;
+            out.append(i);
+        }
+        if (!r[3].isNull())
+            out.last().columns.append(trimmed(r[3]));
+    }
+    return out;
+}
+
+QStringList Database::primaryKey(const QString &table) {
+    auto rows = selectRows(
+        this, readTransaction(this),
+        QStringLiteral("select s.rdb$field_name from rdb$relation_constraints c join "
+                       "rdb$index_segments s on s.rdb$index_name = c.rdb$index_name where "
+                       "c.rdb$relation_name = ? and c.rdb$constraint_type = 'PRIMARY KEY' "
+                       "order by s.rdb$field_position"),
+        {table.trimmed().toUpper()});
+    QStringList out;
+    for (const auto &r : rows)
+        out.append(trimmed(r[0]));
+    return out;
+}
+
+} // namespace bkp::db

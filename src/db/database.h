@@ -1,0 +1,136 @@
+#pragma once
+
+#include "db/errors.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+} // namespace Firebird
+
+namespace bkp::db {
+
+class DataSet;
+class Database;
+
+// A transaction of one database. Parameters are the usual words: "read_committed",
+// "rec_version", "nowait", "concurrency", "consistency", "wait", "read", "write".
+class Transaction {
+public:
+    explicit Transaction(Database *database = nullptr);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    void setDatabase(Database *database);
+    Database *database() const { return m_database; }
+    QStringList params() const { return m_params; }
+    void setParams(const QStringList &params) { m_params = params; }
+
+    bool inTransaction() const { return m_handle != nullptr; }
+    void start();
+    void startIfNeeded();
+    // A full commit or rollback ends the transaction and closes its data sets.
+    void commit();
+    void rollback();
+    // The retaining forms keep the transaction and its open data sets alive.
+    void commitRetaining();
+    void rollbackRetaining();
+
+    Firebird::ITransaction *handle(); // starts the transaction when needed
+
+    void attachDataSet(DataSet *dataSet);
+    void detachDataSet(DataSet *dataSet);
+
+private:
+    friend class Database;
+    void closeDataSets();
+    void release();
+
+    Database *m_database = nullptr;
+    QStringList m_params;
+    Firebird::ITransaction *m_handle = nullptr;
+    QList<DataSet *> m_dataSets;
+};
+
+struct ColumnInfo {
+    QString name;
+    int fieldType = 0; // RDB$FIELD_TYPE: 7 smallint, 8 integer, 16 bigint, 10 float, 27 double,
+                       // 12 date, 13 time, 35 timestamp, 14 char, 37 varchar, 261 blob, 23 boolean
+    int subType = 0;
+    int length = 0;     // bytes
+    int charLength = 0; // characters (text columns)
+    int scale = 0;
+    int precision = 0;
+    bool notNull = false;
+    bool computed = false;
+
+    bool isText() const { return fieldType == 14 || fieldType == 37; }
+};
+
+struct IndexInfo {
+    QString name;
+    QStringList columns;
+    bool unique = false;
+    bool descending = false;
+};
+
+// A connection to one database file, by plain path (embedded engine) or by
+// "host:path" (a server).
+class Database : public QObject {
+    Q_OBJECT
+public:
+    explicit Database(QObject *parent = nullptr);
+    ~Database() override;
+
+    QString databaseName() const { return m_name; }
+    void setDatabaseName(const QString &name) { m_name = name; }
+    // "user_name=..." and "password=..." lines, as the data module declares them.
+    QStringList params() const { return m_params; }
+    void setParams(const QStringList &params) { m_params = params; }
+    int sqlDialect() const { return m_dialect; }
+    void setSqlDialect(int dialect) { m_dialect = dialect; }
+
+    Transaction *defaultTransaction() const { return m_defaultTransaction; }
+    void setDefaultTransaction(Transaction *transaction);
+
+    bool connected() const { return m_attachment != nullptr; }
+    void open();  // throws DatabaseError
+    void close(); // commits what is pending, closes every data set
+    // Creates the database under its name; the parameter lines are of the form
+    // "User 'SYSDBA'" and "password '...'".
+    void createDatabase(const QStringList &createParams);
+
+    // Catalogue reads, in the default transaction.
+    QStringList tableNames(bool systemTables = false);
+    bool tableExists(const QString &table);
+    QList<ColumnInfo> columns(const QString &table);
+    QList<IndexInfo> indexes(const QString &table);
+    QStringList primaryKey(const QString &table);
+
+    Firebird::IAttachment *attachment() const { return m_attachment; }
+
+    void attachTransaction(Transaction *transaction);
+    void detachTransaction(Transaction *transaction);
+
+private:
+    QString param(const QString &key) const;
+
+    QString m_name;
+    QStringList m_params;
+    int m_dialect = 3;
+    Transaction *m_defaultTransaction = nullptr;
+    QList<Transaction *> m_transactions;
+    Firebird::IAttachment *m_attachment = nullptr;
+};
+
+// Ends the client library at program end: pending work is committed by the
+// caller first; every connection is then closed by the library itself.
+void shutdownClient();
+bool clientShutDown();
+
+} // namespace bkp::db

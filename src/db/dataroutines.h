@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace bkp::db {
+
+class Database;
+class Field;
+class Query;
+class Table;
+
+// Runs one statement in the database's default transaction and returns true.
+// It does not commit; database errors reach the caller.
+bool ExecSQL(Database *database, const QString &sql);
+
+// While the field's data set is inserting, stores max + 1 of the field's column
+// in the table (1 for an empty table) into the field; does nothing otherwise.
+void NextID(Table *table, Field *field);
+
+void DefaultIfNull(Field *field, const QVariant &value);
+
+// Closes and reopens the query under the database-wait cursor, optionally going
+// to its last and then to its first row.
+void ReopenQuery(Query *query, bool goLast, bool goFirst);
+
+} // namespace bkp::db

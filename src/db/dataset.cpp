@@ -1,0 +1,396 @@
+#include "db/dataset.h"
+
+#include "db/database.h"
+
+namespace bkp::db {
+
+DataSet::DataSet(QObject *parent) : QObject(parent) {}
+
+DataSet::~DataSet() {
+    if (m_transaction)
+        m_transaction->detachDataSet(this);
+}
+
+void DataSet::setDatabase(Database *database) {
+    if (active())
+        close();
+    m_database = database;
+    if (!m_transaction && database && database->defaultTransaction())
+        setTransaction(database->defaultTransaction());
+}
+
+void DataSet::setTransaction(Transaction *transaction) {
+    if (m_transaction == transaction)
+        return;
+    if (active())
+        close();
+    if (m_transaction)
+        m_transaction->detachDataSet(this);
+    m_transaction = transaction;
+    if (m_transaction)
+        m_transaction->attachDataSet(this);
+}
+
+bool DataSet::canModify() const {
+    return !m_readOnly;
+}
+
+void DataSet::checkActive() const {
+    if (!active())
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void DataSet::checkCanModify() const {
+    if (!canModify())
+        throw DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+}
+
+void DataSet::setState(DataSetState s) {
+    if (m_state == s)
+        return;
+    m_state = s;
+    Q_EMIT stateChanged();
+}
+
+Field *DataSet::addField(const QString &name, FieldType type, int size) {
+    // Two result columns of one name: the second is told apart as a grid would.
+    QString unique = name;
+    for (int n = 1; findField(unique); ++n)
+        unique = name + QLatin1Char('_') + QString::number(n);
+    m_fields.push_back(std::make_unique<Field>(this, int(m_fields.size()), unique, type, size));
+    return m_fields.back().get();
+}
+
+void DataSet::clearFields() {
+    m_fields.clear();
+}
+
+Field *DataSet::findField(const QString &name) const {
+    for (const auto &f : m_fields)
+        if (f->fieldName().compare(name, Qt::CaseInsensitive) == 0)
+            return f.get();
+    return nullptr;
+}
+
+Field *DataSet::fieldByName(const QString &name) const {
+    Field *f = findField(name);
+    if (!f)
+        throw DatabaseError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), name));
+    return f;
+}
+
+QStringList DataSet::fieldNames() const {
+    QStringList out;
+    for (const auto &f : m_fields)
+        out.append(f->fieldName());
+    return out;
+}
+
+void DataSet::open() {
+    if (active())
+        return;
+    fire(beforeOpen);
+    m_rows.clear();
+    m_cur = -1;
+    try {
+        internalOpen();
+    } catch (...) {
+        m_rows.clear();
+        internalClose();
+        throw;
+    }
+    m_cur = m_rows.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.isEmpty();
+    m_modified = false;
+    setState(DataSetState::Browse);
+    Q_EMIT layoutChanged();
+    Q_EMIT recordChanged();
+    fire(afterOpen);
+    fire(afterScroll);
+}
+
+void DataSet::close() {
+    if (!active())
+        return;
+    fire(beforeClose);
+    m_rows.clear();
+    m_buffer.clear();
+    m_old.clear();
+    m_cur = -1;
+    m_modified = false;
+    m_eof = m_bof = true;
+    internalClose();
+    setState(DataSetState::Inactive);
+    Q_EMIT layoutChanged();
+    fire(afterClose);
+}
+
+int DataSet::recNo() const {
+    if (m_state == DataSetState::Insert)
+        return m_insertAt + 1;
+    return m_cur + 1;
+}
+
+void DataSet::setRecNo(int recNo) {
+    checkActive();
+    checkBrowseMode();
+    if (m_rows.isEmpty())
+        return;
+    int row = qBound(0, recNo - 1, int(m_rows.size()) - 1);
+    if (row == m_cur)
+        return;
+    moveTo(row, true);
+}
+
+void DataSet::moveTo(int row, bool scrollEvents) {
+    if (scrollEvents)
+        fire(beforeScroll);
+    m_cur = row;
+    Q_EMIT recordChanged();
+    if (scrollEvents)
+        fire(afterScroll);
+}
+
+void DataSet::first() {
+    checkActive();
+    checkBrowseMode();
+    fire(beforeScroll);
+    m_cur = m_rows.isEmpty() ? -1 : 0;
+    m_bof = true;
+    m_eof = m_rows.isEmpty();
+    Q_EMIT recordChanged();
+    fire(afterScroll);
+}
+
+void DataSet::last() {
+    checkActive();
+    checkBrowseMode();
+    fire(beforeScroll);
+    m_cur = int(m_rows.size()) - 1;
+    m_eof = true;
+    m_bof = m_rows.isEmpty();
+    Q_EMIT recordChanged();
+    fire(afterScroll);
+}
+
+int DataSet::moveBy(int distance) {
+    checkActive();
+    checkBrowseMode();
+    if (m_rows.isEmpty() || distance == 0) {
+        m_eof = m_bof = m_rows.isEmpty();
+        return 0;
+    }
+    int target = m_cur + distance;
+    int last = int(m_rows.size()) - 1;
+    m_eof = target > last;
+    m_bof = target < 0;
+    target = qBound(0, target, last);
+    int moved = target - m_cur;
+    if (moved != 0)
+        moveTo(target, true);
+    return moved;
+}
+
+void DataSet::next() {
+    moveBy(1);
+}
+void DataSet::prior() {
+    moveBy(-1);
+}
+
+bool DataSet::locate(const QString &fieldName, const QVariant &value, bool ignoreCase) {
+    checkActive();
+    checkBrowseMode();
+    Field *f = fieldByName(fieldName);
+    QVariant wanted = f->convert(value);
+    for (int i = 0; i < m_rows.size(); ++i) {
+        const QVariant &v = m_rows[i].values[f->index()];
+        bool same = ignoreCase && v.typeId() == QMetaType::QString
+                        ? v.toString().compare(wanted.toString(), Qt::CaseInsensitive) == 0
+                        : v == wanted;
+        if (same && v.isNull() == wanted.isNull()) {
+            if (i != m_cur)
+                moveTo(i, true);
+            m_eof = m_bof = false;
+            return true;
+        }
+    }
+    return false;
+}
+
+QVariant DataSet::fieldValue(int index) const {
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+        return m_buffer.value(index);
+    if (m_cur < 0 || m_cur >= m_rows.size())
+        return QVariant();
+    return m_rows[m_cur].values.value(index);
+}
+
+QVariant DataSet::oldFieldValue(int index) const {
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+        return m_old.value(index);
+    return fieldValue(index);
+}
+
+void DataSet::setFieldValue(int index, const QVariant &value) {
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        throw DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+    Field *f = field(index);
+    if (f->readOnly() && !f->calculated())
+        throw DatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
+    QVariant &slot = m_buffer[index];
+    if (slot == value && slot.isNull() == value.isNull() && slot.typeId() == value.typeId())
+        return;
+    slot = value;
+    m_modified = true;
+    Q_EMIT fieldChanged(index);
+}
+
+void DataSet::edit() {
+    checkActive();
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
+        return;
+    checkCanModify();
+    if (m_rows.isEmpty()) {
+        insert();
+        return;
+    }
+    fire(beforeEdit);
+    m_buffer = m_rows[m_cur].values;
+    m_old = m_buffer;
+    m_modified = false;
+    setState(DataSetState::Edit);
+    fire(afterEdit);
+}
+
+void DataSet::startInsert(int position) {
+    checkActive();
+    checkBrowseMode();
+    checkCanModify();
+    fire(beforeInsert);
+    fire(beforeScroll);
+    m_insertAt = position;
+    m_buffer = QVector<QVariant>(fieldCount());
+    m_old = m_buffer;
+    m_modified = false;
+    setState(DataSetState::Insert);
+    Q_EMIT recordChanged();
+    fire(onNewRecord);
+    fire(afterInsert);
+    fire(afterScroll);
+}
+
+void DataSet::insert() {
+    startInsert(m_cur < 0 ? 0 : m_cur);
+}
+void DataSet::append() {
+    startInsert(int(m_rows.size()));
+}
+
+void DataSet::post() {
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        return;
+    fire(beforePost);
+    for (const auto &f : m_fields) {
+        if (f->required() && !f->calculated() && m_buffer.value(f->index()).isNull())
+            throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->fieldName()));
+    }
+    const bool inserting = m_state == DataSetState::Insert;
+    internalPost(inserting); // on an error the row stays in editing
+    if (inserting) {
+        int at = qBound(0, m_insertAt, int(m_rows.size()));
+        m_rows.insert(at, Row{m_buffer});
+        m_cur = at;
+    } else {
+        m_rows[m_cur].values = m_buffer;
+    }
+    m_buffer.clear();
+    m_old.clear();
+    m_modified = false;
+    m_eof = m_bof = false;
+    setState(DataSetState::Browse);
+    if (inserting)
+        Q_EMIT layoutChanged();
+    Q_EMIT recordChanged();
+    fire(afterPost);
+}
+
+void DataSet::cancel() {
+    if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
+        return;
+    fire(beforeCancel);
+    const bool inserting = m_state == DataSetState::Insert;
+    if (inserting)
+        fire(beforeScroll);
+    m_buffer.clear();
+    m_old.clear();
+    m_modified = false;
+    if (m_cur >= m_rows.size())
+        m_cur = int(m_rows.size()) - 1;
+    setState(DataSetState::Browse);
+    Q_EMIT recordChanged();
+    fire(afterCancel);
+    if (inserting)
+        fire(afterScroll);
+}
+
+void DataSet::deleteRecord() {
+    checkActive();
+    if (m_state == DataSetState::Insert) {
+        cancel();
+        return;
+    }
+    if (m_rows.isEmpty())
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    checkCanModify();
+    if (m_state == DataSetState::Edit)
+        cancel();
+    fire(beforeDelete);
+    fire(beforeScroll);
+    m_old = m_rows[m_cur].values;
+    m_buffer = m_old;
+    try {
+        internalDelete();
+    } catch (...) {
+        m_old.clear();
+        m_buffer.clear();
+        throw;
+    }
+    m_old.clear();
+    m_buffer.clear();
+    m_rows.removeAt(m_cur);
+    if (m_cur >= m_rows.size())
+        m_cur = int(m_rows.size()) - 1;
+    m_eof = m_bof = m_rows.isEmpty();
+    Q_EMIT layoutChanged();
+    Q_EMIT recordChanged();
+    fire(afterDelete);
+    fire(afterScroll);
+}
+
+void DataSet::refresh() {
+    checkActive();
+    checkBrowseMode();
+    fire(beforeRefresh);
+    int keep = m_cur;
+    m_rows.clear();
+    internalClose();
+    internalOpen();
+    m_cur = m_rows.isEmpty() ? -1 : qBound(0, keep, int(m_rows.size()) - 1);
+    m_eof = m_bof = m_rows.isEmpty();
+    Q_EMIT layoutChanged();
+    Q_EMIT recordChanged();
+    fire(afterRefresh);
+}
+
+void DataSet::checkBrowseMode() {
+    if (m_state == DataSetState::Edit || m_state == DataSetState::Insert) {
+        if (m_modified)
+            post();
+        else
+            cancel();
+    }
+}
+
+} // namespace bkp::db

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "db/errors.h"
+#include "db/field.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace bkp::db {
+
+class Database;
+class Transaction;
+
+enum class DataSetState { Inactive, Browse, Edit, Insert };
+
+// Rows of a result held in memory, a current row and the browse / edit / insert
+// states, with the events the windows hook into. Queries and tables derive from it.
+class DataSet : public QObject {
+    Q_OBJECT
+public:
+    using Event = std::function<void(DataSet &)>;
+
+    explicit DataSet(QObject *parent = nullptr);
+    ~DataSet() override;
+
+    Database *database() const { return m_database; }
+    void setDatabase(Database *database);
+    Transaction *transaction() const { return m_transaction; }
+    void setTransaction(Transaction *transaction);
+
+    void open();
+    void close();
+    bool active() const { return m_state != DataSetState::Inactive; }
+    void setActive(bool active) { active ? open() : close(); }
+    DataSetState state() const { return m_state; }
+    bool readOnly() const { return m_readOnly; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    virtual bool canModify() const;
+
+    int fieldCount() const { return int(m_fields.size()); }
+    Field *field(int index) const { return m_fields.at(size_t(index)).get(); }
+    Field *findField(const QString &name) const;   // ignoring case; nullptr when absent
+    Field *fieldByName(const QString &name) const; // raises DatabaseError when absent
+    QStringList fieldNames() const;
+
+    bool isEmpty() const { return m_rows.isEmpty() && m_state != DataSetState::Insert; }
+    int recordCount() const { return int(m_rows.size()); }
+    int recNo() const; // 1-based; 0 when there is no current row
+    void setRecNo(int recNo);
+    bool eof() const { return m_eof; }
+    bool bof() const { return m_bof; }
+
+    void first();
+    void last();
+    void next();
+    void prior();
+    int moveBy(int distance);
+    bool locate(const QString &fieldName, const QVariant &value, bool ignoreCase = false);
+
+    void edit();
+    void insert();
+    void append();
+    void post();
+    void cancel();
+    void deleteRecord();
+    // Reads the rows again, keeping the current row number where it can.
+    void refresh();
+    // Posts a pending edit; used before moving away from the current row.
+    void checkBrowseMode();
+    bool modified() const { return m_modified; }
+
+    // Value access for fields.
+    QVariant fieldValue(int index) const;
+    QVariant oldFieldValue(int index) const;
+    void setFieldValue(int index, const QVariant &value);
+
+    Event beforeOpen, afterOpen, beforeClose, afterClose, beforeScroll, afterScroll;
+    Event beforeInsert, afterInsert, onNewRecord, beforeEdit, afterEdit;
+    Event beforePost, afterPost, beforeCancel, afterCancel, beforeDelete, afterDelete;
+    Event beforeRefresh, afterRefresh;
+
+Q_SIGNALS:
+    void stateChanged();
+    void recordChanged(); // another current row, or its values were read again
+    void fieldChanged(int index);
+    void layoutChanged(); // opened, closed, rows added or removed
+
+protected:
+    struct Row {
+        QVector<QVariant> values;
+    };
+
+    // The derived class fills the fields (addField) and rows of a fresh result.
+    virtual void internalOpen() = 0;
+    virtual void internalClose() {}
+    // Store the edit buffer in the database: insert or modify.
+    virtual void internalPost(bool inserting) = 0;
+    virtual void internalDelete() = 0;
+
+    Field *addField(const QString &name, FieldType type, int size);
+    void clearFields();
+    void appendRow(QVector<QVariant> values) { m_rows.append(Row{std::move(values)}); }
+    // The values of the row being posted (new) and as they were read (old).
+    const QVector<QVariant> &bufferValues() const { return m_buffer; }
+    const QVector<QVariant> &oldValues() const { return m_old; }
+    void setBufferValues(const QVector<QVariant> &values) { m_buffer = values; }
+    void checkActive() const;
+
+    friend class Transaction;
+    Transaction *m_transaction = nullptr;
+
+private:
+    void fire(const Event &e) {
+        if (e)
+            e(*this);
+    }
+    void setState(DataSetState s);
+    void moveTo(int row, bool scrollEvents);
+    void checkCanModify() const;
+    void startInsert(int position);
+
+    Database *m_database = nullptr;
+    DataSetState m_state = DataSetState::Inactive;
+    bool m_readOnly = false;
+    std::vector<std::unique_ptr<Field>> m_fields;
+    QList<Row> m_rows;
+    int m_cur = -1;             // current row, -1 when empty
+    int m_insertAt = -1;        // where an inserted row goes
+    QVector<QVariant> m_buffer; // edit and insert buffer
+    QVector<QVariant> m_old;    // row values before the edit
+    bool m_modified = false;
+    bool m_eof = true;
+    bool m_bof = true;
+};
+
+} // namespace bkp::db

@@ -1,0 +1,34 @@
+#include "lib/sqltext.h"
+
+namespace bkp {
+
+namespace {
+
+const char *const kMonths[12] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                 "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+
+QString datePart(TDateTime value) {
+    int year, month, day;
+    DecodeDate(value, year, month, day);
+    // A value outside the calendar decodes to month 0; it must not index the table.
+    const QString monthName =
+        month >= 1 && month <= 12 ? QLatin1String(kMonths[month - 1]) : QString::number(month);
+    return QString::number(day) + QLatin1Char('-') + monthName + QLatin1Char('-') +
+           QString::number(year);
+}
+
+} // namespace
+
+QString SqlDate(TDateTime date) {
+    return QLatin1Char('\'') + datePart(date) + QLatin1Char('\'');
+}
+
+QString SqlDateTime(TDateTime dateTime) {
+    int hour, minute, second, msec;
+    DecodeTime(dateTime, hour, minute, second, msec);
+    return QLatin1Char('\'') + datePart(dateTime) + QLatin1Char(' ') + QString::number(hour) +
+           QLatin1Char(':') + QString::number(minute) + QLatin1Char(':') + QString::number(second) +
+           QLatin1Char('\'');
+}
+
+} // namespace bkp

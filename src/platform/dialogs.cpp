@@ -1,0 +1,311 @@
+#include "platform/dialogs.h"
+
+#include "platform/filesystem.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace bkp::platform {
+
+namespace {
+
+QtDialogs g_qtDialogs;
+Dialogs *g_dialogs = &g_qtDialogs;
+
+// The buttons of a box, in the order the desktop shows them, with their answers
+// and the texts a Portuguese desktop gives them.
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    int answer;
+    const char *text;
+};
+
+QList<ButtonSpec> buttonsFor(unsigned flags) {
+    switch (flags & MB_BUTTONMASK) {
+    case MB_OKCANCEL:
+        return {{QMessageBox::Ok, IDOK, "OK"}, {QMessageBox::Cancel, IDCANCEL, "Cancelar"}};
+    case MB_ABORTRETRYIGNORE:
+        return {{QMessageBox::Abort, IDABORT, "&Anular"},
+                {QMessageBox::Retry, IDRETRY, "&Repetir"},
+                {QMessageBox::Ignore, IDIGNORE, "&Ignorar"}};
+    case MB_YESNOCANCEL:
+        return {{QMessageBox::Yes, IDYES, "&Sim"},
+                {QMessageBox::No, IDNO, "&Não"},
+                {QMessageBox::Cancel, IDCANCEL, "Cancelar"}};
+    case MB_YESNO:
+        return {{QMessageBox::Yes, IDYES, "&Sim"}, {QMessageBox::No, IDNO, "&Não"}};
+    case MB_RETRYCANCEL:
+        return {{QMessageBox::Retry, IDRETRY, "&Repetir"},
+                {QMessageBox::Cancel, IDCANCEL, "Cancelar"}};
+    case MB_OK:
+    default:
+        return {{QMessageBox::Ok, IDOK, "OK"}};
+    }
+}
+
+int defaultIndex(unsigned flags, qsizetype count) {
+    int index = 0;
+    switch (flags & MB_DEFMASK) {
+    case MB_DEFBUTTON2:
+        index = 1;
+        break;
+    case MB_DEFBUTTON3:
+        index = 2;
+        break;
+    default:
+        index = 0;
+    }
+    return index < count ? index : 0;
+}
+
+QMessageBox::Icon iconFor(unsigned flags) {
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+// "ISS Files|*.iss|All files (*.*)|*.*" (the desktop's description and pattern
+// pairs) becomes "ISS Files (*.iss *.ISS);;All files (*.*)". A filter already in
+// Qt's form passes unchanged. Each pattern is offered in lower and upper case too,
+// since the file chooser here compares names case-sensitively.
+QString qtFilter(const QString &filter) {
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QStringList patterns;
+        for (const QString &p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString pattern = p.trimmed();
+            for (const QString &variant : {pattern, pattern.toLower(), pattern.toUpper()}) {
+                if (!variant.isEmpty() && !patterns.contains(variant))
+                    patterns.append(variant);
+            }
+        }
+        const QString shown = parts[i + 1].trimmed();
+        QString entry = description;
+        if (description.contains(QLatin1Char('(') + shown + QLatin1Char(')'))) {
+            // "All files (*.*)": the description shows the pattern already; Qt takes
+            // the patterns from the last parenthesis, so it ends with the full list.
+            if (patterns.size() > 1 || patterns.value(0) != shown)
+                entry += QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        } else {
+            entry += QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        }
+        out.append(entry);
+    }
+    return out.join(QLatin1String(";;"));
+}
+
+// The folder a chooser starts in, resolved ignoring case like every other path.
+QString startFolder(const QString &folder) {
+    return folder.isEmpty() ? folder : fs::resolve(folder);
+}
+
+bool haveWidgets() {
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+Dialogs &dialogs() {
+    return *g_dialogs;
+}
+void setDialogs(Dialogs *d) {
+    g_dialogs = d ? d : &g_qtDialogs;
+}
+
+// --- Qt dialogs -------------------------------------------------------------
+
+int QtDialogs::messageBox(const QString &text, const QString &caption, unsigned flags,
+                          QWidget *owner) {
+    const QList<ButtonSpec> specs = buttonsFor(flags);
+    if (!haveWidgets())
+        return specs[defaultIndex(flags, specs.size())].answer;
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(iconFor(flags));
+    QList<QAbstractButton *> buttons;
+    for (const ButtonSpec &spec : specs) {
+        QPushButton *b = box.addButton(spec.button);
+        b->setText(QString::fromUtf8(spec.text));
+        buttons.append(b);
+    }
+    box.setDefaultButton(static_cast<QPushButton *>(buttons[defaultIndex(flags, specs.size())]));
+    // Escape and the close box answer Cancel where there is one, OK on a box with
+    // OK alone; elsewhere Qt chooses (No on a Yes/No box).
+    QAbstractButton *escape = nullptr;
+    for (qsizetype i = 0; i < specs.size(); ++i) {
+        if (specs[i].answer == IDCANCEL || (specs.size() == 1 && specs[i].answer == IDOK))
+            escape = buttons[i];
+    }
+    box.setEscapeButton(escape);
+    box.exec();
+    QAbstractButton *clicked = box.clickedButton();
+    for (qsizetype i = 0; i < specs.size(); ++i) {
+        if (buttons[i] == clicked)
+            return specs[i].answer;
+    }
+    return escape ? specs[buttons.indexOf(escape)].answer : IDCANCEL;
+}
+
+bool QtDialogs::inputQuery(const QString &caption, const QString &prompt, QString &value) {
+    if (!haveWidgets())
+        return false;
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.textValue();
+    return true;
+}
+
+QString QtDialogs::openFileName(const QString &title, const QString &folder,
+                                const QString &filter) {
+    if (!haveWidgets())
+        return QString();
+    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+QString QtDialogs::saveFileName(const QString &title, const QString &folder, const QString &filter,
+                                const QString &defaultExtension) {
+    if (!haveWidgets())
+        return QString();
+    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QString suffix = defaultExtension;
+    while (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+QString QtDialogs::selectFolder(const QString &caption, const QString &folder) {
+    if (!haveWidgets())
+        return QString();
+    QFileDialog dialog(QApplication::activeWindow(), caption, startFolder(folder));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+// --- Scripted dialogs -------------------------------------------------------
+
+int ScriptedDialogs::defaultAnswer(unsigned flags) {
+    const QList<ButtonSpec> specs = buttonsFor(flags);
+    return specs[defaultIndex(flags, specs.size())].answer;
+}
+
+QString ScriptedDialogs::nextText(bool &ok) {
+    if (m_texts.isEmpty()) {
+        ok = false;
+        return QString();
+    }
+    QString text = m_texts.takeFirst();
+    ok = !text.isNull();
+    return text;
+}
+
+int ScriptedDialogs::messageBox(const QString &text, const QString &caption, unsigned flags,
+                                QWidget *owner) {
+    Q_UNUSED(owner);
+    Shown s;
+    s.kind = QStringLiteral("message");
+    s.text = text;
+    s.caption = caption;
+    s.flags = flags;
+    m_shown.append(s);
+    if (!m_codes.isEmpty())
+        return m_codes.takeFirst();
+    return defaultAnswer(flags);
+}
+
+bool ScriptedDialogs::inputQuery(const QString &caption, const QString &prompt, QString &value) {
+    Shown s;
+    s.kind = QStringLiteral("input");
+    s.text = prompt;
+    s.caption = caption;
+    s.value = value;
+    m_shown.append(s);
+    bool ok = false;
+    const QString text = nextText(ok);
+    if (ok)
+        value = text;
+    return ok;
+}
+
+QString ScriptedDialogs::openFileName(const QString &title, const QString &folder,
+                                      const QString &filter) {
+    Shown s;
+    s.kind = QStringLiteral("open");
+    s.text = title;
+    s.caption = title;
+    s.folder = folder;
+    s.filter = filter;
+    m_shown.append(s);
+    bool ok = false;
+    const QString text = nextText(ok);
+    return ok ? text : QString();
+}
+
+QString ScriptedDialogs::saveFileName(const QString &title, const QString &folder,
+                                      const QString &filter, const QString &defaultExtension) {
+    Shown s;
+    s.kind = QStringLiteral("save");
+    s.text = title;
+    s.caption = title;
+    s.folder = folder;
+    s.filter = filter;
+    s.defaultExtension = defaultExtension;
+    m_shown.append(s);
+    bool ok = false;
+    const QString text = nextText(ok);
+    return ok ? text : QString();
+}
+
+QString ScriptedDialogs::selectFolder(const QString &caption, const QString &folder) {
+    Shown s;
+    s.kind = QStringLiteral("folder");
+    s.text = caption;
+    s.caption = caption;
+    s.folder = folder;
+    m_shown.append(s);
+    bool ok = false;
+    const QString text = nextText(ok);
+    return ok ? text : QString();
+}
+
+} // namespace bkp::platform

@@ -1,0 +1,54 @@
+#include "platform/hostinfo.h"
+
+#include "platform/filesystem.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QSysInfo>
+#include <QUrl>
+
+namespace bkp::platform {
+
+QString localIPAddress() {
+    const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
+    if (info.error() != QHostInfo::NoError)
+        return QString();
+    for (const QHostAddress &address : info.addresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol)
+            return address.toString();
+    }
+    return QString();
+}
+
+QString computerName() {
+    QString name = QHostInfo::localHostName();
+    if (name.isEmpty())
+        name = QSysInfo::machineHostName();
+    return name;
+}
+
+QString tempFolder() {
+    return QDir::tempPath();
+}
+
+bool openDocument(const QString &pathOrUrl) {
+    const QString text = pathOrUrl.trimmed();
+    if (text.isEmpty())
+        return false;
+    QUrl url;
+    if (text.startsWith(fs::separator()) || fs::fileExists(text) || fs::folderExists(text)) {
+        // A local file or folder (relative ones from the current folder).
+        url = QUrl::fromLocalFile(QFileInfo(fs::resolve(text)).absoluteFilePath());
+    } else {
+        // An address: "http://...", "mailto:...", or "www.site.com.br".
+        url = QUrl::fromUserInput(text, QDir::currentPath());
+    }
+    if (!url.isValid())
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace bkp::platform

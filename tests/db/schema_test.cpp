@@ -1,0 +1,317 @@
+#include "db/datamodule.h"
+#include "db/dataroutines.h"
+#include "db/query.h"
+#include "db/schema.h"
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/hostinfo.h"
+#include "platform/inifile.h"
+#include "support/firebird.h"
+#include "support/tempdir.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace bkp;
+using namespace bkp::db;
+
+namespace {
+
+class SchemaTest : public ::testing::Test {
+protected:
+    SchemaTest() : sleeperScope(&sleeper), dialogsScope(&dialogs) { platform::resetTerminated(); }
+    ~SchemaTest() override { platform::resetTerminated(); }
+
+    QString dbPath() const { return dir.file("BKPZELTO.FB"); }
+
+    // One start of the program's database opening, on a fresh data module.
+    QStringList openOnce(bool *ok = nullptr) {
+        TDM dm;
+        dm.IBDatabase1->setDatabaseName(dbPath());
+        MemoryLog log;
+        bool opened = OpenDatabaseTables(&dm, QString(), &log);
+        if (ok)
+            *ok = opened;
+        if (opened) {
+            dm.IBTransaction1->commitRetaining();
+            lastColumns = dm.IBDatabase1->columns("BACKUPS");
+            lastFileColumns = dm.IBDatabase1->columns("ARQUIVOS");
+            lastIndexes = dm.IBDatabase1->indexes("BACKUPS") + dm.IBDatabase1->indexes("ARQUIVOS");
+            backupsOpen = dm.Backups->active() && dm.Arquivos->active();
+        }
+        EXPECT_FALSE(log.isOpen());
+        return log.lines();
+    }
+
+    static const ColumnInfo *column(const QList<ColumnInfo> &cols, const QString &name) {
+        for (const ColumnInfo &c : cols)
+            if (c.name == name)
+                return &c;
+        return nullptr;
+    }
+
+    test::TempDir dir;
+    platform::RecordingSleeper sleeper;
+    platform::ScopedSleeper sleeperScope;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs dialogsScope;
+    QList<ColumnInfo> lastColumns, lastFileColumns;
+    QList<IndexInfo> lastIndexes;
+    bool backupsOpen = false;
+};
+
+QStringList withPrefix(const QStringList &lines, const QString &prefix) {
+    QStringList out;
+    for (const QString &l : lines)
+        if (l.startsWith(prefix))
+            out << l;
+    return out;
+}
+
+} // namespace
+
+TEST(FieldTypeToStr, GivesTheSqlTypeOfEachKind) {
+    FieldDef d;
+    d.type = FieldType::String;
+    d.size = 8;
+    EXPECT_EQ(FieldTypeToStr(d), "VarChar(8)");
+    d.type = FieldType::BCD;
+    d.scale = 2;
+    EXPECT_EQ(FieldTypeToStr(d), "Numeric(18,2)");
+    d.precision = 9;
+    EXPECT_EQ(FieldTypeToStr(d), "Numeric(9,2)");
+    d.type = FieldType::Largeint;
+    EXPECT_EQ(FieldTypeToStr(d), "Numeric(18,0)");
+    d.type = FieldType::Boolean;
+    EXPECT_EQ(FieldTypeToStr(d), "Smallint");
+    d.type = FieldType::Memo;
+    EXPECT_EQ(FieldTypeToStr(d), "Blob Sub_Type 1");
+    d.type = FieldType::DateTime;
+    EXPECT_EQ(FieldTypeToStr(d), "TimeStamp");
+    d.type = FieldType::Unknown;
+    EXPECT_EQ(FieldTypeToStr(d), "Unknown");
+}
+
+TEST(NetworkPath, ServerNamesBecomeSharePaths) {
+    EXPECT_EQ(NetworkPathOf("192.168.0.5:C:\\DADOS\\X.FB"), "\\\\192.168.0.5\\C\\DADOS\\X.FB");
+}
+
+TEST_F(SchemaTest, FirstStartCreatesTheDatabaseTablesAndIndexesSecondChangesNothing) {
+    bool ok = false;
+    QStringList lines = openOnce(&ok);
+    ASSERT_TRUE(ok);
+    const QString path = dbPath();
+    QStringList expected = {"", "Conectando database " + path.toLower(), "Criando database " + path,
+                            "Criando BACKUPS"};
+    for (const char *c : {"ID", "BACKUPACTIVE", "ATIVO", "TIPO", "DATA", "FTP", "FTP_ACTIVE",
+                          "FTP_DATA", "FTP_LASTSEND", "FTP_PASSIVE"})
+        expected << QString("Criando índice BACKUPS.BACKUPS_%1").arg(c);
+    expected << "Abrindo BACKUPS"
+             << "Criando ARQUIVOS";
+    for (const char *c : {"ID", "BACKUP", "SUBPASTAS", "SUBFOLDER"})
+        expected << QString("Criando índice ARQUIVOS.ARQUIVOS_%1").arg(c);
+    expected << "Abrindo ARQUIVOS"
+             << "\r\nConcluído.";
+    EXPECT_EQ(lines, expected);
+    EXPECT_EQ(sleeper.total(), 1000);
+    EXPECT_TRUE(backupsOpen);
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+
+    // Columns, types and sizes as the program defines them.
+    QStringList names;
+    for (const ColumnInfo &c : lastColumns)
+        names << c.name;
+    EXPECT_EQ(names.join(","), "ID,BACKUPNAME,BACKUPFILE,BACKUPFOLDER,BACKUPACTIVE,ATIVO,TIPO,"
+                               "UTILITARIO,PARAMETROS,DATA,HORA,FTP,FTP_ACTIVE,FTP_HOST,FTP_USER,"
+                               "FTP_PASSWORD,FTP_FOLDER,FTP_DATA,FTP_HORA,FTP_LASTSEND,FTP_LASTERR,"
+                               "FTP_PASSIVE");
+    EXPECT_EQ(column(lastColumns, "ID")->fieldType, 8);
+    EXPECT_TRUE(column(lastColumns, "ID")->notNull);
+    EXPECT_EQ(column(lastColumns, "BACKUPFOLDER")->charLength, 50);
+    EXPECT_EQ(column(lastColumns, "FTP_LASTERR")->charLength, 80);
+    EXPECT_EQ(column(lastColumns, "TIPO")->fieldType, 7);
+    EXPECT_EQ(column(lastColumns, "HORA")->fieldType, 13);
+    EXPECT_EQ(column(lastColumns, "DATA")->fieldType, 12);
+    EXPECT_EQ(column(lastColumns, "FTP_LASTSEND")->fieldType, 35);
+    EXPECT_EQ(column(lastFileColumns, "ARQUIVOS")->charLength, 120);
+    EXPECT_EQ(column(lastFileColumns, "PASTA")->charLength, 60);
+    int named = 0, primary = 0;
+    for (const IndexInfo &i : lastIndexes) {
+        if (i.name.startsWith("RDB$PRIMARY"))
+            ++primary;
+        else
+            ++named;
+    }
+    EXPECT_EQ(named, 14);
+    EXPECT_EQ(primary, 2);
+
+    // The second start finds everything in place.
+    lines = openOnce(&ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(withPrefix(lines, "Criando").isEmpty()) << lines.join("|").toStdString();
+    EXPECT_TRUE(withPrefix(lines, "Alterando").isEmpty());
+}
+
+TEST_F(SchemaTest, AnOlderDatabaseIsBroughtUpToDateKeepingItsRows) {
+    {
+        test::TestDatabase old(dbPath());
+        ExecSQL(
+            old.get(),
+            "create table BACKUPS (ID Integer Not Null Primary Key, BACKUPNAME VarChar(8), "
+            "BACKUPFILE VarChar(8), BACKUPFOLDER VarChar(30), BACKUPACTIVE Smallint, ATIVO Date, "
+            "TIPO Smallint, UTILITARIO VarChar(50), PARAMETROS VarChar(50), DATA Date, HORA Time, "
+            "FTP Date, FTP_ACTIVE Smallint, FTP_HOST VarChar(50), FTP_USER VarChar(50), "
+            "FTP_PASSWORD VarChar(8), FTP_FOLDER VarChar(50), FTP_DATA Date, FTP_HORA Time, "
+            "FTP_LASTSEND Date, FTP_LASTERR VarChar(40))");
+        ExecSQL(old.get(), "create table ARQUIVOS (ID Integer Not Null Primary Key, BACKUP "
+                           "VarChar(10), PASTA VarChar(60), ARQUIVOS VarChar(120))");
+        old->defaultTransaction()->commitRetaining();
+        ExecSQL(old.get(), "insert into BACKUPS (ID, BACKUPNAME, BACKUPFOLDER, FTP_LASTSEND, "
+                           "FTP_LASTERR) values (1, 'DIARIO', '/dados/backups', '2026-12-01', "
+                           "'550 fail')");
+        ExecSQL(old.get(), "insert into ARQUIVOS (ID, BACKUP, PASTA) values (1, '12', '/X')");
+        ExecSQL(old.get(), "insert into ARQUIVOS (ID, BACKUP, PASTA) values (2, ' 7', '/Y')");
+        old->defaultTransaction()->commit();
+    }
+
+    bool ok = false;
+    QStringList lines = openOnce(&ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+    EXPECT_EQ(withPrefix(lines, "Alterando"),
+              QStringList({"Alterando coluna BACKUPS.BACKUPFOLDER VarChar(50)",
+                           "Alterando datatype da coluna ARQUIVOS.BACKUP"}));
+    EXPECT_EQ(
+        withPrefix(lines, "Criando coluna"),
+        QStringList({"Criando coluna BACKUPS.FTP_PASSIVE", "Criando coluna ARQUIVOS.SUBPASTAS",
+                     "Criando coluna ARQUIVOS.SUBFOLDER"}));
+    EXPECT_EQ(withPrefix(lines, "Atribuindo"),
+              QStringList({"Atribuindo valor default para ARQUIVOS.SUBPASTAS"}));
+    EXPECT_EQ(column(lastColumns, "BACKUPFOLDER")->charLength, 50);
+    EXPECT_EQ(column(lastColumns, "FTP_LASTERR")->charLength, 40);
+    EXPECT_EQ(column(lastColumns, "FTP_PASSIVE")->fieldType, 8);
+    EXPECT_EQ(column(lastColumns, "FTP_LASTSEND")->fieldType, 12); // waits for the next start
+    EXPECT_EQ(column(lastFileColumns, "BACKUP")->fieldType, 8);
+
+    lines = openOnce(&ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(withPrefix(lines, "Alterando"),
+              QStringList({"Alterando coluna BACKUPS.FTP_LASTSEND",
+                           "Alterando coluna BACKUPS.FTP_LASTERR VarChar(80)"}));
+    EXPECT_EQ(column(lastColumns, "FTP_LASTERR")->charLength, 80);
+    EXPECT_EQ(column(lastColumns, "FTP_LASTSEND")->fieldType, 35);
+
+    lines = openOnce(&ok);
+    EXPECT_TRUE(withPrefix(lines, "Alterando").isEmpty());
+    EXPECT_TRUE(withPrefix(lines, "Criando").isEmpty());
+
+    test::TestDatabase check(dbPath(), false);
+    Query q;
+    q.setDatabase(check.get());
+    q.setSqlText(
+        "select BACKUPNAME, BACKUPFOLDER, FTP_LASTSEND, FTP_LASTERR, FTP_PASSIVE from BACKUPS");
+    q.open();
+    ASSERT_EQ(q.recordCount(), 1);
+    EXPECT_EQ(q.fieldByName("BACKUPNAME")->asString(), "DIARIO");
+    EXPECT_EQ(q.fieldByName("BACKUPFOLDER")->asString(), "/dados/backups");
+    EXPECT_EQ(q.fieldByName("FTP_LASTSEND")->value().toDateTime(),
+              QDateTime(QDate(2026, 12, 1), QTime(0, 0)));
+    EXPECT_EQ(q.fieldByName("FTP_LASTERR")->asString(), "550 fail");
+    EXPECT_TRUE(q.fieldByName("FTP_PASSIVE")->isNull());
+    Query files;
+    files.setDatabase(check.get());
+    files.setSqlText("select ID, BACKUP from ARQUIVOS order by ID");
+    files.open();
+    EXPECT_EQ(files.fieldByName("BACKUP")->value(), QVariant(12));
+    files.next();
+    EXPECT_EQ(files.fieldByName("BACKUP")->value(), QVariant(7));
+}
+
+TEST_F(SchemaTest, TextThatIsNoNumberStaysAsItWas) {
+    {
+        test::TestDatabase old(dbPath());
+        ExecSQL(old.get(), "create table ARQUIVOS (ID Integer Not Null Primary Key, BACKUP "
+                           "VarChar(10), PASTA VarChar(60), SUBPASTAS Date, ARQUIVOS VarChar(120), "
+                           "SUBFOLDER Smallint)");
+        old->defaultTransaction()->commitRetaining();
+        ExecSQL(old.get(), "insert into ARQUIVOS (ID, BACKUP) values (1, 'abc')");
+        old->defaultTransaction()->commit();
+    }
+    bool ok = false;
+    openOnce(&ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown()[0].text, "Erro ao verificar estrutura de ARQUIVOS");
+    EXPECT_EQ(dialogs.shown()[0].caption, "Error");
+    EXPECT_TRUE(backupsOpen); // the start goes on
+
+    EXPECT_EQ(column(lastFileColumns, "BACKUP")->fieldType, 37);
+    for (const ColumnInfo &c : lastFileColumns)
+        EXPECT_FALSE(c.name.startsWith("TMP_")) << c.name.toStdString();
+    test::TestDatabase check(dbPath(), false);
+    Query q;
+    q.setDatabase(check.get());
+    q.setSqlText("select BACKUP from ARQUIVOS");
+    q.open();
+    EXPECT_EQ(q.field(0)->asString(), "abc");
+}
+
+TEST_F(SchemaTest, MissingFolderIsReportedAndTheProgramIsNotEnded) {
+    TDM dm;
+    dm.IBDatabase1->setDatabaseName(dir.file("nowhere/BKPZELTO.FB"));
+    MemoryLog log;
+    EXPECT_FALSE(OpenDatabaseTables(&dm, "x", &log));
+    EXPECT_EQ(log.caption(), platform::applicationTitle() + " - x");
+    EXPECT_FALSE(log.isOpen());
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown()[0].text, "Não foi possível conectar-se ao banco de dados\r" +
+                                           dir.file("nowhere/BKPZELTO.FB") + ".\r\rO endereço \r" +
+                                           dir.file("nowhere") +
+                                           "\rnão existe, ou não está acessível no momento.");
+    EXPECT_FALSE(platform::terminated());
+}
+
+TEST_F(SchemaTest, DatabaseThatCannotBeCreatedEndsTheProgram) {
+    // A folder stands where the database file should be made.
+    QDir().mkpath(dbPath() + "/X");
+    TDM dm;
+    dm.IBDatabase1->setDatabaseName(dbPath() + "/X");
+    MemoryLog log;
+    EXPECT_FALSE(OpenDatabaseTables(&dm, QString(), &log));
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
+        "Não foi possível conectar-se ao banco de dados\r" + dbPath() + "/X.FB\r\rErro:\r"))
+        << dialogs.shown()[0].text.toStdString();
+    EXPECT_TRUE(platform::terminated());
+}
+
+TEST_F(SchemaTest, NoServerAtTheAddressOpensTheFileEmbedded) {
+    { test::TestDatabase made(dbPath()); }
+    TDM dm;
+    // Nothing listens on this loopback address.
+    dm.IBDatabase1->setDatabaseName("127.0.0.2:" + dbPath());
+    MemoryLog log;
+    EXPECT_TRUE(ConnectOrCreateDatabase(dm.IBDatabase1, &log));
+    EXPECT_TRUE(dm.IBDatabase1->connected());
+    EXPECT_EQ(dm.IBDatabase1->databaseName(), dbPath());
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
+TEST_F(SchemaTest, AnExistingLocalFileIsOpenedThroughTheServer) {
+    ASSERT_TRUE(test::serverAnswers()) << "the tests start a Firebird server on 3050";
+    const QString address = platform::localIPAddress();
+    ASSERT_FALSE(address.isEmpty());
+    { test::TestDatabase made(dbPath()); }
+    platform::IniFile settings(dir.file("bkpzelto.Ini"));
+    settings.writeString("DataBase", "DataBaseName", dbPath());
+    TDM dm;
+    MemoryLog log;
+    ASSERT_TRUE(AbrirDataBase(&dm, settings, &log));
+    EXPECT_EQ(dm.IBDatabase1->databaseName(), address + ":" + dbPath());
+    EXPECT_TRUE(
+        log.lines().contains("Conectando database " + (address + ":" + dbPath()).toLower()));
+    EXPECT_TRUE(log.lines().contains("Criando BACKUPS"));
+    EXPECT_FALSE(withPrefix(log.lines(), "Criando database").size());
+    EXPECT_TRUE(dm.Backups->active());
+}

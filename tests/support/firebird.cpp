@@ -1,0 +1,37 @@
+#include "support/firebird.h"
+
+#include <QTcpSocket>
+
+namespace bkp::test {
+
+bool serverAnswers() {
+    QTcpSocket s;
+    s.connectToHost(QStringLiteral("127.0.0.1"), 3050);
+    return s.waitForConnected(2000);
+}
+
+TestDatabase::TestDatabase(const QString &path, bool create)
+    : database(std::make_unique<db::Database>()), transaction(std::make_unique<db::Transaction>()) {
+    database->setDatabaseName(path);
+    database->setParams({QStringLiteral("user_name=SYSDBA"),
+                         QStringLiteral("password=") + QLatin1String(db::AdminPassword)});
+    transaction->setParams({QStringLiteral("read_committed"), QStringLiteral("rec_version"),
+                            QStringLiteral("nowait")});
+    database->setDefaultTransaction(transaction.get());
+    if (create)
+        database->createDatabase(
+            {QStringLiteral("User 'SYSDBA'"),
+             QStringLiteral("password '") + QLatin1String(db::AdminPassword) + QLatin1Char('\'')});
+    else
+        database->open();
+}
+
+TestDatabase::~TestDatabase() {
+    try {
+        database->close();
+    } catch (const db::DatabaseError &) {
+    }
+    transaction.reset();
+}
+
+} // namespace bkp::test

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "db/database.h"
+#include "db/datamodule.h"
+
+#include <QString>
+#include <memory>
+
+namespace bkp::test {
+
+// True when a Firebird server answers on localhost:3050 (ctest starts one).
+bool serverAnswers();
+
+// A connection to a new, empty database file created embedded at `path`, with a
+// default transaction of the program's kind (read committed, no waiting).
+struct TestDatabase {
+    std::unique_ptr<db::Database> database;
+    std::unique_ptr<db::Transaction> transaction;
+    explicit TestDatabase(const QString &path, bool create = true);
+    ~TestDatabase();
+    db::Database *operator->() const { return database.get(); }
+    db::Database *get() const { return database.get(); }
+};
+
+} // namespace bkp::test
