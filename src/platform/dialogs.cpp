@@ -133,36 +133,40 @@ void setDialogs(Dialogs *d) {
 
 int QtDialogs::messageBox(const QString &text, const QString &caption, unsigned flags,
                           QWidget *owner) {
-    const QList<ButtonSpec> specs = buttonsFor(flags);
+    const QList<ButtonSpec> choices = buttonsFor(flags);
     if (!haveWidgets())
-        return specs[defaultIndex(flags, specs.size())].answer;
+        return choices[defaultIndex(flags, choices.size())].answer;
     QMessageBox box(owner);
     box.setWindowTitle(caption);
-    box.setText(text);
+    // Messages break their lines with a lone carriage return, as the desktop box does.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     box.setTextFormat(Qt::PlainText);
     box.setIcon(iconFor(flags));
     QList<QAbstractButton *> buttons;
-    for (const ButtonSpec &spec : specs) {
-        QPushButton *b = box.addButton(spec.button);
-        b->setText(QString::fromUtf8(spec.text));
+    for (const ButtonSpec &choice : choices) {
+        QPushButton *b = box.addButton(choice.button);
+        b->setText(QString::fromUtf8(choice.text));
         buttons.append(b);
     }
-    box.setDefaultButton(static_cast<QPushButton *>(buttons[defaultIndex(flags, specs.size())]));
+    box.setDefaultButton(static_cast<QPushButton *>(buttons[defaultIndex(flags, choices.size())]));
     // Escape and the close box answer Cancel where there is one, OK on a box with
     // OK alone; elsewhere Qt chooses (No on a Yes/No box).
     QAbstractButton *escape = nullptr;
-    for (qsizetype i = 0; i < specs.size(); ++i) {
-        if (specs[i].answer == IDCANCEL || (specs.size() == 1 && specs[i].answer == IDOK))
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        if (choices[i].answer == IDCANCEL || (choices.size() == 1 && choices[i].answer == IDOK))
             escape = buttons[i];
     }
     box.setEscapeButton(escape);
     box.exec();
     QAbstractButton *clicked = box.clickedButton();
-    for (qsizetype i = 0; i < specs.size(); ++i) {
+    for (qsizetype i = 0; i < choices.size(); ++i) {
         if (buttons[i] == clicked)
-            return specs[i].answer;
+            return choices[i].answer;
     }
-    return escape ? specs[buttons.indexOf(escape)].answer : IDCANCEL;
+    return escape ? choices[buttons.indexOf(escape)].answer : IDCANCEL;
 }
 
 bool QtDialogs::inputQuery(const QString &caption, const QString &prompt, QString &value) {
@@ -225,8 +229,8 @@ QString QtDialogs::selectFolder(const QString &caption, const QString &folder) {
 // --- Scripted dialogs -------------------------------------------------------
 
 int ScriptedDialogs::defaultAnswer(unsigned flags) {
-    const QList<ButtonSpec> specs = buttonsFor(flags);
-    return specs[defaultIndex(flags, specs.size())].answer;
+    const QList<ButtonSpec> choices = buttonsFor(flags);
+    return choices[defaultIndex(flags, choices.size())].answer;
 }
 
 QString ScriptedDialogs::nextText(bool &ok) {
