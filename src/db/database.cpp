@@ -3,7 +3,7 @@
 #include "db/dataset.h"
 #include "db/fbclient.h"
 #include "db/statement.h"
-#include "lib/ansi.h"
+#include "platform/ansi.h"
 
 using namespace Firebird;
 
@@ -168,28 +168,36 @@ QString Database::param(const QString &key) const {
     return QString();
 }
 
+namespace {
+// Attaches to or creates a database with the program's connection settings.
+IAttachment *connectTo(bool create, const QString &name, const QString &user,
+                       const QString &password, int dialect) {
+    QByteArray n = toAnsi(name), u = toAnsi(user), p = toAnsi(password);
+    return fb::call([&](ThrowStatusWrapper *s) {
+        fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
+        if (!u.isEmpty())
+            dpb->insertString(s, isc_dpb_user_name, u.constData());
+        if (!p.isEmpty())
+            dpb->insertString(s, isc_dpb_password, p.constData());
+        dpb->insertInt(s, isc_dpb_sql_dialect, dialect);
+        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
+        IProvider *prov = fb::master()->getDispatcher();
+        fb::Ref<IProvider> release(prov);
+        const unsigned len = dpb->getBufferLength(s);
+        const unsigned char *buf = dpb->getBuffer(s);
+        return create ? prov->createDatabase(s, n.constData(), len, buf)
+                      : prov->attachDatabase(s, n.constData(), len, buf);
+    });
+}
+} // namespace
+
 void Database::open() {
     if (connected())
         return;
     if (m_name.isEmpty())
         throw DatabaseError(QStringLiteral("Database name is missing"));
-    QByteArray name = toAnsi(m_name);
-    QByteArray user = toAnsi(param(QStringLiteral("user_name")));
-    QByteArray password = toAnsi(param(QStringLiteral("password")));
-    m_attachment = fb::call([&](ThrowStatusWrapper *s) {
-        fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
-        if (!user.isEmpty())
-            dpb->insertString(s, isc_dpb_user_name, user.constData());
-        if (!password.isEmpty())
-            dpb->insertString(s, isc_dpb_password, password.constData());
-        dpb->insertInt(s, isc_dpb_sql_dialect, m_dialect);
-        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
-        IProvider *prov = fb::master()->getDispatcher();
-        IAttachment *att =
-            prov->attachDatabase(s, name.constData(), dpb->getBufferLength(s), dpb->getBuffer(s));
-        prov->release();
-        return att;
-    });
+    m_attachment = connectTo(false, m_name, param(QStringLiteral("user_name")),
+                             param(QStringLiteral("password")), m_dialect);
 }
 
 void Database::createDatabase(const QStringList &createParams) {
@@ -211,23 +219,8 @@ void Database::createDatabase(const QStringList &createParams) {
         }
         return QString();
     };
-    QByteArray name = toAnsi(m_name);
-    QByteArray user = toAnsi(value(QStringLiteral("user")));
-    QByteArray password = toAnsi(value(QStringLiteral("password")));
-    m_attachment = fb::call([&](ThrowStatusWrapper *s) {
-        fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
-        if (!user.isEmpty())
-            dpb->insertString(s, isc_dpb_user_name, user.constData());
-        if (!password.isEmpty())
-            dpb->insertString(s, isc_dpb_password, password.constData());
-        dpb->insertInt(s, isc_dpb_sql_dialect, m_dialect);
-        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
-        IProvider *prov = fb::master()->getDispatcher();
-        IAttachment *att =
-            prov->createDatabase(s, name.constData(), dpb->getBufferLength(s), dpb->getBuffer(s));
-        prov->release();
-        return att;
-    });
+    m_attachment = connectTo(true, m_name, value(QStringLiteral("user")),
+                             value(QStringLiteral("password")), m_dialect);
 }
 
 namespace {

@@ -1,6 +1,6 @@
 #include "db/fbclient.h"
 
-#include "lib/ansi.h"
+#include "platform/ansi.h"
 
 #include <QByteArray>
 

@@ -2,7 +2,7 @@
 
 #include "db/database.h"
 #include "db/fbclient.h"
-#include "lib/ansi.h"
+#include "platform/ansi.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "lib/strings.h"
 
-#include "lib/ansi.h"
+#include "platform/ansi.h"
 
 namespace bkp {
 

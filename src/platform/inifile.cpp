@@ -1,5 +1,6 @@
 #include "platform/inifile.h"
 
+#include "platform/ansi.h"
 #include "platform/filesystem.h"
 
 #include <QFile>
@@ -13,44 +14,6 @@
 namespace bkp::platform {
 
 namespace {
-
-// 0x80..0x9F of Windows-1252 (the five unassigned bytes map to the control
-// characters of the same number, so that every byte reads back as it was).
-const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                            0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                            0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                            0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-QString decode1252(QByteArrayView bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    for (char ch : bytes) {
-        auto b = static_cast<unsigned char>(ch);
-        out.append(b >= 0x80 && b < 0xA0 ? QChar(kHigh[b - 0x80]) : QChar(b));
-    }
-    return out;
-}
-
-QByteArray encode1252(const QString &text) {
-    QByteArray out;
-    out.reserve(text.size());
-    for (QChar c : text) {
-        char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out.append(static_cast<char>(u));
-            continue;
-        }
-        char b = '?';
-        for (int i = 0; i < 32; ++i) {
-            if (kHigh[i] == u) {
-                b = static_cast<char>(0x80 + i);
-                break;
-            }
-        }
-        out.append(b);
-    }
-    return out;
-}
 
 bool isComment(const QString &trimmed) {
     return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
@@ -188,7 +151,8 @@ void IniFile::load() const {
             }
         }
         QByteArrayView text(bytes.constData() + start, textEnd - start);
-        m_lines.append(m_utf8 ? QString::fromUtf8(text) : decode1252(text));
+        m_lines.append(m_utf8 ? QString::fromUtf8(text)
+                              : bkp::fromAnsi(text.data(), int(text.size())));
         m_endings.append(ending);
         start = nl < 0 ? bytes.size() : nl + 1;
     }
@@ -201,7 +165,7 @@ void IniFile::save() const {
     if (m_bom)
         bytes.append("\xEF\xBB\xBF");
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        bytes.append(m_utf8 ? m_lines[i].toUtf8() : encode1252(m_lines[i]));
+        bytes.append(m_utf8 ? m_lines[i].toUtf8() : bkp::toAnsi(m_lines[i]));
         bytes.append(m_endings[i].toLatin1());
     }
     QFileInfo fi(name);

@@ -1,4 +1,4 @@
-#include "lib/ansi.h"
+#include "platform/ansi.h"
 
 namespace bkp {
 

@@ -5,7 +5,7 @@
 
 namespace bkp {
 
-// The program's texts are single-byte Windows-1252 on the wire and in the
+// The program's texts are single-byte Windows-1252 in files, on the wire and in the
 // database. Characters that code page lacks become '?'.
 QByteArray toAnsi(const QString &text);
 QString fromAnsi(const QByteArray &bytes);
