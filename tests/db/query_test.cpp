@@ -337,3 +337,42 @@ TEST_F(QueryTest, DataRoutines) {
     ReopenQuery(&q, true, true);
     EXPECT_EQ(q.field(0)->asInteger(), 2);
 }
+
+TEST(ServerQuery, TheSameDataLayerWorksThroughTheServer) {
+    ASSERT_TRUE(test::serverAnswers()) << "the tests start a Firebird server on 3050";
+    test::TempDir dir;
+    test::TestDatabase fdb("127.0.0.1:" + dir.file("server.fdb"));
+    Database *d = fdb.get();
+    ExecSQL(d, "create table T (ID integer not null primary key, NAME varchar(20), D date)");
+    d->defaultTransaction()->commitRetaining();
+    UpdateSQL u;
+    u.insertSQL = QStringList{"insert into T (ID, NAME, D) values (:ID, :NAME, :D)"};
+    u.modifySQL = QStringList{"update T set NAME = :NAME where ID = :OLD_ID"};
+    Query q;
+    q.setDatabase(d);
+    q.setSqlText("select * from T");
+    q.setUpdateObject(&u);
+    q.open();
+    q.append();
+    q.fieldByName("ID")->setValue(1);
+    q.fieldByName("NAME")->setValue(QString("it's"));
+    q.fieldByName("D")->setAsDateTime(EncodeDate(2026, 12, 8));
+    q.post();
+    d->defaultTransaction()->commitRetaining();
+    EXPECT_TRUE(q.active());
+    q.refresh();
+    ASSERT_EQ(q.recordCount(), 1);
+    EXPECT_EQ(q.fieldByName("NAME")->asString(), "it's");
+    EXPECT_EQ(q.fieldByName("D")->value().toDate(), QDate(2026, 12, 8));
+    EXPECT_TRUE(QFile::exists(dir.file("server.fdb")));
+}
+
+TEST(ServerQuery, NoServerAtAnAddressIsANetworkError) {
+    test::TempDir dir;
+    try {
+        test::TestDatabase fdb("127.0.0.2:" + dir.file("none.fdb"), false);
+        FAIL() << "attached with no server";
+    } catch (const DatabaseError &e) {
+        EXPECT_TRUE(e.isNetworkError()) << e.message().toStdString();
+    }
+}
