@@ -88,7 +88,8 @@ int indexCount(db::Database *d) {
 TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     test::TempDir dir;
     ASSERT_TRUE(QFile::copy(BKP_BINARY_DIR "/bkpzelto", dir.file("bkpzelto")));
-    QFile::setPermissions(dir.file("bkpzelto"), QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(dir.file("bkpzelto"),
+                          QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
     {
         ProgramRun run(dir.path());
         ASSERT_TRUE(run.startedAndResident());
