@@ -219,6 +219,31 @@ bool DataSet::locate(const QString &fieldName, const QVariant &value, bool ignor
     return false;
 }
 
+int DataSet::displayRowCount() const {
+    return int(m_rows.size()) + (m_state == DataSetState::Insert ? 1 : 0);
+}
+
+int DataSet::currentDisplayRow() const {
+    if (m_state == DataSetState::Insert)
+        return qBound(0, m_insertAt, int(m_rows.size()));
+    return m_cur;
+}
+
+QVariant DataSet::displayValue(int row, int fieldIndex) const {
+    if (m_state == DataSetState::Insert) {
+        const int at = currentDisplayRow();
+        if (row == at)
+            return m_buffer.value(fieldIndex);
+        if (row > at)
+            --row;
+    } else if (m_state == DataSetState::Edit && row == m_cur) {
+        return m_buffer.value(fieldIndex);
+    }
+    if (row < 0 || row >= m_rows.size())
+        return QVariant();
+    return m_rows[row].values.value(fieldIndex);
+}
+
 QVariant DataSet::fieldValue(int index) const {
     if (m_state == DataSetState::Edit || m_state == DataSetState::Insert)
         return m_buffer.value(index);

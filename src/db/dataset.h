@@ -75,6 +75,12 @@ public:
     void checkBrowseMode();
     bool modified() const { return m_modified; }
 
+    // Rows as a grid shows them: an inserted row counts from the start of the insert,
+    // and the row being edited shows its edited values.
+    int displayRowCount() const;
+    int currentDisplayRow() const; // -1 when there is none
+    QVariant displayValue(int row, int fieldIndex) const;
+
     // Value access for fields.
     QVariant fieldValue(int index) const;
     QVariant oldFieldValue(int index) const;

@@ -1,0 +1,104 @@
+#include "widgets/datasetmodel.h"
+
+#include "db/dataset.h"
+
+namespace bkp::widgets {
+
+DataSetModel::DataSetModel(QObject *parent) : QAbstractTableModel(parent) {}
+
+void DataSetModel::setDataSet(db::DataSet *dataSet) {
+    if (m_dataSet)
+        disconnect(m_dataSet, nullptr, this, nullptr);
+    m_dataSet = dataSet;
+    if (dataSet) {
+        connect(dataSet, &db::DataSet::layoutChanged, this, &DataSetModel::reset);
+        connect(dataSet, &db::DataSet::stateChanged, this, &DataSetModel::reset);
+        connect(dataSet, &db::DataSet::recordChanged, this, &DataSetModel::rowChanged);
+        connect(dataSet, &db::DataSet::fieldChanged, this, [this](int) { rowChanged(); });
+    }
+    reset();
+}
+
+void DataSetModel::setColumns(const QList<GridColumn> &columns) {
+    beginResetModel();
+    m_columns = columns;
+    endResetModel();
+}
+
+QList<GridColumn> DataSetModel::columns() const {
+    if (!m_columns.isEmpty() || !m_dataSet)
+        return m_columns;
+    QList<GridColumn> all;
+    for (const QString &name : m_dataSet->fieldNames())
+        all.append(GridColumn{name, QString(), 64});
+    return all;
+}
+
+void DataSetModel::reset() {
+    beginResetModel();
+    m_lastRow = -1;
+    endResetModel();
+}
+
+void DataSetModel::rowChanged() {
+    if (!m_dataSet)
+        return;
+    // The row that was current and the one that is now both show fresh values.
+    for (int row : {m_lastRow, m_dataSet->currentDisplayRow()})
+        if (row >= 0 && row < rowCount())
+            Q_EMIT dataChanged(index(row, 0), index(row, columnCount() - 1));
+    m_lastRow = m_dataSet->currentDisplayRow();
+}
+
+int DataSetModel::rowCount(const QModelIndex &parent) const {
+    if (parent.isValid() || !m_dataSet || !m_dataSet->active())
+        return 0;
+    return m_dataSet->displayRowCount();
+}
+
+int DataSetModel::columnCount(const QModelIndex &parent) const {
+    return parent.isValid() ? 0 : int(columns().size());
+}
+
+int DataSetModel::fieldIndexOf(int column) const {
+    const QList<GridColumn> cols = columns();
+    if (!m_dataSet || column < 0 || column >= cols.size())
+        return -1;
+    db::Field *f = m_dataSet->findField(cols[column].fieldName);
+    return f ? f->index() : -1;
+}
+
+QVariant DataSetModel::data(const QModelIndex &index, int role) const {
+    if (!index.isValid() || !m_dataSet)
+        return {};
+    const int fi = fieldIndexOf(index.column());
+    if (fi < 0)
+        return {};
+    db::Field *f = m_dataSet->field(fi);
+    if (role == Qt::DisplayRole) {
+        QVariant v = m_dataSet->displayValue(index.row(), fi);
+        switch (f->dataType()) {
+        case db::FieldType::Memo:
+        case db::FieldType::FmtMemo:
+            return v.toString().isEmpty() ? QStringLiteral("(Memo)") : QStringLiteral("(MEMO)");
+        case db::FieldType::Blob:
+            return v.toByteArray().isEmpty() ? QStringLiteral("(Blob)") : QStringLiteral("(BLOB)");
+        default:
+            return db::formatValue(v, f->dataType());
+        }
+    }
+    if (role == Qt::TextAlignmentRole) {
+        const GridColumn c = columns().value(index.column());
+        return int(c.alignment);
+    }
+    return {};
+}
+
+QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    const GridColumn c = columns().value(section);
+    return c.title.isEmpty() ? c.fieldName : c.title;
+}
+
+} // namespace bkp::widgets

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QPointer>
+#include <QStringList>
+
+#include "db/dataset.h"
+
+namespace bkp::widgets {
+
+// A grid column bound to a field of the data set.
+struct GridColumn {
+    QString fieldName;
+    QString title; // the field name when empty
+    int width = 64;
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+};
+
+// The rows of a data set as a table model; it follows the data set's changes.
+class DataSetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit DataSetModel(QObject *parent = nullptr);
+
+    void setDataSet(db::DataSet *dataSet);
+    db::DataSet *dataSet() const { return m_dataSet; }
+    // No columns given: one per field, titled by its name.
+    void setColumns(const QList<GridColumn> &columns);
+    QList<GridColumn> columns() const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    int fieldIndexOf(int column) const; // -1 when the field is not there
+
+private:
+    void reset();
+    void rowChanged();
+    QPointer<db::DataSet> m_dataSet;
+    QList<GridColumn> m_columns;
+    int m_lastRow = -1;
+};
+
+} // namespace bkp::widgets

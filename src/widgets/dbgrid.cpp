@@ -1,0 +1,90 @@
+#include "widgets/dbgrid.h"
+
+#include "db/dataset.h"
+#include "lib/ui.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace bkp::widgets {
+
+DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
+    setModel(&m_model);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int column) {
+        Q_EMIT titleClicked(column, m_model.columns().value(column).fieldName);
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current, const QModelIndex &) { followSelection(current); });
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &DBGrid::followDataSet);
+    connect(&m_model, &QAbstractItemModel::dataChanged, this, &DBGrid::followDataSet);
+}
+
+void DBGrid::setDataSet(db::DataSet *dataSet) {
+    m_model.setDataSet(dataSet);
+    followDataSet();
+}
+
+void DBGrid::setColumns(const QList<GridColumn> &columns) {
+    m_model.setColumns(columns);
+    for (int i = 0; i < columns.size(); ++i)
+        setColumnWidth(i, columns[i].width);
+    followDataSet();
+}
+
+void DBGrid::followDataSet() {
+    db::DataSet *ds = m_model.dataSet();
+    if (!ds || m_syncing)
+        return;
+    const int row = ds->currentDisplayRow();
+    m_syncing = true;
+    if (row >= 0 && row < m_model.rowCount()) {
+        const QModelIndex at = m_model.index(row, qMax(0, currentIndex().column()));
+        if (currentIndex().row() != row) {
+            selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect |
+                                                      QItemSelectionModel::Rows);
+        }
+        scrollTo(at);
+    }
+    m_syncing = false;
+}
+
+void DBGrid::followSelection(const QModelIndex &current) {
+    db::DataSet *ds = m_model.dataSet();
+    if (!ds || m_syncing || !current.isValid() || !ds->active())
+        return;
+    if (current.row() == ds->currentDisplayRow())
+        return;
+    m_syncing = true;
+    try {
+        ds->setRecNo(current.row() + 1);
+    } catch (...) {
+        m_syncing = false;
+        followDataSet();
+        throw;
+    }
+    m_syncing = false;
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *event) {
+    db::DataSet *ds = m_model.dataSet();
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier) && ds &&
+        ds->active() && !ds->isEmpty()) {
+        if (ConfirmBox(QStringLiteral("Delete record?"), QString(), false)) {
+            if (onDelete)
+                onDelete();
+            else
+                ds->deleteRecord();
+        }
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+} // namespace bkp::widgets

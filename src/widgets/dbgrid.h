@@ -1,0 +1,40 @@
+#pragma once
+
+#include "widgets/datasetmodel.h"
+
+#include <QTableView>
+#include <functional>
+
+namespace bkp::widgets {
+
+// A grid bound to a data set: whole rows are selected, the selected row is the
+// data set's current row and the other way round, column titles can be clicked,
+// and Ctrl+Delete deletes the current row after "Delete record?".
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget *parent = nullptr);
+
+    void setDataSet(db::DataSet *dataSet);
+    db::DataSet *dataSet() const { return m_model.dataSet(); }
+    void setColumns(const QList<GridColumn> &columns);
+    DataSetModel *dataModel() { return &m_model; }
+
+    // Replaces the plain deletion behind Ctrl+Delete (a window that must delete
+    // more than the row itself hooks in here); it runs after the confirmation.
+    std::function<void()> onDelete;
+
+Q_SIGNALS:
+    void titleClicked(int column, const QString &fieldName);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void followDataSet();
+    void followSelection(const QModelIndex &current);
+    DataSetModel m_model;
+    bool m_syncing = false;
+};
+
+} // namespace bkp::widgets
