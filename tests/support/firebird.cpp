@@ -1,5 +1,8 @@
 #include "support/firebird.h"
 
+#include "db/dataroutines.h"
+#include "db/jobqueries.h"
+
 #include <QTcpSocket>
 
 namespace bkp::test {
@@ -32,6 +35,20 @@ TestDatabase::~TestDatabase() {
     } catch (const db::DatabaseError &) {
     }
     transaction.reset();
+}
+
+void openKeyedTable(db::Database *database, const QString &createTable, const QStringList &inserts,
+                    const QString &table, const QStringList &columns, db::Query &query,
+                    db::UpdateSQL &update) {
+    db::ExecSQL(database, createTable);
+    database->defaultTransaction()->commitRetaining();
+    for (const QString &insert : inserts)
+        db::ExecSQL(database, insert);
+    update = db::keyedUpdateSQL(table, columns);
+    query.setDatabase(database);
+    query.setSqlText("select * from " + table + " order by ID");
+    query.setUpdateObject(&update);
+    query.open();
 }
 
 } // namespace bkp::test

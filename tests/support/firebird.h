@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/datamodule.h"
+#include "db/query.h"
 
 #include <QString>
 #include <memory>
@@ -21,5 +22,11 @@ struct TestDatabase {
     db::Database *operator->() const { return database.get(); }
     db::Database *get() const { return database.get(); }
 };
+
+// Creates a table, fills it and opens `query` on it ordered by ID, editable through
+// statements over `columns` keyed on ID, as the program's own job queries are.
+void openKeyedTable(db::Database *database, const QString &createTable, const QStringList &inserts,
+                    const QString &table, const QStringList &columns, db::Query &query,
+                    db::UpdateSQL &update);
 
 } // namespace bkp::test

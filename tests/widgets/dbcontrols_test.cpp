@@ -14,17 +14,12 @@ class ControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fdb = std::make_unique<test::TestDatabase>(dir.file("c.fdb"));
-        db::ExecSQL(fdb->get(), "create table T (ID integer not null primary key, NAME varchar(8), "
-                                "ACTIVE smallint, TIPO smallint, D date)");
-        fdb->get()->defaultTransaction()->commitRetaining();
-        db::ExecSQL(fdb->get(), "insert into T values (1, 'ONE', 0, 2, '2026-12-08')");
-        db::ExecSQL(fdb->get(), "insert into T values (2, 'TWO', 1, 0, null)");
-        update.modifySQL = QStringList{
-            "update T set NAME = :NAME, ACTIVE = :ACTIVE, TIPO = :TIPO, D = :D where ID = :OLD_ID"};
-        query.setDatabase(fdb->get());
-        query.setSqlText("select * from T order by ID");
-        query.setUpdateObject(&update);
-        query.open();
+        test::openKeyedTable(fdb->get(),
+                             "create table T (ID integer not null primary key, NAME varchar(8), "
+                             "ACTIVE smallint, TIPO smallint, D date)",
+                             {"insert into T values (1, 'ONE', 0, 2, '2026-12-08')",
+                              "insert into T values (2, 'TWO', 1, 0, null)"},
+                             "T", {"ID", "NAME", "ACTIVE", "TIPO", "D"}, query, update);
     }
     test::TempDir dir;
     std::unique_ptr<test::TestDatabase> fdb;

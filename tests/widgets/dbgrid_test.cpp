@@ -16,18 +16,11 @@ class GridTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fdb = std::make_unique<test::TestDatabase>(dir.file("g.fdb"));
-        db::ExecSQL(fdb->get(),
-                    "create table T (ID integer not null primary key, NAME varchar(10))");
-        fdb->get()->defaultTransaction()->commitRetaining();
-        for (int i = 1; i <= 3; ++i)
-            db::ExecSQL(fdb->get(), QString("insert into T values (%1, 'N%1')").arg(i));
-        update.insertSQL = QStringList{"insert into T values (:ID, :NAME)"};
-        update.modifySQL = QStringList{"update T set NAME = :NAME where ID = :OLD_ID"};
-        update.deleteSQL = QStringList{"delete from T where ID = :OLD_ID"};
-        query.setDatabase(fdb->get());
-        query.setSqlText("select * from T order by ID");
-        query.setUpdateObject(&update);
-        query.open();
+        test::openKeyedTable(fdb->get(),
+                             "create table T (ID integer not null primary key, NAME varchar(10))",
+                             {"insert into T values (1, 'N1')", "insert into T values (2, 'N2')",
+                              "insert into T values (3, 'N3')"},
+                             "T", {"ID", "NAME"}, query, update);
     }
     test::TempDir dir;
     std::unique_ptr<test::TestDatabase> fdb;

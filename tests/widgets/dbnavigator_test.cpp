@@ -13,19 +13,11 @@ using Nav = widgets::DBNavigator;
 TEST(DBNavigator, ButtonsFollowTheDataSetAndTheHookCanStopThem) {
     test::TempDir dir;
     test::TestDatabase fdb(dir.file("n.fdb"));
-    db::ExecSQL(fdb.get(), "create table T (ID integer not null primary key)");
-    fdb->defaultTransaction()->commitRetaining();
-    db::ExecSQL(fdb.get(), "insert into T values (1)");
-    db::ExecSQL(fdb.get(), "insert into T values (2)");
     db::UpdateSQL u;
-    u.insertSQL = QStringList{"insert into T values (:ID)"};
-    u.modifySQL = QStringList{"update T set ID = :ID where ID = :OLD_ID"};
-    u.deleteSQL = QStringList{"delete from T where ID = :OLD_ID"};
     db::Query q;
-    q.setDatabase(fdb.get());
-    q.setSqlText("select * from T order by ID");
-    q.setUpdateObject(&u);
-    q.open();
+    test::openKeyedTable(fdb.get(), "create table T (ID integer not null primary key)",
+                         {"insert into T values (1)", "insert into T values (2)"}, "T", {"ID"}, q,
+                         u);
 
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs scoped(&dialogs);
