@@ -78,8 +78,16 @@ bool isStatementWithRows(unsigned type) {
     return type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
 }
 
-double scaled(qint64 v, int scale) {
-    return double(v) * std::pow(10.0, scale);
+// An integer column; with a scale it is a fixed-point number read as a double.
+template <typename T> QVariant readInteger(const unsigned char *p, int scale) {
+    T x;
+    std::memcpy(&x, p, sizeof x);
+    if (scale < 0)
+        return double(x) * std::pow(10.0, scale);
+    if constexpr (sizeof(T) == 8)
+        return qlonglong(x);
+    else
+        return int(x);
 }
 
 } // namespace
@@ -351,21 +359,12 @@ QVariant Statement::Impl::readColumn(unsigned i, const unsigned char *buf, IAtta
                 return QByteArray(data, len);
             return fromAnsi(data, len);
         }
-        case SQL_SHORT: {
-            qint16 x;
-            std::memcpy(&x, p, 2);
-            return scale < 0 ? QVariant(scaled(x, scale)) : QVariant(int(x));
-        }
-        case SQL_LONG: {
-            qint32 x;
-            std::memcpy(&x, p, 4);
-            return scale < 0 ? QVariant(scaled(x, scale)) : QVariant(int(x));
-        }
-        case SQL_INT64: {
-            qint64 x;
-            std::memcpy(&x, p, 8);
-            return scale < 0 ? QVariant(scaled(x, scale)) : QVariant(qlonglong(x));
-        }
+        case SQL_SHORT:
+            return readInteger<qint16>(p, scale);
+        case SQL_LONG:
+            return readInteger<qint32>(p, scale);
+        case SQL_INT64:
+            return readInteger<qint64>(p, scale);
         case SQL_FLOAT: {
             float x;
             std::memcpy(&x, p, 4);

@@ -275,38 +275,33 @@ QString ScriptedDialogs::openFileName(const QString &title, const QString &folde
                                       const QString &filter) {
     Shown s;
     s.kind = QStringLiteral("open");
-    s.text = title;
-    s.caption = title;
+    s.text = s.caption = title;
     s.folder = folder;
     s.filter = filter;
-    m_shown.append(s);
-    bool ok = false;
-    const QString text = nextText(ok);
-    return ok ? text : QString();
+    return choose(s);
 }
 
 QString ScriptedDialogs::saveFileName(const QString &title, const QString &folder,
                                       const QString &filter, const QString &defaultExtension) {
     Shown s;
     s.kind = QStringLiteral("save");
-    s.text = title;
-    s.caption = title;
+    s.text = s.caption = title;
     s.folder = folder;
     s.filter = filter;
     s.defaultExtension = defaultExtension;
-    m_shown.append(s);
-    bool ok = false;
-    const QString text = nextText(ok);
-    return ok ? text : QString();
+    return choose(s);
 }
 
 QString ScriptedDialogs::selectFolder(const QString &caption, const QString &folder) {
     Shown s;
     s.kind = QStringLiteral("folder");
-    s.text = caption;
-    s.caption = caption;
+    s.text = s.caption = caption;
     s.folder = folder;
-    m_shown.append(s);
+    return choose(s);
+}
+
+QString ScriptedDialogs::choose(Shown shown) {
+    m_shown.append(shown);
     bool ok = false;
     const QString text = nextText(ok);
     return ok ? text : QString();

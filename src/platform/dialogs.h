@@ -113,6 +113,8 @@ public:
 
 private:
     QString nextText(bool &ok);
+    // Records a chooser and answers it from the script; empty when cancelled.
+    QString choose(Shown shown);
     QList<int> m_codes;
     QStringList m_texts;
     QList<Shown> m_shown;
