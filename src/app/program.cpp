@@ -1,7 +1,7 @@
 #include "app/program.h"
 
+#include "app/mainwindow.h"
 #include "app/sessionsignals.h"
-#include "app/startup.h"
 #include "app/startuplog.h"
 #include "db/database.h"
 #include "db/errors.h"
@@ -10,39 +10,56 @@
 #include "platform/filesystem.h"
 
 #include <QApplication>
+#include <QSessionManager>
 
 namespace bkp::app {
 
+void connectSessionEnd(TfMaster *master, SessionSignals *sessionSignals) {
+    // A desktop session manager asks first: refused while a schedule tick runs.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, master,
+                     [master](QSessionManager &manager) {
+                         if (master->WMQueryEndSession() == 0)
+                             manager.cancel();
+                     });
+    // A service stop or a closing terminal is the session really ending.
+    QObject::connect(sessionSignals, &SessionSignals::endSession, master,
+                     [master](int) { master->WMEndSession(true); });
+}
+
 int runProgram(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    platform::setApplicationHint(QStringLiteral("Application.Hint"));
     platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
     // The program lives on when its windows close; only the tray or the end of the
     // session ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
     SessionSignals session;
-    QObject::connect(&session, &SessionSignals::endSession,
-                     [] { platform::terminateApplication(); });
-
-    StartupState state;
-    StartupLogWindow log;
-    bool opened = false;
-    try {
-        opened = openSettingsAndDatabase(state, platform::fs::programPath(), &log);
-    } catch (const db::DatabaseError &e) {
-        ShowMessageBox(e.message(), QString(), platform::MB_OK | platform::MB_ICONERROR);
+    int rc = 1;
+    {
+        TfMaster fMaster;
+        connectSessionEnd(&fMaster, &session);
+        StartupLogWindow log;
+        bool opened = false;
+        try {
+            opened = fMaster.FormCreate(platform::fs::programPath(), &log);
+        } catch (const db::DatabaseError &e) {
+            ShowMessageBox(e.message(), QString(), platform::MB_OK | platform::MB_ICONERROR);
+        }
+        session.install();
+        // Without its database the program has nothing to run: it ends after the message.
+        if (!opened || platform::terminated())
+            return 1;
+        rc = QApplication::exec();
+        // Whatever is pending is kept, then the database client is ended in order.
+        try {
+            fMaster.state.DM->IBTransaction1->commit();
+        } catch (const db::DatabaseError &) {
+        }
+        // Before the window and its data module go: a detach after the end of the
+        // session can wait on the engine for a long time.
+        db::shutdownClient();
     }
-    session.install();
-    // Without its database the program has nothing to run: it ends after the message.
-    if (!opened || platform::terminated())
-        return 1;
-    int rc = QApplication::exec();
-    // Whatever is pending is kept, then the database client is ended in order.
-    try {
-        state.DM->IBTransaction1->commit();
-    } catch (const db::DatabaseError &) {
-    }
-    db::shutdownClient();
     return rc;
 }
 

@@ -15,4 +15,11 @@ void RecordingTray::showBalloon(const QString &title, const QString &text, Ballo
     m_balloons.append({title.left(63), text.left(255), kind, timeoutMs});
 }
 
+int Inc_Range(int &counter, int limit) {
+    ++counter;
+    if (counter > limit)
+        counter = 0;
+    return counter;
+}
+
 } // namespace bkp

@@ -66,4 +66,8 @@ private:
     QList<bool> m_history;
 };
 
+// Adds 1 to the counter and wraps to 0 past `limit`; returns the new value (with
+// limit 1 it alternates 0, 1, 0, ...).
+int Inc_Range(int &counter, int limit);
+
 } // namespace bkp

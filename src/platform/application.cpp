@@ -6,6 +6,7 @@ namespace bkp::platform {
 
 namespace {
 QString g_title;
+QString g_hint;
 bool g_terminated = false;
 } // namespace
 
@@ -20,10 +21,19 @@ void setApplicationTitle(const QString &title) {
     QCoreApplication::setApplicationName(title);
 }
 
+QString applicationHint() {
+    return g_hint;
+}
+
+void setApplicationHint(const QString &hint) {
+    g_hint = hint;
+}
+
 void terminateApplication() {
     g_terminated = true;
     if (QCoreApplication::instance())
-        QCoreApplication::quit();
+        // Not quit(): it asks the windows first, and the main window never agrees.
+        QCoreApplication::exit(0);
 }
 
 bool terminated() {

@@ -8,6 +8,10 @@ namespace bkp::platform {
 QString applicationTitle();
 void setApplicationTitle(const QString &title);
 
+// The application's own hint, shown where no control has one of its own.
+QString applicationHint();
+void setApplicationHint(const QString &hint);
+
 // Asks the application to end: the message loop ends as soon as it runs (or is
 // never entered when the request comes during start-up).
 void terminateApplication();

@@ -1,0 +1,440 @@
+#include "app/mainwindow.h"
+
+#include "lib/datetime.h"
+#include "lib/ui.h"
+#include "platform/application.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSplitter>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+namespace bkp::app {
+
+namespace {
+
+const char *const AvailableProperty = "bkpAvailable";
+
+// The heading panels of the window: bold yellow text on dark teal.
+QLabel *headingPanel(const QString &caption, QWidget *parent) {
+    auto *label = new QLabel(caption, parent);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, QColor(64, 128, 128));
+    palette.setColor(QPalette::WindowText, QColor(255, 255, 0));
+    label->setPalette(palette);
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+    label->setMargin(3);
+    return label;
+}
+
+// A control whose work comes with a later part of the program stays disabled,
+// whatever the edit mode says.
+void markUnavailable(QObject *control) {
+    control->setProperty(AvailableProperty, false);
+}
+
+void setEnabledIfAvailable(QWidget *control, bool enabled) {
+    const QVariant available = control->property(AvailableProperty);
+    control->setEnabled(enabled && (!available.isValid() || available.toBool()));
+}
+
+} // namespace
+
+TfMaster::TfMaster(TrayIcon *tray, QWidget *parent)
+    : QMainWindow(parent), NotificationIcon1(tray ? tray : new QtTrayIcon) {
+    NotificationIcon1->setParent(this);
+    setObjectName(QStringLiteral("fMaster"));
+    setWindowTitle(QStringLiteral("BKPZelto - Gerenciador de backups programados"));
+    setWindowIcon(programIcon());
+    resize(700, 561);
+    setMinimumSize(700, 500);
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(10000);
+    Timer1Port = WindowTimer(Timer1);
+    Timer_Now = new QTimer(this);
+    Timer_Now->setInterval(1000);
+    Timer_NowPort = WindowTimer(Timer_Now);
+    connect(Timer_Now, &QTimer::timeout, this, &TfMaster::Timer_NowTimer);
+
+    buildMenus();
+    buildToolBar();
+
+    auto *central = new QWidget(this);
+    auto *layout = new QHBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    buildJobList();
+    layout->addWidget(GroupBoxBackups);
+    buildPages();
+    layout->addWidget(PageControl_Backups, 1);
+    setCentralWidget(central);
+
+    StatusBar1 = new widgets::PanelStatusBar({120, 120, 120, 50}, this);
+    setStatusBar(StatusBar1);
+
+    // The clock runs from the start, the window shown or not.
+    Timer_Now->start();
+}
+
+TfMaster::~TfMaster() {
+    m_enterToTab.remove();
+}
+
+void TfMaster::buildMenus() {
+    PopupMenu_Tools = new QMenu(this);
+    SalvarRegistros1 = PopupMenu_Tools->addAction(QStringLiteral("Salvar registros"));
+    SalvarRegistros1->setEnabled(false);
+    QMenu *restore = PopupMenu_Tools->addMenu(QStringLiteral("Restaurar registros"));
+    restore->addAction(QString());
+    RestaurarRegistros1 = restore->menuAction();
+    RestaurarRegistros1->setEnabled(false);
+    QMenu *ftp = PopupMenu_Tools->addMenu(QStringLiteral("FTP"));
+    VerificarBackupsFTP1 = ftp->addAction(QStringLiteral("Verificar backups enviados por FTP"));
+    VerificarEspacoFTP1 = ftp->addAction(QStringLiteral("Verificar espaço ocupado por FTP"));
+    ConfigurarFTP1 = ftp->addAction(QStringLiteral("Configurar FTP"));
+    Update1 = PopupMenu_Tools->addAction(QStringLiteral("Update"));
+    PopupMenu_Tools->addSeparator();
+    ReprogramarHorarios1 = PopupMenu_Tools->addAction(QStringLiteral("Reprogramar horários"));
+    FBConsole1 = PopupMenu_Tools->addAction(QStringLiteral("FBConsole"));
+    PopupMenu_Tools->addSeparator();
+    SDK1 = PopupMenu_Tools->addAction(QStringLiteral("SDK"));
+
+    // The entry only switches the schedule off and on again.
+    connect(VerificarBackupsFTP1, &QAction::triggered, this, [this] {
+        Timer1Port.setEnabled(false);
+        Timer1Port.setEnabled(true);
+    });
+    // Their windows come with later parts of the program.
+    for (QAction *later :
+         {VerificarEspacoFTP1, ConfigurarFTP1, Update1, ReprogramarHorarios1, FBConsole1, SDK1})
+        later->setEnabled(false);
+
+    PopupMenu_TrayIcon = new QMenu(this);
+    Restaurar1 = PopupMenu_TrayIcon->addAction(QStringLiteral("Restaurar"));
+    Fechar1 = PopupMenu_TrayIcon->addAction(QStringLiteral("Fechar"));
+    connect(Restaurar1, &QAction::triggered, this, &TfMaster::Restaurar1Click);
+    connect(Fechar1, &QAction::triggered, this, &TfMaster::Fechar1Click);
+}
+
+QToolButton *TfMaster::addToolButton(const QString &caption, const QString &hint,
+                                     int standardIcon) {
+    auto *button = new QToolButton(ToolBar1);
+    button->setText(caption);
+    button->setToolTip(hint);
+    button->setIcon(style()->standardIcon(QStyle::StandardPixmap(standardIcon)));
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(16, 16));
+    button->setFixedSize(65, 36);
+    // Icon and bold caption both fit in the button's 36 pixels.
+    button->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
+    QFont font = button->font();
+    font.setBold(true);
+    font.setPointSize(8);
+    button->setFont(font);
+    ToolBar1->addWidget(button);
+    return button;
+}
+
+void TfMaster::buildToolBar() {
+    ToolBar1 = new QToolBar(QStringLiteral("ToolBar1"), this);
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    ToolButtonNew =
+        addToolButton(QStringLiteral("&Novo"), QStringLiteral("Insere um novo registro de backup"),
+                      QStyle::SP_FileIcon);
+    ToolButtonEdit =
+        addToolButton(QStringLiteral("&Editar"),
+                      QStringLiteral("Altera configurações atuais do backup selecionado"),
+                      QStyle::SP_FileDialogDetailedView);
+    ToolButtonDelete =
+        addToolButton(QStringLiteral("E&xcluir"), QStringLiteral("Exclui um registro de backup"),
+                      QStyle::SP_TrashIcon);
+    ToolBar1->addSeparator();
+    ToolButtonSave =
+        addToolButton(QStringLiteral("&Salvar"), QStringLiteral("Salva registro de backup"),
+                      QStyle::SP_DialogSaveButton);
+    ToolButtonCancel =
+        addToolButton(QStringLiteral("&Cancelar"), QStringLiteral("Cancela operação"),
+                      QStyle::SP_DialogCancelButton);
+    ToolBar1->addSeparator();
+    ToolButtonBackup = addToolButton(
+        QStringLiteral("&Backup"), QStringLiteral("Executar backup agora"), QStyle::SP_DriveHDIcon);
+    ToolButton_FTP =
+        addToolButton(QStringLiteral("FTP"), QStringLiteral("Enviar backup por FTP agora"),
+                      QStyle::SP_DriveNetIcon);
+    ToolBar1->addSeparator();
+    ToolButtonTimer =
+        addToolButton(QStringLiteral("&Timer"), QStringLiteral("Habilita/desabilita timer"),
+                      QStyle::SP_BrowserReload);
+    ToolButtonTools =
+        addToolButton(QStringLiteral("Tools"), QStringLiteral("Menu de configurações"),
+                      QStyle::SP_FileDialogListView);
+    ToolButtonTools->setMenu(PopupMenu_Tools);
+    ToolButtonTools->setPopupMode(QToolButton::InstantPopup);
+
+    // Job editing, the runs and the schedule switch come with their own parts.
+    for (QToolButton *later : {ToolButtonNew, ToolButtonEdit, ToolButtonDelete, ToolButtonSave,
+                               ToolButtonCancel, ToolButtonBackup, ToolButton_FTP, ToolButtonTimer})
+        markUnavailable(later);
+    // The edit modes never touch these two.
+    ToolButton_FTP->setEnabled(false);
+    ToolButtonTimer->setEnabled(false);
+}
+
+void TfMaster::buildJobList() {
+    GroupBoxBackups = new QGroupBox(QStringLiteral("Backups"));
+    GroupBoxBackups->setFixedWidth(200);
+    auto *box = new QVBoxLayout(GroupBoxBackups);
+    box->setContentsMargins(2, 2, 2, 2);
+    box->setSpacing(1);
+
+    DBNavigator2 = new widgets::DBNavigator(GroupBoxBackups);
+    DBNavigator2->setVisibleButtons({widgets::DBNavigator::First, widgets::DBNavigator::Prior,
+                                     widgets::DBNavigator::Next, widgets::DBNavigator::Last,
+                                     widgets::DBNavigator::Refresh});
+    DBNavigator2->onRefresh = [this] {
+        DBNavigator2Click();
+    };
+    box->addWidget(DBNavigator2);
+
+    Panel_Reordenar = headingPanel(QStringLiteral("Clique para reordenar"), GroupBoxBackups);
+    Panel_Reordenar->setAlignment(Qt::AlignCenter);
+    box->addWidget(Panel_Reordenar);
+
+    DBGrid_Backups = new widgets::DBGrid(GroupBoxBackups);
+    QList<widgets::GridColumn> columns{
+        {QStringLiteral("BACKUPNAME"), QStringLiteral("Backup"), 240},
+        {QStringLiteral("ID"), QString(), 32, Qt::AlignLeft | Qt::AlignVCenter}};
+    for (const char *name :
+         {"BACKUPFILE", "BACKUPFOLDER", "BACKUPACTIVE", "ATIVO", "TIPO", "UTILITARIO", "PARAMETROS",
+          "DATA", "HORA", "FTP", "FTP_ACTIVE", "FTP_HOST", "FTP_USER", "FTP_PASSWORD", "FTP_DATA",
+          "FTP_HORA", "FTP_LASTSEND", "FTP_FOLDER", "FTP_LASTERR"})
+        columns.append({QString::fromLatin1(name), QString(), 64});
+    DBGrid_Backups->setColumns(columns);
+    box->addWidget(DBGrid_Backups, 1);
+}
+
+void TfMaster::buildPages() {
+    PageControl_Backups = new QTabWidget;
+
+    TabSheet_Setup = new QWidget;
+    auto *setup = new QVBoxLayout(TabSheet_Setup);
+    PanelBackup = new QWidget(TabSheet_Setup);
+    PanelBackup->setObjectName(QStringLiteral("PanelBackup"));
+    setup->addWidget(PanelBackup);
+    setup->addStretch(1);
+    PageControl_Backups->addTab(TabSheet_Setup, QStringLiteral("Setup"));
+
+    TabSheet_FTP = new QWidget;
+    auto *ftp = new QVBoxLayout(TabSheet_FTP);
+    Panel_FTPBackup = new QWidget(TabSheet_FTP);
+    Panel_FTPBackup->setObjectName(QStringLiteral("Panel_FTPBackup"));
+    ftp->addWidget(Panel_FTPBackup);
+    CheckCustomGroupBox_FTPFileUnique =
+        new QGroupBox(QStringLiteral("Enviar apenas o arquivo:"), TabSheet_FTP);
+    CheckCustomGroupBox_FTPFileUnique->setCheckable(true);
+    CheckCustomGroupBox_FTPFileUnique->setChecked(true);
+    auto *unique = new QVBoxLayout(CheckCustomGroupBox_FTPFileUnique);
+    Edit_FTPFileUnique = new QLineEdit(CheckCustomGroupBox_FTPFileUnique);
+    Edit_FTPFileUnique->setObjectName(QStringLiteral("Edit_FTPFileUnique"));
+    unique->addWidget(Edit_FTPFileUnique);
+    ftp->addWidget(CheckCustomGroupBox_FTPFileUnique);
+    ftp->addStretch(1);
+    PageControl_Backups->addTab(TabSheet_FTP, QStringLiteral("FTP"));
+
+    TabSheet_Arquivos = new QWidget;
+    auto *files = new QVBoxLayout(TabSheet_Arquivos);
+    Panel_Backups_Arquivos = new QWidget(TabSheet_Arquivos);
+    files->addWidget(Panel_Backups_Arquivos, 1);
+    PageControl_Backups->addTab(TabSheet_Arquivos, QStringLiteral("Arquivos"));
+
+    TabSheet_Pasta = new QWidget;
+    auto *folder = new QVBoxLayout(TabSheet_Pasta);
+    folder->setContentsMargins(0, 0, 0, 0);
+    Splitter1 = new QSplitter(Qt::Vertical, TabSheet_Pasta);
+    Splitter1->setHandleWidth(5);
+    Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background: yellow; }"));
+    Panel_Folder_Local = new QWidget(Splitter1);
+    new QVBoxLayout(Panel_Folder_Local);
+    Panel_Folder_Local->layout()->setContentsMargins(0, 0, 0, 0);
+    Splitter1->addWidget(Panel_Folder_Local);
+
+    Panel_Folder_FTP = new QWidget(Splitter1);
+    auto *remote = new QVBoxLayout(Panel_Folder_FTP);
+    remote->setContentsMargins(0, 0, 0, 0);
+    remote->setSpacing(0);
+    Panel_Pasta_FTP = headingPanel(QStringLiteral("FTP"), Panel_Folder_FTP);
+    Panel_Pasta_FTP->setMinimumHeight(40);
+    auto *heading = new QHBoxLayout(Panel_Pasta_FTP);
+    heading->setContentsMargins(0, 0, 4, 0);
+    heading->addStretch(1);
+    SpeedButton_FTPFile = new QToolButton(Panel_Pasta_FTP);
+    SpeedButton_FTPFile->setAutoRaise(true);
+    SpeedButton_FTPFile->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    // The remote listing comes with its own part of the program.
+    SpeedButton_FTPFile->setEnabled(false);
+    heading->addWidget(SpeedButton_FTPFile);
+    remote->addWidget(Panel_Pasta_FTP);
+    ListView_FTP = new QTreeWidget(Panel_Folder_FTP);
+    ListView_FTP->setRootIsDecorated(false);
+    ListView_FTP->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView_FTP->setHeaderLabels(
+        {QStringLiteral("Arquivo"), QStringLiteral("Tamanho"), QStringLiteral("Data")});
+    for (int c = 0; c < 3; ++c)
+        ListView_FTP->setColumnWidth(c, 120);
+    remote->addWidget(ListView_FTP, 1);
+    Splitter1->addWidget(Panel_Folder_FTP);
+    folder->addWidget(Splitter1);
+    PageControl_Backups->addTab(TabSheet_Pasta, QStringLiteral("Pasta"));
+}
+
+bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
+    Timer1Port.setEnabled(false);
+    if (!openSettingsAndDatabase(state, programPath, log))
+        return false;
+    IniParams = state.IniParams.get();
+    DBGrid_Backups->setDataSet(&state.queries->IBQuery_Backups);
+    DBNavigator2->setDataSet(&state.queries->IBQuery_Backups);
+
+    NotificationIcon1->setIcon(programIcon());
+    NotificationIcon1->setMenu(PopupMenu_TrayIcon);
+    NotificationIcon1->setHint(platform::applicationTitle());
+    connect(NotificationIcon1, &TrayIcon::clicked, this, &TfMaster::NotificationIcon1Click);
+    connect(NotificationIcon1, &TrayIcon::doubleClicked, this,
+            &TfMaster::NotificationIcon1DblClick);
+    m_withoutTray = !NotificationIcon1->available();
+    NotificationIcon1->show();
+
+    TimerPhase = 0;
+    PageControl_Backups->setCurrentWidget(TabSheet_Setup);
+    SpeedButton_FTPFile->setToolTip(QStringLiteral("Verificar backups no servidor remoto"));
+    Timer1Port.setEnabled(true);
+    // Without a notification area the window itself is the way in.
+    if (m_withoutTray)
+        RestoreFromTray();
+    return true;
+}
+
+void TfMaster::FormShow() {
+    StatusButtonsBackup(QString());
+    PanelBackup->setEnabled(false);
+}
+
+void TfMaster::showEvent(QShowEvent *event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TfMaster::Timer_NowTimer() {
+    ShowStatus(StatusBar1, 0, DateTimeToStr(Now()));
+}
+
+int TfMaster::Inc_Range(int &counter, int limit) {
+    return bkp::Inc_Range(counter, limit);
+}
+
+void TfMaster::StatusButtonsBackup(const QString &mode) {
+    const QString m = mode.toUpper();
+    const bool browse = m.isEmpty() || m == QLatin1String("S") || m == QLatin1String("C");
+    const bool editing = m == QLatin1String("N") || m == QLatin1String("E");
+    for (QToolButton *b : {ToolButtonNew, ToolButtonEdit, ToolButtonDelete})
+        setEnabledIfAvailable(b, browse);
+    for (QToolButton *b : {ToolButtonSave, ToolButtonCancel})
+        setEnabledIfAvailable(b, editing);
+    setEnabledIfAvailable(ToolButtonBackup, browse);
+    PanelBackup->setEnabled(editing);
+    Panel_FTPBackup->setEnabled(editing);
+    GroupBoxBackups->setEnabled(!editing);
+    if (!m.isEmpty() && QStringLiteral("SC").contains(m))
+        DBGrid_Backups->setFocus();
+}
+
+void TfMaster::DBNavigator2Click() {
+    db::Query &jobs = state.queries->IBQuery_Backups;
+    jobs.refresh();
+    jobs.close();
+    jobs.open();
+    jobs.first();
+}
+
+void TfMaster::NotificationIcon1Click() {
+    RestoreFromTray();
+}
+
+void TfMaster::Restaurar1Click() {
+    RestoreFromTray();
+}
+
+void TfMaster::Fechar1Click() {
+    NotificationIcon1->destroy();
+    platform::terminateApplication();
+}
+
+void TfMaster::RestoreFromTray() {
+    showMaximized();
+    raise();
+    activateWindow();
+    m_enterToTab.install();
+}
+
+void TfMaster::ApplicationMinimize() {
+    m_enterToTab.remove();
+    // Without a notification area a hidden window could not come back: it stays
+    // on the taskbar, minimised.
+    if (m_withoutTray) {
+        if (!isMinimized()) {
+            m_minimizing = true;
+            showMinimized();
+            m_minimizing = false;
+        }
+        return;
+    }
+    hide();
+}
+
+void TfMaster::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && !m_minimizing)
+        // Leave the state change first, then hide.
+        QMetaObject::invokeMethod(this, &TfMaster::ApplicationMinimize, Qt::QueuedConnection);
+}
+
+void TfMaster::closeEvent(QCloseEvent *event) {
+    // Closing only sends the program back to the tray.
+    event->ignore();
+    ApplicationMinimize();
+}
+
+int TfMaster::WMQueryEndSession() const {
+    return TimerBusy ? 0 : 1;
+}
+
+void TfMaster::WMEndSession(bool ending) {
+    WindowsEnding = ending;
+    if (WindowsEnding)
+        platform::terminateApplication();
+}
+
+} // namespace bkp::app

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "lib/ports.h"
+
+#include <QIcon>
+#include <QObject>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace bkp::app {
+
+// The program's notification-area icon: shown with an icon and a hint, a menu on
+// the right click, a signal on the left click, balloons.
+class TrayIcon : public QObject, public TrayPort {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Whether the desktop has a notification area to show the icon in.
+    virtual bool available() const = 0;
+    virtual void setIcon(const QIcon &icon) = 0;
+    virtual void setMenu(QMenu *menu) = 0;
+    virtual void show() = 0;
+    // Takes the icon out of the notification area for good.
+    virtual void destroy() = 0;
+    virtual bool visible() const = 0;
+
+Q_SIGNALS:
+    void clicked();
+    void doubleClicked();
+};
+
+// Over QSystemTrayIcon.
+class QtTrayIcon : public TrayIcon {
+    Q_OBJECT
+public:
+    explicit QtTrayIcon(QObject *parent = nullptr);
+    ~QtTrayIcon() override;
+
+    bool available() const override;
+    void setIcon(const QIcon &icon) override;
+    void setMenu(QMenu *menu) override;
+    void show() override;
+    void destroy() override;
+    bool visible() const override;
+    QString hint() const override { return m_hint; }
+    void setHint(const QString &hint) override;
+    void showBalloon(const QString &title, const QString &text, BalloonKind kind,
+                     int timeoutMs) override;
+
+private:
+    QSystemTrayIcon *m_icon = nullptr;
+    QString m_hint;
+};
+
+// Keeps everything in memory; tests click it.
+class FakeTrayIcon : public TrayIcon {
+    Q_OBJECT
+public:
+    explicit FakeTrayIcon(bool available = true, QObject *parent = nullptr)
+        : TrayIcon(parent), m_available(available) {}
+
+    bool available() const override { return m_available; }
+    void setIcon(const QIcon &icon) override { m_iconSet = !icon.isNull(); }
+    void setMenu(QMenu *menu) override { m_menu = menu; }
+    void show() override { m_visible = !m_destroyed; }
+    void destroy() override {
+        m_visible = false;
+        m_destroyed = true;
+    }
+    bool visible() const override { return m_visible; }
+    QString hint() const override { return m_recorder.hint(); }
+    void setHint(const QString &hint) override { m_recorder.setHint(hint); }
+    void showBalloon(const QString &title, const QString &text, BalloonKind kind,
+                     int timeoutMs) override {
+        m_recorder.showBalloon(title, text, kind, timeoutMs);
+    }
+
+    void click() { Q_EMIT clicked(); }
+    QMenu *menu() const { return m_menu; }
+    bool iconSet() const { return m_iconSet; }
+    bool destroyed() const { return m_destroyed; }
+    const RecordingTray &recorder() const { return m_recorder; }
+
+private:
+    bool m_available;
+    bool m_visible = false;
+    bool m_destroyed = false;
+    bool m_iconSet = false;
+    QMenu *m_menu = nullptr;
+    RecordingTray m_recorder;
+};
+
+// The program's own icon, drawn so that it needs no image file.
+QIcon programIcon();
+
+} // namespace bkp::app

@@ -1,0 +1,46 @@
+#include "widgets/statusbar.h"
+
+#include <QLabel>
+
+namespace bkp::widgets {
+
+PanelStatusBar::PanelStatusBar(const QList<int> &widths, QWidget *parent) : QStatusBar(parent) {
+    setSizeGripEnabled(false);
+    for (int i = 0; i < widths.size(); ++i) {
+        auto *label = new QLabel(this);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        const bool last = i == widths.size() - 1;
+        if (last)
+            label->setMinimumWidth(widths[i]);
+        else
+            label->setFixedWidth(widths[i]);
+        addWidget(label, last ? 1 : 0);
+        m_panels.append(label);
+    }
+    if (m_panels.isEmpty()) {
+        m_simple = new QLabel(this);
+        addWidget(m_simple, 1);
+    }
+}
+
+void PanelStatusBar::setSimpleText(const QString &text) {
+    if (m_simple)
+        m_simple->setText(text);
+}
+
+void PanelStatusBar::setPanelText(int index, const QString &text) {
+    if (index >= 0 && index < m_panels.size())
+        m_panels[index]->setText(text);
+}
+
+QString PanelStatusBar::panelText(int index) const {
+    return index >= 0 && index < m_panels.size() ? m_panels[index]->text() : QString();
+}
+
+void PanelStatusBar::repaintNow() {
+    // Long work runs on this thread: paint now instead of waiting for the loop.
+    repaint();
+}
+
+} // namespace bkp::widgets

@@ -1,0 +1,298 @@
+#include "app/mainwindow.h"
+#include "app/program.h"
+#include "app/sessionsignals.h"
+#include "db/dataroutines.h"
+#include "db/schema.h"
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "support/tempdir.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <csignal>
+#include <gtest/gtest.h>
+
+using namespace bkp;
+
+namespace {
+
+// The real window over a real job database in a folder of its own, living
+// behind a tray icon the test clicks.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::resetTerminated();
+        platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
+        program = dir.write("bkp");
+        dir.write("bkp.Ini", "[DataBase]\nDataBaseName=" + dir.file("BKPZELTO.FB").toUtf8() + "\n");
+    }
+    void TearDown() override {
+        delete master;
+        platform::resetTerminated();
+    }
+
+    app::TfMaster *create(bool trayAvailable = true) {
+        tray = new app::FakeTrayIcon(trayAvailable);
+        master = new app::TfMaster(tray);
+        db::MemoryLog log;
+        EXPECT_TRUE(master->FormCreate(program, &log));
+        return master;
+    }
+
+    void addJobs() {
+        auto *database = master->state.DM->IBDatabase1;
+        ASSERT_TRUE(
+            db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'ZETA')"));
+        ASSERT_TRUE(
+            db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (2, 'ALFA')"));
+    }
+
+    test::TempDir dir;
+    QString program;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scopedDialogs{&dialogs};
+    platform::RecordingSleeper noPause;
+    platform::ScopedSleeper scopedSleeper{&noPause};
+    app::FakeTrayIcon *tray = nullptr;
+    app::TfMaster *master = nullptr;
+};
+
+QStringList captions(const QList<QAction *> &actions) {
+    QStringList out;
+    for (QAction *a : actions)
+        out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, StartsInTheTrayAndTheFirstClickShowsItMaximisedInBrowseMode) {
+    create();
+    EXPECT_FALSE(master->isVisible());
+    EXPECT_TRUE(tray->visible());
+    EXPECT_TRUE(tray->iconSet());
+    EXPECT_EQ(tray->hint(), "BKPZelto - Gerenciador de backups");
+    EXPECT_TRUE(master->Timer1->isActive());
+    EXPECT_EQ(master->Timer1->interval(), 10000);
+    EXPECT_TRUE(master->Timer_Now->isActive());
+    EXPECT_EQ(master->TimerPhase, 0);
+    EXPECT_EQ(master->PageControl_Backups->currentWidget(), master->TabSheet_Setup);
+    EXPECT_TRUE(QFile::exists(dir.file("bkp.Ini")));
+    EXPECT_TRUE(QFile::exists(dir.file("BKP_Backups.Ini")));
+
+    tray->click();
+    EXPECT_TRUE(master->isVisible());
+    EXPECT_TRUE(master->isMaximized());
+    // Browse mode: nothing to save or cancel, the panels locked, the job list open.
+    EXPECT_FALSE(master->ToolButtonSave->isEnabled());
+    EXPECT_FALSE(master->ToolButtonCancel->isEnabled());
+    EXPECT_FALSE(master->PanelBackup->isEnabled());
+    EXPECT_FALSE(master->Panel_FTPBackup->isEnabled());
+    EXPECT_TRUE(master->GroupBoxBackups->isEnabled());
+    EXPECT_TRUE(master->ToolButtonTools->isEnabled());
+}
+
+TEST_F(MainWindowTest, CloseAndMinimiseLeaveOnlyTheTrayIconAndFecharEndsTheProgram) {
+    create();
+    tray->click();
+    ASSERT_TRUE(master->isVisible());
+
+    EXPECT_FALSE(master->close());
+    EXPECT_FALSE(master->isVisible());
+    EXPECT_TRUE(tray->visible());
+    EXPECT_FALSE(platform::terminated());
+
+    master->Restaurar1->trigger();
+    EXPECT_TRUE(master->isVisible());
+    master->showMinimized();
+    QTest::qWait(50);
+    EXPECT_FALSE(master->isVisible());
+    // The schedule goes on while the window is away.
+    EXPECT_TRUE(master->Timer1->isActive());
+
+    tray->click();
+    EXPECT_TRUE(master->isVisible());
+    master->Fechar1->trigger();
+    EXPECT_TRUE(tray->destroyed());
+    EXPECT_TRUE(platform::terminated());
+}
+
+TEST_F(MainWindowTest, ReturnMovesThroughEditsAfterARestoreButNotInTheJobGrid) {
+    create();
+    tray->click();
+    QApplication::setActiveWindow(master);
+    master->PageControl_Backups->setCurrentWidget(master->TabSheet_FTP);
+    master->Edit_FTPFileUnique->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+
+    QTest::keyClick(master->Edit_FTPFileUnique, Qt::Key_A);
+    QTest::keyClick(master->Edit_FTPFileUnique, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_NE(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+    EXPECT_EQ(master->Edit_FTPFileUnique->text(), "a");
+    // Up comes back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+
+    master->DBGrid_Backups->setFocus();
+    QTest::keyClick(master->DBGrid_Backups, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), master->DBGrid_Backups);
+
+    // Once back in the tray the keys are the controls' own again.
+    master->close();
+    master->Restaurar1->trigger();
+    QApplication::setActiveWindow(master);
+    master->ApplicationMinimize();
+    master->show();
+    QApplication::setActiveWindow(master);
+    master->PageControl_Backups->setCurrentWidget(master->TabSheet_FTP);
+    master->Edit_FTPFileUnique->setFocus();
+    QTest::keyClick(master->Edit_FTPFileUnique, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+}
+
+TEST_F(MainWindowTest, AShutdownQueryIsRefusedDuringATickAndAnEndSessionEndsTheProgram) {
+    create();
+    EXPECT_EQ(master->WMQueryEndSession(), 1);
+    master->TimerBusy = true;
+    EXPECT_EQ(master->WMQueryEndSession(), 0);
+    master->TimerBusy = false;
+
+    // An end-session that does not really end changes nothing.
+    master->WMEndSession(false);
+    EXPECT_FALSE(master->WindowsEnding);
+    EXPECT_FALSE(platform::terminated());
+
+    // The service stop arrives as a signal and ends the program through the window.
+    app::SessionSignals session;
+    app::connectSessionEnd(master, &session);
+    session.install();
+    ::raise(SIGTERM);
+    for (int i = 0; i < 50 && !platform::terminated(); ++i)
+        QTest::qWait(10);
+    EXPECT_TRUE(master->WindowsEnding);
+    EXPECT_TRUE(platform::terminated());
+}
+
+TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
+    create();
+    EXPECT_EQ(master->windowTitle(), "BKPZelto - Gerenciador de backups programados");
+    EXPECT_EQ(master->minimumSize(), QSize(700, 500));
+
+    QStringList buttons;
+    for (QAction *a : master->ToolBar1->actions()) {
+        if (a->isSeparator()) {
+            buttons << "-";
+            continue;
+        }
+        auto *b = qobject_cast<QToolButton *>(master->ToolBar1->widgetForAction(a));
+        ASSERT_NE(b, nullptr);
+        buttons << b->text() + "|" + b->toolTip();
+        EXPECT_EQ(b->size(), QSize(65, 36));
+    }
+    EXPECT_EQ(buttons,
+              QStringList({"&Novo|Insere um novo registro de backup",
+                           "&Editar|Altera configurações atuais do backup selecionado",
+                           "E&xcluir|Exclui um registro de backup", "-",
+                           "&Salvar|Salva registro de backup", "&Cancelar|Cancela operação", "-",
+                           "&Backup|Executar backup agora", "FTP|Enviar backup por FTP agora", "-",
+                           "&Timer|Habilita/desabilita timer", "Tools|Menu de configurações"}));
+
+    EXPECT_EQ(captions(master->PopupMenu_Tools->actions()),
+              QStringList({"Salvar registros", "Restaurar registros", "FTP", "Update", "-",
+                           "Reprogramar horários", "FBConsole", "-", "SDK"}));
+    EXPECT_FALSE(master->SalvarRegistros1->isEnabled());
+    EXPECT_FALSE(master->RestaurarRegistros1->isEnabled());
+    EXPECT_EQ(captions(qobject_cast<QMenu *>(master->VerificarBackupsFTP1->parent())->actions()),
+              QStringList({"Verificar backups enviados por FTP", "Verificar espaço ocupado por FTP",
+                           "Configurar FTP"}));
+    EXPECT_EQ(captions(master->PopupMenu_TrayIcon->actions()),
+              QStringList({"Restaurar", "Fechar"}));
+    EXPECT_EQ(tray->menu(), master->PopupMenu_TrayIcon);
+
+    EXPECT_EQ(master->GroupBoxBackups->title(), "Backups");
+    EXPECT_EQ(master->GroupBoxBackups->width(), 200);
+    EXPECT_EQ(master->Panel_Reordenar->text(), "Clique para reordenar");
+    auto *model = master->DBGrid_Backups->model();
+    ASSERT_EQ(model->columnCount(), 21);
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Backup");
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "ID");
+    EXPECT_EQ(model->headerData(20, Qt::Horizontal).toString(), "FTP_LASTERR");
+    EXPECT_EQ(master->DBGrid_Backups->columnWidth(0), 240);
+    EXPECT_EQ(master->DBGrid_Backups->columnWidth(1), 32);
+
+    QStringList pages;
+    for (int i = 0; i < master->PageControl_Backups->count(); ++i)
+        pages << master->PageControl_Backups->tabText(i);
+    EXPECT_EQ(pages, QStringList({"Setup", "FTP", "Arquivos", "Pasta"}));
+    EXPECT_EQ(master->CheckCustomGroupBox_FTPFileUnique->title(), "Enviar apenas o arquivo:");
+    EXPECT_TRUE(master->CheckCustomGroupBox_FTPFileUnique->isChecked());
+    EXPECT_EQ(master->SpeedButton_FTPFile->toolTip(), "Verificar backups no servidor remoto");
+
+    ASSERT_EQ(master->StatusBar1->panelCount(), 4);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(master->StatusBar1->panel(i)->width(), 120);
+}
+
+TEST_F(MainWindowTest, TheClockAndTheNavigatorsRefresh) {
+    create();
+    platform::FixedClock fixed(QDateTime(QDate(2026, 12, 8), QTime(21, 5, 7)));
+    platform::ScopedClock scopedClock(&fixed);
+    master->Timer_NowTimer();
+    EXPECT_EQ(master->StatusBar1->panelText(0), DateTimeToStr(Now()));
+    EXPECT_TRUE(master->StatusBar1->panelText(0).contains("21:05:07"));
+
+    // Jobs stored behind the list's back show after the refresh, the first current.
+    addJobs();
+    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    EXPECT_TRUE(jobs.isEmpty());
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    EXPECT_EQ(jobs.recordCount(), 2);
+    EXPECT_EQ(jobs.recNo(), 1);
+    EXPECT_EQ(master->DBGrid_Backups->currentIndex().row(), 0);
+
+    int phase = 0;
+    EXPECT_EQ(app::TfMaster::Inc_Range(phase, 1), 1);
+    EXPECT_EQ(app::TfMaster::Inc_Range(phase, 1), 0);
+}
+
+TEST_F(MainWindowTest, WithoutATrayTheWindowIsTheWayInAndStaysReachable) {
+    create(false);
+    EXPECT_TRUE(master->withoutTray());
+    EXPECT_TRUE(master->isVisible());
+    EXPECT_TRUE(master->Timer1->isActive());
+    master->close();
+    QTest::qWait(20);
+    EXPECT_TRUE(master->isVisible());
+    EXPECT_TRUE(master->isMinimized());
+}
+
+TEST_F(MainWindowTest, FecharEndsTheMessageLoopWhileTheWindowIsShown) {
+    create();
+    tray->click();
+    ASSERT_TRUE(master->isVisible());
+    bool guardFired = false;
+    QTimer::singleShot(50, master, [this] { master->Fechar1->trigger(); });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        guardFired = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(guardFired);
+}
