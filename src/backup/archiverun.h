@@ -1,1 +1,59 @@
 #pragma once
+
+#include <QString>
+#include <functional>
+
+namespace bkp::db {
+class DataSet;
+class TDM;
+} // namespace bkp::db
+
+namespace bkp::backup {
+
+// The archive extension the archiver program gives its archives, by the upper-cased
+// program text: "WINRAR.EXE" ".rar", "WINARJ.EXE" ".arj", "WINZIP.EXE" or
+// "WINZIP32.EXE" ".zip" (tested in that order, the last match winning); a program
+// whose file name is exactly rar, arj or zip counts the same. Anything else has no
+// extension.
+QString ArchiveExtension(const QString &archiver);
+
+// Starts a command line and returns at once (platform::winExec by default).
+using ProcessStart = std::function<bool(const QString &commandLine, int showMode)>;
+
+// What an archive run reaches in the main window.
+struct ArchiveRunContext {
+    db::TDM *DM = nullptr; // job database and the shared transaction
+    // The main job list (IBQuery_Backups): read again after the next date is
+    // written so that the grid shows it. May be missing.
+    db::DataSet *IBQuery_Backups = nullptr;
+    ProcessStart start; // empty: platform::winExec
+};
+
+// What one run did, for the caller's tests; the window ignores it.
+struct ArchiveRunResult {
+    bool jobFound = false;
+    QString folder;      // the backup folder, lower case, ending in a separator
+    QString archivePath; // the archive the archiver is told to write
+    QString rotatedTo;   // where the previous archive was moved; empty when none was
+    QString commandLine; // as handed to the process start; empty when nothing was started
+    bool started = false;
+    QString updateSql; // the next-date statement; empty when none was run
+};
+
+// The archive run of one job: reads the job and its file sets, makes sure its
+// backup folder exists, renames the archive of the previous run to its rotation
+// name, starts the archiver with one command line without waiting for it, and
+// moves the job's next backup date to tomorrow (committed with commit-retaining).
+// Database errors reach the caller.
+//
+// A job id without a row does nothing. A job without a backup folder (an empty
+// BACKUPFOLDER) touches no file and starts nothing, but its date still moves to
+// tomorrow so that it does not hold up the jobs after it. A rotation type above 4
+// leaves the previous archive where it is (the archiver then adds to it).
+ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId);
+
+// The "&Backup" button: the run of the job on the current row of the job list
+// (nothing when the list has no row).
+ArchiveRunResult ToolButtonBackupClick(const ArchiveRunContext &context);
+
+} // namespace bkp::backup

@@ -1,0 +1,152 @@
+#include "backup/archiverun.h"
+
+#include "backup/backupfolder.h"
+#include "db/datamodule.h"
+#include "db/dataroutines.h"
+#include "db/query.h"
+#include "lib/calendar.h"
+#include "lib/paths.h"
+#include "lib/sqltext.h"
+#include "lib/strings.h"
+#include "platform/filesystem.h"
+#include "platform/process.h"
+
+namespace bkp::backup {
+
+namespace fs = platform::fs;
+
+QString ArchiveExtension(const QString &archiver) {
+    const QString upper = AnsiUpperCase(archiver);
+    // Installed here under their plain names: /usr/bin/rar, /usr/bin/arj, ...
+    const QString program = UpperTrim(fs::extractFileName(Trim(archiver)));
+    QString extension;
+    if (upper.contains(QLatin1String("WINRAR.EXE")) || program == QLatin1String("RAR"))
+        extension = QStringLiteral(".rar");
+    if (upper.contains(QLatin1String("WINARJ.EXE")) || program == QLatin1String("ARJ"))
+        extension = QStringLiteral(".arj");
+    if (upper.contains(QLatin1String("WINZIP.EXE")) || program == QLatin1String("ZIP"))
+        extension = QStringLiteral(".zip");
+    else if (upper.contains(QLatin1String("WINZIP32.EXE")))
+        extension = QStringLiteral(".zip");
+    return extension;
+}
+
+namespace {
+
+void openQuery(db::Query &query, db::TDM *dm, const QString &sql, const QString &param, int jobId) {
+    query.setDatabase(dm->IBDatabase1);
+    query.setTransaction(dm->IBTransaction1);
+    query.setSqlText(sql);
+    query.paramByName(param).setValue(jobId);
+    query.open();
+}
+
+// Moves the archive of the previous run to its rotation name in the same folder,
+// replacing what had that name. Returns the target, or empty when nothing was moved.
+QString rotatePrevious(const QString &folder, const QString &archivePath, const QString &extension,
+                       int tipo) {
+    const QList<platform::FileEntry> previous = ListFiles(archivePath);
+    if (previous.isEmpty())
+        return QString();
+    const int type = IfThenValue(tipo < 0, 0, tipo);
+    // A type the job editor cannot give: no rotation, so nothing is deleted or moved.
+    if (type > 4)
+        return QString();
+    const TDateTime oldDate = FromQDateTime(previous.first().lastWrite);
+    const QString name = RotationName(type, type == 4 ? Date() : oldDate);
+    const QString target = folder + name + extension;
+    fs::deleteFile(target);
+    fs::renameFile(archivePath, target);
+    return target;
+}
+
+// The masks of every file-set row joined to their folders, each after a blank,
+// and whether any row wants its sub-folders.
+QString fileList(db::Query &files, int &subFolders) {
+    const QString sep(fs::separator());
+    QString list;
+    subFolders = 0;
+    for (files.first(); !files.eof(); files.next()) {
+        const QString folder = files.fieldByName(QStringLiteral("PASTA"))->asString();
+        const QStringList masks = SplitString(
+            files.fieldByName(QStringLiteral("ARQUIVOS"))->asString(), QLatin1Char(' '), true);
+        for (const QString &mask : masks)
+            list += Spaces(1) + JoinPath(folder, mask, sep);
+        if (files.fieldByName(QStringLiteral("SUBFOLDER"))->asString() == QLatin1String("0"))
+            ++subFolders;
+    }
+    return list;
+}
+
+} // namespace
+
+ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
+    ArchiveRunResult result;
+    db::TDM *dm = context.DM;
+
+    db::Query backups;
+    openQuery(backups, dm, QStringLiteral("Select * from Backups where ID=:ID"),
+              QStringLiteral("ID"), jobId);
+    db::Query arquivos;
+    openQuery(arquivos, dm, QStringLiteral("Select * from Arquivos where Backup=:Backup"),
+              QStringLiteral("Backup"), jobId);
+    if (backups.isEmpty())
+        return result;
+    result.jobFound = true;
+
+    const int tipo = backups.fieldByName(QStringLiteral("TIPO"))->asInteger();
+    const QString utilitario = backups.fieldByName(QStringLiteral("UTILITARIO"))->asString();
+    const QString backupFolder = backups.fieldByName(QStringLiteral("BACKUPFOLDER"))->asString();
+
+    // Without a folder the resolution would put the archives at the root of the
+    // file system: nothing is created or started then.
+    if (!Trim(backupFolder).isEmpty()) {
+        result.folder = AnsiLowerCase(SetFolderBackup(backupFolder));
+        ForceFolder(result.folder);
+
+        const QString extension = ArchiveExtension(utilitario);
+        result.archivePath = LowerCaseAZ(
+            JoinPath(result.folder, backups.fieldByName(QStringLiteral("BACKUPFILE"))->asString(),
+                     QString(fs::separator())) +
+            extension);
+        result.rotatedTo = rotatePrevious(result.folder, result.archivePath, extension, tipo);
+
+        QString parametros = backups.fieldByName(QStringLiteral("PARAMETROS"))->asString();
+        int subFolders = 0;
+        const QString files = fileList(arquivos, subFolders);
+        // The program never adds sub-folders itself; it only takes them away.
+        if (subFolders == 0)
+            parametros = ReplaceText(parametros, QStringLiteral("-r"), QString(), 0);
+
+        result.commandLine = LowerCaseAZ(utilitario + Spaces(1) + parametros + Spaces(1) +
+                                         result.archivePath + Spaces(1) + files);
+        const ProcessStart start = context.start ? context.start : ProcessStart(platform::winExec);
+        // An archiver that cannot be started is not reported: the run goes on.
+        result.started = start(result.commandLine, platform::SW_SHOW);
+    }
+    backups.close();
+    arquivos.close();
+
+    const QString crlf = QStringLiteral("\r\n");
+    result.updateSql = QStringLiteral("Update Backups") + crlf + QStringLiteral("Set") + crlf +
+                       QStringLiteral("Data=") + SqlDate(Date() + 1) + crlf +
+                       QStringLiteral("Where ID=") + QString::number(jobId);
+    db::ExecSQL(dm->IBDatabase1, result.updateSql);
+    dm->IBTransaction1->commitRetaining();
+
+    // A row the operator is editing is left alone: reading the list again would
+    // store the edit half done.
+    db::DataSet *jobs = context.IBQuery_Backups;
+    if (jobs && jobs->state() == db::DataSetState::Browse)
+        jobs->refresh();
+    return result;
+}
+
+ArchiveRunResult ToolButtonBackupClick(const ArchiveRunContext &context) {
+    db::DataSet *jobs = context.IBQuery_Backups;
+    if (!jobs || !jobs->active() || jobs->isEmpty())
+        return ArchiveRunResult();
+    return GeraBackup(context, jobs->fieldByName(QStringLiteral("ID"))->asInteger());
+}
+
+} // namespace bkp::backup

@@ -1,0 +1,85 @@
+#include "backup/localfolderview.h"
+
+#include "db/dataset.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace bkp::backup {
+
+namespace {
+// The desktop colour value 8421440: red 64, green 128, blue 128.
+const QColor kPanelColour(64, 128, 128);
+} // namespace
+
+LocalFolderView::LocalFolderView(FolderSortState *sortState, QWidget *parent)
+    : QWidget(parent), m_sortState(sortState ? sortState : &m_ownState) {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel_Pasta = new QLabel(this);
+    Panel_Pasta->setObjectName(QStringLiteral("Panel_Pasta"));
+    Panel_Pasta->setFixedHeight(40);
+    Panel_Pasta->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Panel_Pasta->setAutoFillBackground(true);
+    QPalette palette = Panel_Pasta->palette();
+    palette.setColor(QPalette::Window, kPanelColour);
+    palette.setColor(QPalette::WindowText, QColor(Qt::yellow));
+    Panel_Pasta->setPalette(palette);
+    QFont font = Panel_Pasta->font();
+    font.setPixelSize(19);
+    Panel_Pasta->setFont(font);
+    Panel_Pasta->setMargin(3);
+
+    auto *bar = new QHBoxLayout(Panel_Pasta);
+    bar->setContentsMargins(0, 0, 4, 0);
+    bar->addStretch(1);
+    SpeedButton_RefreshFolder = new QToolButton(Panel_Pasta);
+    SpeedButton_RefreshFolder->setObjectName(QStringLiteral("SpeedButton_RefreshFolder"));
+    SpeedButton_RefreshFolder->setAutoRaise(true);
+    SpeedButton_RefreshFolder->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    SpeedButton_RefreshFolder->setToolTip(QStringLiteral("Atualiza lista de backups"));
+    bar->addWidget(SpeedButton_RefreshFolder);
+    layout->addWidget(Panel_Pasta);
+
+    ListView_Pasta = new QTreeWidget(this);
+    ListView_Pasta->setObjectName(QStringLiteral("ListView_Pasta"));
+    SetupFolderList(ListView_Pasta);
+    layout->addWidget(ListView_Pasta, 1);
+
+    connect(SpeedButton_RefreshFolder, &QToolButton::clicked, this, [this] { RefreshFolder(); });
+    connect(ListView_Pasta->header(), &QHeaderView::sectionClicked, this,
+            &LocalFolderView::ListView_PastaColumnClick);
+}
+
+void LocalFolderView::RefreshFolder() {
+    QString folder;
+    if (m_jobs && m_jobs->active() && !m_jobs->isEmpty()) {
+        if (db::Field *f = m_jobs->findField(QStringLiteral("BACKUPFOLDER")))
+            folder = f->asString();
+    }
+    RefreshFolder(folder);
+}
+
+void LocalFolderView::RefreshFolder(const QString &backupFolder) {
+    ListView_Pasta->clear();
+    const QList<FolderRow> rows = LocalFolderRows(backupFolder);
+    Panel_Pasta->setText(FolderCaption(backupFolder));
+    for (const FolderRow &row : rows)
+        new QTreeWidgetItem(ListView_Pasta, row.texts());
+    // Newest first; the column remembered for the next header click stays.
+    m_sortState->ascending = false;
+    SortFolderList(ListView_Pasta, 2, false);
+}
+
+void LocalFolderView::ListView_PastaColumnClick(int column) {
+    backup::ListView_PastaColumnClick(ListView_Pasta, column, *m_sortState);
+}
+
+} // namespace bkp::backup

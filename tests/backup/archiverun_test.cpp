@@ -1,0 +1,475 @@
+#include "backup/archiverun.h"
+#include "backup/backupfolder.h"
+
+#include "db/datamodule.h"
+#include "db/dataroutines.h"
+#include "db/jobqueries.h"
+#include "db/schema.h"
+#include "lib/calendar.h"
+#include "lib/strings.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
+#include "support/firebird.h"
+#include "support/tempdir.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "platform/printers.h"
+
+using namespace bkp;
+using namespace bkp::backup;
+
+inline void PrintTo(const QByteArray &b, std::ostream *os) {
+    *os << '"' << b.toStdString() << '"';
+}
+
+namespace {
+
+QByteArray readFile(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content, const QDateTime &written = {}) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(content);
+    f.flush(); // else the close would write the content, and the time, afterwards
+    if (written.isValid()) {
+        ASSERT_TRUE(f.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+}
+
+// Waits for a file the archiver writes last; empty when it does not come.
+QByteArray waitForFile(const QString &path, int timeoutMs = 20000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < timeoutMs) {
+        if (QFileInfo::exists(path))
+            return readFile(path);
+        QThread::msleep(50);
+    }
+    return QByteArray();
+}
+
+QStringList entries(const QString &folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                  QDir::Name);
+}
+
+// Runs against a job database of the program's own schema, with the clock on
+// Saturday 5 September 2026. Paths are short (the columns hold 50 characters) and
+// the folder's own name has capitals, so the lower-cased paths the run builds only
+// work through the file system's letter-case resolution.
+class ArchiveRunTest : public ::testing::Test {
+protected:
+    ArchiveRunTest()
+        : clock(QDateTime(QDate(2026, 9, 5), QTime(10, 0))), clockScope(&clock),
+          sleeperScope(&sleeper), dialogsScope(&dialogs), base(QStringLiteral("/tmp/bk-XXXXXX")) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(base.isValid());
+        b = base.path();
+        dm.IBDatabase1->setDatabaseName(dbDir.file("BKPZELTO.FB"));
+        db::MemoryLog log;
+        ASSERT_TRUE(db::OpenDatabaseTables(&dm, QString(), &log));
+        dm.IBTransaction1->commitRetaining();
+        queries = std::make_unique<db::JobQueries>(&dm);
+        context.DM = &dm;
+        context.IBQuery_Backups = &queries->IBQuery_Backups;
+        context.start = [this](const QString &line, int showMode) {
+            lines.append(line);
+            if (line.contains("winrar.exe"))
+                recorderPending = true;
+            showModes.append(showMode);
+            return platform::winExec(line, showMode);
+        };
+    }
+
+    void TearDown() override {
+        queries.reset();
+        // Give a recorder still running time to end before its folder goes.
+        if (recorderPending)
+            waitForFile(recorderOutput(), 10000);
+    }
+
+    // A job row; `tipo` null when it is an invalid QVariant.
+    void addJob(int id, const QString &utilitario, const QString &parametros, const QString &folder,
+                const QString &file, const QVariant &tipo, const QString &data = "'1-SEP-2026'") {
+        db::ExecSQL(dm.IBDatabase1,
+                    "insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, BACKUPACTIVE, "
+                    "TIPO, UTILITARIO, PARAMETROS, DATA, HORA) values (" +
+                        QString::number(id) + ", 'DIARIO', " + QuotedText(file) + ", " +
+                        QuotedText(folder) + ", 0, " +
+                        (tipo.isValid() ? QString::number(tipo.toInt()) : QString("null")) + ", " +
+                        QuotedText(utilitario) + ", " + QuotedText(parametros) + ", " + data +
+                        ", '20:00')");
+        dm.IBTransaction1->commitRetaining();
+    }
+    void addFiles(int id, int job, const QString &pasta, const QString &arquivos, int subfolder) {
+        db::ExecSQL(dm.IBDatabase1,
+                    "insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, SUBFOLDER) values (" +
+                        QString::number(id) + ", " + QString::number(job) + ", " +
+                        QuotedText(pasta) + ", " + QuotedText(arquivos) + ", " +
+                        QString::number(subfolder) + ")");
+        dm.IBTransaction1->commitRetaining();
+    }
+    void setTipo(int id, const QString &tipo) {
+        db::ExecSQL(dm.IBDatabase1,
+                    "update BACKUPS set TIPO=" + tipo + " where ID=" + QString::number(id));
+        dm.IBTransaction1->commitRetaining();
+    }
+    QDate nextDate(int id) {
+        db::Query q;
+        q.setDatabase(dm.IBDatabase1);
+        q.setSqlText("select DATA from BACKUPS where ID=" + QString::number(id));
+        q.open();
+        return ToQDate(q.fieldByName("DATA")->asDateTime());
+    }
+
+    // A recording archiver at "Meus Programas/WinRAR.exe": after a pause it writes
+    // every argument ending in ".rar" as an archive (its content tells the run
+    // apart), then one argument a line into "args.txt" beside itself.
+    QString writeRecorder(int pauseSeconds = 0) {
+        const QString path = b + "/Meus Programas/WinRAR.exe";
+        writeFile(path,
+                  "#!/bin/sh\n"
+                  "sleep " +
+                      QByteArray::number(pauseSeconds) +
+                      "\n"
+                      "dir=\"$(dirname \"$0\")\"\n"
+                      "for a in \"$@\"; do case \"$a\" in *.rar) date +%s%N > \"$a\";; esac; done\n"
+                      "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$dir/args.tmp\"\n"
+                      "mv \"$dir/args.tmp\" \"$dir/args.txt\"\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    QString recorderOutput() const { return b + "/Meus Programas/args.txt"; }
+    QByteArray takeRecorderOutput() {
+        const QByteArray out = waitForFile(recorderOutput());
+        QFile::remove(recorderOutput());
+        recorderPending = false;
+        return out;
+    }
+
+    // The worked job: two file-set rows without sub-folders, the archive of the
+    // previous run written on Friday 4 September 2026 at 20:05.
+    void workedJob(int id, const QVariant &tipo, int recorderPause = 0) {
+        writeRecorder(recorderPause);
+        folder = SetPathBackup("DIARIO", b + "/dados");
+        addJob(id, b.toUpper() + "/MEUS PROGRAMAS/WINRAR.EXE", "a -dh -r", folder, "DIARIO", tipo);
+        addFiles(10 * id + 1, id, b.toUpper() + "/DADOS", "*.DBF  *.CDX ", 1);
+        addFiles(10 * id + 2, id, b.toUpper() + "/SISTEMA/CONFIG", "*.INI", 1);
+        writeFile(folder + "/diario.rar", "previous", QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
+    }
+
+    platform::FixedClock clock;
+    platform::ScopedClock clockScope;
+    platform::RecordingSleeper sleeper;
+    platform::ScopedSleeper sleeperScope;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs dialogsScope;
+    QTemporaryDir base;
+    test::TempDir dbDir;
+    QString b;      // the base folder, as it really is spelt
+    QString folder; // the job's folder as stored
+    db::TDM dm;
+    std::unique_ptr<db::JobQueries> queries;
+    ArchiveRunContext context;
+    QStringList lines;
+    QList<int> showModes;
+    bool recorderPending = false;
+};
+
+} // namespace
+
+TEST(ArchiveExtension, ComesFromTheArchiverProgram) {
+    EXPECT_EQ(ArchiveExtension("c:\\arquivos de programas\\winrar\\winrar.exe"), ".rar");
+    EXPECT_EQ(ArchiveExtension("/opt/WinArj.exe"), ".arj");
+    EXPECT_EQ(ArchiveExtension("/opt/winzip.exe"), ".zip");
+    EXPECT_EQ(ArchiveExtension("/opt/WINZIP32.EXE"), ".zip");
+    // Tested in order, the last match winning.
+    EXPECT_EQ(ArchiveExtension("/winrar.exe/winarj.exe"), ".arj");
+    EXPECT_EQ(ArchiveExtension("/winzip32.exe/winrar.exe"), ".zip");
+    // Archivers installed under their plain names.
+    EXPECT_EQ(ArchiveExtension("/usr/bin/rar"), ".rar");
+    EXPECT_EQ(ArchiveExtension("/usr/bin/arj "), ".arj");
+    EXPECT_EQ(ArchiveExtension("zip"), ".zip");
+    EXPECT_EQ(ArchiveExtension("/usr/bin/unrar"), "");
+    EXPECT_EQ(ArchiveExtension("/usr/bin/7zz"), "");
+    EXPECT_EQ(ArchiveExtension("/usr/bin/rar.sh"), "");
+    EXPECT_EQ(ArchiveExtension(""), "");
+}
+
+TEST_F(ArchiveRunTest, TheWorkedJobRotatesStartsItsCommandLineAndMovesTheDate) {
+    workedJob(3, 0, 3);
+    writeFile(folder + "/Sexta.rar", "a week old");
+    queries->IBQuery_Backups.open();
+    ASSERT_TRUE(queries->IBQuery_Backups.locate("ID", 3));
+
+    const ArchiveRunResult r = GeraBackup(context, 3);
+    EXPECT_TRUE(r.jobFound);
+    const QString l = LowerCaseAZ(b);
+    EXPECT_EQ(r.folder, l + "/dados/backups/diario/");
+    EXPECT_EQ(r.archivePath, l + "/dados/backups/diario/diario.rar");
+
+    // The run did not wait for the archiver, which is still in its pause.
+    EXPECT_FALSE(QFileInfo::exists(recorderOutput()));
+    EXPECT_FALSE(QFileInfo::exists(folder + "/diario.rar"));
+    // The old archive now carries the weekday of its last write, replacing the
+    // archive that had that name.
+    EXPECT_EQ(readFile(folder + "/Sexta.rar"), "previous");
+    EXPECT_EQ(r.rotatedTo, l + "/dados/backups/diario/Sexta.rar");
+
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0], l + "/meus programas/winrar.exe a -dh  " + l +
+                            "/dados/backups/diario/diario.rar  " + l + "/dados/*.dbf " + l +
+                            "/dados/*.cdx " + l + "/sistema/config/*.ini");
+    EXPECT_EQ(r.commandLine, lines[0]);
+    EXPECT_EQ(showModes, QList<int>{5});
+    EXPECT_TRUE(r.started);
+    EXPECT_EQ(r.updateSql, "Update Backups\r\nSet\r\nData='6-SEP-2026'\r\nWhere ID=3");
+    EXPECT_EQ(nextDate(3), QDate(2026, 9, 6));
+    // The grid's row was read again.
+    EXPECT_EQ(ToQDate(queries->IBQuery_Backups.fieldByName("DATA")->asDateTime()),
+              QDate(2026, 9, 6));
+    EXPECT_EQ(queries->IBQuery_Backups.fieldByName("ID")->asInteger(), 3);
+
+    // The archiver got the words of the line, its paths as they are spelt here.
+    EXPECT_EQ(QString::fromUtf8(takeRecorderOutput()), "a\n-dh\n" + folder + "/diario.rar\n" + b +
+                                                           "/dados/*.dbf\n" + b + "/dados/*.cdx\n" +
+                                                           b + "/sistema/config/*.ini\n");
+    // One folder, in the case SetPathBackup gave it: no lower-case twin appeared.
+    EXPECT_EQ(entries(b + "/dados"), QStringList{"BACKUPS"});
+    EXPECT_EQ(entries(folder), QStringList({"Sexta.rar", "diario.rar"}));
+    if (l != b) {
+        EXPECT_FALSE(QFileInfo::exists(l));
+    }
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(ArchiveRunTest, EachRotationTypeNamesTheOldArchiveByItsDate) {
+    workedJob(3, 0);
+    const QList<QPair<QString, QString>> types = {
+        {"1", "Mensal04.rar"}, {"2", "Semana36.rar"}, {"3", "Setembro.rar"},
+        {"4", "Anual248.rar"}, {"-1", "Sexta.rar"},   {"null", "Sexta.rar"},
+    };
+    for (const auto &[tipo, name] : types) {
+        setTipo(3, tipo);
+        for (const QString &e : entries(folder))
+            QFile::remove(folder + "/" + e);
+        writeFile(folder + "/diario.rar", "previous " + tipo.toUtf8(),
+                  QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
+        const ArchiveRunResult r = GeraBackup(context, 3);
+        EXPECT_EQ(readFile(folder + "/" + name), "previous " + tipo.toUtf8()) << tipo.toStdString();
+        EXPECT_EQ(QFileInfo(r.rotatedTo).fileName(), name);
+        takeRecorderOutput(); // the recorder has written the new diario.rar
+        EXPECT_EQ(entries(folder), QStringList({name, "diario.rar"})) << tipo.toStdString();
+    }
+    // A week number from the end of December stays in week 53.
+    setTipo(3, "2");
+    writeFile(folder + "/diario.rar", "december", QDateTime(QDate(2024, 12, 30), QTime(9, 0)));
+    GeraBackup(context, 3);
+    EXPECT_EQ(readFile(folder + "/Semana53.rar"), "december");
+    takeRecorderOutput();
+}
+
+TEST_F(ArchiveRunTest, TwoDayOfYearRunsOnOneDayRotateToTheSameName) {
+    workedJob(3, 4);
+    GeraBackup(context, 3);
+    EXPECT_EQ(readFile(folder + "/Anual248.rar"), "previous");
+    takeRecorderOutput();
+    // The recorder wrote a new archive; it now has today's real date, and type 4
+    // still goes by the date of the run.
+    const QByteArray second = readFile(folder + "/diario.rar");
+    ASSERT_FALSE(second.isEmpty());
+    clock.set(QDateTime(QDate(2026, 9, 5), QTime(18, 0)));
+    GeraBackup(context, 3);
+    EXPECT_EQ(readFile(folder + "/Anual248.rar"), second);
+    takeRecorderOutput();
+    EXPECT_EQ(entries(folder), QStringList({"Anual248.rar", "diario.rar"}));
+}
+
+TEST_F(ArchiveRunTest, TheOldArchiveIsNamedByItsRealLastWriteTime) {
+    workedJob(3, 0);
+    QFile::remove(folder + "/diario.rar");
+    GeraBackup(context, 3); // first run: nothing to rotate
+    takeRecorderOutput();
+    EXPECT_EQ(entries(folder), QStringList{"diario.rar"});
+    const QDateTime written = QFileInfo(folder + "/diario.rar").lastModified();
+    const QByteArray content = readFile(folder + "/diario.rar");
+    GeraBackup(context, 3);
+    takeRecorderOutput();
+    const QString expected = WeekdayName(FromQDateTime(written)) + ".rar";
+    EXPECT_EQ(readFile(folder + "/" + expected), content) << expected.toStdString();
+}
+
+TEST_F(ArchiveRunTest, SwitchesParametersAndFileSetsAsTheRowsSay) {
+    writeRecorder();
+    folder = SetPathBackup("DIARIO", b + "/dados");
+    const QString prog = b + "/meus programas/winrar.exe";
+    const QString l = LowerCaseAZ(b);
+    // No rows: "-r" goes in any case, even inside a switch; the line ends with the
+    // archive and a blank.
+    addJob(1, prog, "a -ri1 -R", folder, "DIARIO", 0);
+    GeraBackup(context, 1);
+    ASSERT_EQ(lines.size(), 1);
+    EXPECT_EQ(lines[0],
+              l + "/meus programas/winrar.exe a i1  " + l + "/dados/backups/diario/diario.rar ");
+    takeRecorderOutput();
+
+    // One row wants sub-folders: the switches stay as stored. An empty mask gives
+    // the folder itself; a folder with a blank is two words; accented capitals in a
+    // folder stay capitals.
+    addJob(2, prog, "A -DH -R", folder, "DIARIO", 0);
+    addFiles(21, 2, "/DADOS/AÇÃO", "", 1);
+    addFiles(22, 2, "/MEUS DOCS", "*.DOC", 0);
+    addFiles(23, 2, "/X", "*.A *.B", 1);
+    GeraBackup(context, 2);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[1], l + "/meus programas/winrar.exe a -dh -r " + l +
+                            "/dados/backups/diario/diario.rar  " +
+                            QString::fromUtf8("/dados/aÇÃo/ /meus docs/*.doc /x/*.a /x/*.b"));
+    EXPECT_EQ(QString::fromUtf8(takeRecorderOutput()).split('\n').mid(4, 4),
+              QStringList({QString::fromUtf8("/dados/aÇÃo/"), "/meus", "docs/*.doc", "/x/*.a"}));
+}
+
+TEST_F(ArchiveRunTest, AManualRunSetsTomorrowAndAnArchiverThatCannotStartIsIgnored) {
+    folder = SetPathBackup("DIARIO", b + "/dados");
+    addJob(4, "/nao/existe/winrar.exe", "a", folder, "DIARIO", 0, "'12-SEP-2026'");
+    writeFile(folder + "/diario.rar", "previous", QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
+    queries->IBQuery_Backups.open();
+    const ArchiveRunResult r = ToolButtonBackupClick(context);
+    EXPECT_TRUE(r.jobFound);
+    EXPECT_FALSE(r.started);
+    EXPECT_EQ(lines.size(), 1);
+    EXPECT_EQ(nextDate(4), QDate(2026, 9, 6));
+    EXPECT_EQ(readFile(folder + "/Sexta.rar"), "previous");
+    EXPECT_TRUE(dialogs.shown().isEmpty());
+}
+
+TEST_F(ArchiveRunTest, AnArchiverOutsideTheTableGivesNoExtension) {
+    folder = SetPathBackup("DIARIO", b + "/dados");
+    addJob(5, "/nao/existe/7zz", "a", folder, "DIARIO", 1);
+    writeFile(folder + "/diario", "previous", QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
+    writeFile(folder + "/diario.rar", "of another job");
+    const ArchiveRunResult r = GeraBackup(context, 5);
+    EXPECT_EQ(r.archivePath, LowerCaseAZ(b) + "/dados/backups/diario/diario");
+    EXPECT_EQ(readFile(folder + "/Mensal04"), "previous");
+    EXPECT_EQ(readFile(folder + "/diario.rar"), "of another job");
+}
+
+TEST_F(ArchiveRunTest, ATypeAboveFourMovesNothing) {
+    workedJob(6, 5);
+    writeFile(b + "/dados/BACKUPS/outro.rar", "x");
+    writeFile(b + "/dados/DIARIO.rar", "y");
+    const QStringList before =
+        entries(folder) + entries(b + "/dados/BACKUPS") + entries(b + "/dados");
+    const ArchiveRunResult r = GeraBackup(context, 6);
+    EXPECT_TRUE(r.rotatedTo.isEmpty());
+    EXPECT_EQ(readFile(folder + "/diario.rar"), "previous"); // until the archiver adds to it
+    EXPECT_EQ(entries(folder) + entries(b + "/dados/BACKUPS") + entries(b + "/dados"), before);
+    EXPECT_EQ(lines.size(), 1); // the archiver still runs
+    EXPECT_EQ(nextDate(6), QDate(2026, 9, 6));
+    takeRecorderOutput();
+}
+
+TEST_F(ArchiveRunTest, AJobWithoutRowOrFolderStartsNothing) {
+    const bool rootBackups = QFileInfo::exists("/Backups") || QFileInfo::exists("/backups");
+    queries->IBQuery_Backups.open();
+    ArchiveRunResult r = GeraBackup(context, 99);
+    EXPECT_FALSE(r.jobFound);
+    EXPECT_TRUE(r.updateSql.isEmpty());
+    // An empty job list has no current row for the button.
+    r = ToolButtonBackupClick(context);
+    EXPECT_FALSE(r.jobFound);
+
+    addJob(7, b + "/meus programas/winrar.exe", "a", "  ", "DIARIO", 0, "'1-SEP-2026'");
+    writeRecorder();
+    r = GeraBackup(context, 7);
+    EXPECT_TRUE(r.jobFound);
+    EXPECT_TRUE(r.folder.isEmpty());
+    EXPECT_TRUE(r.commandLine.isEmpty());
+    EXPECT_TRUE(lines.isEmpty());
+    // Its date still moves on, so that it does not hold up the jobs after it.
+    EXPECT_EQ(nextDate(7), QDate(2026, 9, 6));
+    if (!rootBackups) {
+        EXPECT_FALSE(QFileInfo::exists("/Backups"));
+        EXPECT_FALSE(QFileInfo::exists("/backups"));
+    }
+}
+
+TEST_F(ArchiveRunTest, ARowBeingEditedIsNotStoredByTheRun) {
+    workedJob(3, 0);
+    queries->IBQuery_Backups.open();
+    queries->IBQuery_Backups.edit();
+    queries->IBQuery_Backups.fieldByName("BACKUPNAME")->setValue(QString("MEIO"));
+    GeraBackup(context, 3);
+    EXPECT_EQ(queries->IBQuery_Backups.state(), db::DataSetState::Edit);
+    queries->IBQuery_Backups.cancel();
+    db::Query q;
+    q.setDatabase(dm.IBDatabase1);
+    q.setSqlText("select BACKUPNAME from BACKUPS where ID=3");
+    q.open();
+    EXPECT_EQ(q.field(0)->asString(), "DIARIO");
+    takeRecorderOutput();
+}
+
+TEST_F(ArchiveRunTest, ARealArchiverWritesTheArchiveAndTheNextRunRotatesIt) {
+    if (!QFileInfo::exists("/usr/bin/arj"))
+        GTEST_SKIP() << "arj is not installed";
+    folder = SetPathBackup("DIARIO", b + "/dados");
+    // arj matches masks with their letter case: the files are in lower case.
+    writeFile(b + "/fontes/a.dbf", "alpha");
+    writeFile(b + "/fontes/sub/b.dbf", "beta");
+    writeFile(b + "/fontes/c.txt", "gamma");
+    addJob(8, "/usr/bin/arj", "a -r", folder, "DIARIO", 0);
+    addFiles(81, 8, b.toUpper() + "/FONTES", "*.DBF", 0);
+
+    auto waitForArchive = [&](const QString &path) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 30000) {
+            if (QFileInfo::exists(path) &&
+                QProcess::execute("/usr/bin/arj", {"t", path, "-y"}) == 0)
+                return true;
+            QThread::msleep(200);
+        }
+        return false;
+    };
+    auto listing = [](const QString &path) {
+        QProcess p;
+        p.start("/usr/bin/arj", {"l", path});
+        p.waitForFinished(30000);
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
+    };
+
+    ArchiveRunResult r = GeraBackup(context, 8);
+    EXPECT_EQ(r.commandLine, "/usr/bin/arj a -r " + LowerCaseAZ(b) +
+                                 "/dados/backups/diario/diario.arj  " + LowerCaseAZ(b) +
+                                 "/fontes/*.dbf");
+    ASSERT_TRUE(waitForArchive(folder + "/diario.arj"));
+    QString list = listing(folder + "/diario.arj");
+    EXPECT_TRUE(list.contains("a.dbf")) << list.toStdString();
+    EXPECT_TRUE(list.contains("b.dbf")) << list.toStdString();
+    EXPECT_FALSE(list.contains("c.txt")) << list.toStdString();
+
+    // The next run renames it by its last write and writes a new one.
+    const TDateTime written = FromQDateTime(QFileInfo(folder + "/diario.arj").lastModified());
+    const QString rotated = folder + "/" + WeekdayName(written) + ".arj";
+    r = GeraBackup(context, 8);
+    EXPECT_EQ(QFileInfo(r.rotatedTo).fileName(), WeekdayName(written) + ".arj");
+    ASSERT_TRUE(waitForArchive(folder + "/diario.arj"));
+    EXPECT_TRUE(listing(rotated).contains("a.dbf"));
+    EXPECT_TRUE(listing(folder + "/diario.arj").contains("a.dbf"));
+    EXPECT_EQ(entries(folder), QStringList({WeekdayName(written) + ".arj", "diario.arj"}));
+}
