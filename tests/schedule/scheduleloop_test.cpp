@@ -1,0 +1,363 @@
+#include "schedule/scheduleloop.h"
+
+#include "db/query.h"
+#include "lib/ports.h"
+#include "lib/ui.h"
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/cursor.h"
+#include "schedule/jobdatabase.h"
+
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+using namespace bkp;
+using namespace bkp::schedule;
+using platform::CursorKind;
+
+namespace {
+
+const QString Title = QStringLiteral("BKPZelto - Gerenciador de backups");
+
+// A schedule over a real job database, with runners that do to the job's row
+// what the archive run and the upload do: move the next date to tomorrow, or
+// record only the error of a failed upload.
+class ScheduleLoopTest : public ::testing::Test {
+protected:
+    ScheduleLoopTest() {
+        platform::setApplicationTitle(Title);
+        platform::setCursorControl(&cursor);
+        platform::setSleeper(&sleeper);
+        clock.set(QDateTime(QDate(2027, 5, 10), QTime(10, 0)));
+        ScheduleContext c;
+        c.DM = &jobs.dm;
+        c.StatusBar1 = &status;
+        c.NotificationIcon1 = &tray;
+        c.Timer1 = &timer1;
+        c.Timer_Now = &timerNow;
+        c.GeraBackup = [this](int id) {
+            archive(id);
+        };
+        c.Envia_FTP = [this](db::Query &q) {
+            upload(q);
+        };
+        loop = std::make_unique<ScheduleLoop>(state, std::move(c));
+    }
+    ~ScheduleLoopTest() override { platform::setCursorControl(nullptr); }
+
+    void archive(int id) {
+        archived << id;
+        archivedAt << clock.now();
+        if (onArchive)
+            onArchive(id);
+        jobs.exec(QStringLiteral("Update Backups set DATA=%1 where ID=%2")
+                      .arg(SqlDate(Date() + 1))
+                      .arg(id));
+    }
+
+    void upload(db::Query &q) {
+        EXPECT_TRUE(q.active());
+        const int id = q.fieldByName("ID")->asInteger();
+        uploaded << id;
+        uploadedNames << q.fieldByName("BACKUPNAME")->asString();
+        if (onUpload)
+            onUpload(q);
+        if (failingUploads.contains(id))
+            jobs.exec(QStringLiteral("Update Backups Set FTP_LastErr='erro' Where ID=%1").arg(id));
+        else
+            jobs.exec(QStringLiteral("Update Backups set FTP_DATA=%1, FTP_LASTSEND=%2 where ID=%3")
+                          .arg(SqlDate(Date() + 1), SqlDateTime(Now()))
+                          .arg(id));
+    }
+
+    // A tick, then the timer's interval before the next one.
+    void tick() {
+        loop->Timer1Timer();
+        clock.advanceMs(10000);
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            tick();
+    }
+
+    QStringList panel3Writes() const {
+        QStringList out;
+        for (const auto &w : status.writes())
+            if (w.panel == SchedulePanel)
+                out << w.text;
+        return out;
+    }
+
+    platform::FixedClock clock;
+    platform::ScopedClock clockScope{&clock};
+    // The database opening's own pause is not the schedule's.
+    platform::RecordingSleeper openingPause;
+    platform::ScopedSleeper sleeperScope{&openingPause};
+    platform::RecordingCursor cursor;
+    test::JobDatabase jobs;
+    platform::RecordingSleeper sleeper{&clock};
+    RecordingStatusBar status;
+    RecordingTray tray;
+    RecordingTimer timer1{true};
+    RecordingTimer timerNow{true};
+    ScheduleState state;
+    std::unique_ptr<ScheduleLoop> loop;
+
+    QList<int> archived, uploaded;
+    QList<QDateTime> archivedAt;
+    QStringList uploadedNames;
+    QList<int> failingUploads;
+    std::function<void(int)> onArchive;
+    std::function<void(db::Query &)> onUpload;
+};
+
+const QDate Today(2027, 5, 10);
+
+} // namespace
+
+TEST_F(ScheduleLoopTest, FirstTickUploadsSecondArchivesAndBothMoveToTomorrow) {
+    jobs.addJob(7, "ALFA", 0, Today.addDays(-1), QTime(8, 0), 0, Today, QTime(9, 0));
+
+    tick();
+    EXPECT_EQ(state.TimerPhase, 1);
+    EXPECT_EQ(uploaded, QList<int>{7});
+    EXPECT_TRUE(archived.isEmpty());
+    EXPECT_EQ(panel3Writes(), (QStringList{"Verificando FTP... ALFA", ""}));
+    EXPECT_EQ(sleeper.total(), 100);
+
+    status.clearHistory();
+    tick();
+    EXPECT_EQ(state.TimerPhase, 0);
+    EXPECT_EQ(archived, QList<int>{7});
+    EXPECT_EQ(panel3Writes(), (QStringList{"Verificando backups... ALFA", ""}));
+    EXPECT_EQ(sleeper.total(), 300);
+    EXPECT_EQ(jobs.value(7, "DATA").toDate(), Today.addDays(1));
+    EXPECT_EQ(jobs.value(7, "FTP_DATA").toDate(), Today.addDays(1));
+
+    // Done for today: nothing runs again until tomorrow's times are reached.
+    ticks(4);
+    EXPECT_EQ(archived.size(), 1);
+    EXPECT_EQ(uploaded.size(), 1);
+    clock.set(QDateTime(Today.addDays(1), QTime(8, 30)));
+    ticks(2);
+    EXPECT_EQ(archived.size(), 2);
+    EXPECT_EQ(uploaded.size(), 1); // the upload waits for 9:00
+    clock.set(QDateTime(Today.addDays(1), QTime(9, 0)));
+    ticks(2);
+    EXPECT_EQ(uploaded.size(), 2);
+}
+
+TEST_F(ScheduleLoopTest, DateAndTimeOfDayAreComparedSeparately) {
+    jobs.addJob(1, "ONTEM", 0, Today.addDays(-1), QTime(20, 0));
+    jobs.addJob(2, "TARDE", 0, Today, QTime(23, 59, 50));
+
+    loop->CheckBackups();
+    EXPECT_TRUE(archived.isEmpty()); // yesterday's 20:00 is not due at 10:00 today
+
+    clock.set(QDateTime(Today, QTime(20, 0)));
+    loop->CheckBackups();
+    EXPECT_EQ(archived, QList<int>{1});
+    jobs.exec("Update Backups set BACKUPACTIVE=1 where ID=1");
+
+    // Asleep from before 23:59:50 until 00:30: the date is past but the time of
+    // day is not, so the run waits for 23:59:50 of the new day.
+    clock.set(QDateTime(Today.addDays(1), QTime(0, 30)));
+    loop->CheckBackups();
+    EXPECT_EQ(archived, QList<int>{1});
+    clock.set(QDateTime(Today.addDays(1), QTime(23, 59, 49)));
+    loop->CheckBackups();
+    EXPECT_EQ(archived, QList<int>{1});
+    clock.set(QDateTime(Today.addDays(1), QTime(23, 59, 50)));
+    loop->CheckBackups();
+    EXPECT_EQ(archived, (QList<int>{1, 2}));
+}
+
+TEST_F(ScheduleLoopTest, NullsAndTheInvertedActiveFlags) {
+    // Null BACKUPACTIVE counts as on, null dates and times as long past; null
+    // FTP_ACTIVE counts as off; 1 is off for both.
+    jobs.addJob(1, "A_OFF", 1, Today.addDays(-5), QTime(0, 0), 1, Today.addDays(-5), QTime(0, 0));
+    jobs.addJob(2, "B_NULL", QVariant(), QDate(), QTime(), QVariant(), QDate(), QTime());
+    jobs.addJob(3, "C_FTP", 1, QDate(), QTime(), 0, QDate(), QTime());
+
+    loop->CheckBackups();
+    EXPECT_EQ(archived, QList<int>{2});
+    loop->Check_FTP();
+    EXPECT_EQ(uploaded, QList<int>{3});
+    EXPECT_EQ(sleeper.total(), 2 * 200 + 3 * 100); // stopped at B_NULL, walked to C_FTP
+
+    // After their runs both moved to tomorrow; nothing else is ever due.
+    archived.clear();
+    uploaded.clear();
+    loop->CheckBackups();
+    loop->Check_FTP();
+    EXPECT_TRUE(archived.isEmpty());
+    EXPECT_TRUE(uploaded.isEmpty());
+}
+
+TEST_F(ScheduleLoopTest, JobsDueTogetherRunInNameOrderTwentySecondsApart) {
+    jobs.addJob(1, "ZETA", 0, Today, QTime(9, 0));
+    jobs.addJob(2, "ALFA", 0, Today, QTime(9, 0));
+    jobs.addJob(3, "BETA", 0, Today, QTime(9, 0));
+
+    ticks(8);
+    EXPECT_EQ(archived, (QList<int>{2, 3, 1}));
+    ASSERT_EQ(archivedAt.size(), 3);
+    // Two ticks of 10 seconds each, plus the status pauses of the checks between.
+    const qint64 apart = archivedAt[0].msecsTo(archivedAt[1]);
+    EXPECT_GE(apart, 20000);
+    EXPECT_LT(apart, 21000);
+}
+
+TEST_F(ScheduleLoopTest, FailingUploadIsRetriedAndHoldsBackLaterJobs) {
+    jobs.addJob(1, "ALFA", 1, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    jobs.addJob(2, "BETA", 1, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    failingUploads << 1;
+
+    ticks(6);
+    EXPECT_EQ(uploadedNames, (QStringList{"ALFA", "ALFA", "ALFA"}));
+    EXPECT_EQ(jobs.value(1, "FTP_LASTERR").toString(), "erro");
+    EXPECT_EQ(jobs.value(1, "FTP_DATA").toDate(), Today);
+
+    jobs.exec("Update Backups set FTP_ACTIVE=1 where ID=1");
+    ticks(2);
+    EXPECT_EQ(uploadedNames.last(), "BETA");
+}
+
+TEST_F(ScheduleLoopTest, TickWorksWithTimersOffBusyAndHourglassAndRestoresThem) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    tray.setHint("Enviados 10 bytes (50%)");
+    bool checked = false;
+    auto during = [&] {
+        EXPECT_TRUE(state.TimerBusy);
+        EXPECT_FALSE(timer1.enabled());
+        EXPECT_FALSE(timerNow.enabled());
+        EXPECT_EQ(cursor.current(), CursorKind::Hourglass);
+        EXPECT_EQ(tray.hint(), Title);
+        checked = true;
+    };
+    onUpload = [&](db::Query &) {
+        during();
+    };
+    onArchive = [&](int) {
+        during();
+    };
+
+    for (int i = 0; i < 2; ++i) {
+        checked = false;
+        tick();
+        EXPECT_TRUE(checked);
+        EXPECT_FALSE(state.TimerBusy);
+        EXPECT_TRUE(timer1.enabled());
+        EXPECT_TRUE(timerNow.enabled());
+        EXPECT_EQ(cursor.current(), CursorKind::Default);
+    }
+    EXPECT_EQ(timer1.history(), (QList<bool>{false, true, false, true}));
+    EXPECT_EQ(timerNow.history(), (QList<bool>{false, true, false, true}));
+}
+
+TEST_F(ScheduleLoopTest, ErrorInARunnerRestoresTheTickAndTheJobStaysDue) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    onUpload = [](db::Query &) {
+        throw std::runtime_error("conexão recusada");
+    };
+    onArchive = [](int) {
+        throw db::DatabaseError("lock conflict on no wait transaction");
+    };
+
+    EXPECT_THROW(loop->Timer1Timer(), std::runtime_error);
+    EXPECT_THROW(loop->Timer1Timer(), db::DatabaseError);
+    for (const RecordingTimer *t : {&timer1, &timerNow}) {
+        EXPECT_TRUE(t->enabled());
+        EXPECT_EQ(t->history(), (QList<bool>{false, true, false, true}));
+    }
+    EXPECT_EQ(cursor.current(), CursorKind::Default);
+    EXPECT_FALSE(state.TimerBusy);
+
+    onUpload = nullptr;
+    onArchive = nullptr;
+    ticks(2);
+    EXPECT_EQ(uploaded, (QList<int>{1, 1}));
+    EXPECT_EQ(archived, (QList<int>{1, 1}));
+
+    // The check's own query failing is restored from the same way.
+    jobs.dm.IBDatabase1->close();
+    EXPECT_THROW(loop->Timer1Timer(), db::DatabaseError);
+    EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
+    EXPECT_EQ(cursor.current(), CursorKind::Default);
+    EXPECT_FALSE(state.TimerBusy);
+}
+
+TEST_F(ScheduleLoopTest, TickArrivingDuringAnUploadDoesNothing) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    // The operator switched the timer on while the upload let messages through.
+    onUpload = [&](db::Query &) {
+        const int phase = state.TimerPhase;
+        const int writes = int(status.writes().size());
+        loop->Timer1Timer();
+        EXPECT_EQ(state.TimerPhase, phase);
+        EXPECT_EQ(int(status.writes().size()), writes);
+        EXPECT_TRUE(state.TimerBusy);
+        EXPECT_FALSE(timerNow.enabled());
+    };
+    tick();
+    EXPECT_EQ(uploaded, QList<int>{1});
+    EXPECT_TRUE(archived.isEmpty());
+    EXPECT_FALSE(state.TimerBusy);
+    EXPECT_TRUE(timer1.enabled());
+}
+
+TEST_F(ScheduleLoopTest, WhileWindowsEndsEveryTickOnlyWarns) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    tray.setHint("Enviando");
+    state.WindowsEnding = true;
+
+    ticks(3);
+    EXPECT_TRUE(archived.isEmpty());
+    EXPECT_TRUE(uploaded.isEmpty());
+    EXPECT_EQ(state.TimerPhase, 0);
+    EXPECT_FALSE(state.TimerBusy);
+    EXPECT_TRUE(timer1.history().isEmpty());
+    EXPECT_TRUE(timerNow.history().isEmpty());
+    EXPECT_EQ(cursor.changes(), 0);
+    EXPECT_EQ(tray.hint(), "Enviando");
+    EXPECT_EQ(status.panelText(3), "Windows finalizando...");
+    EXPECT_EQ(sleeper.calls(), 0);
+    ASSERT_EQ(tray.balloons().size(), 3);
+    const RecordingTray::Balloon &b = tray.balloons().first();
+    EXPECT_EQ(b.title, Title);
+    EXPECT_EQ(b.text, "Windows finalizando...");
+    EXPECT_EQ(b.kind, TrayPort::BalloonKind::Warning);
+    EXPECT_EQ(b.timeoutMs, 6000);
+}
+
+TEST_F(ScheduleLoopTest, EmptyJobTableOnlyClearsThePanel) {
+    status.setPanelText(3, "antigo");
+    status.clearHistory();
+    ticks(2);
+    EXPECT_EQ(panel3Writes(), (QStringList{"", ""}));
+    EXPECT_EQ(sleeper.calls(), 0);
+}
+
+TEST(TimerButton, TheButtonAndStatusTimerWriteTheirOwnCaptionForms) {
+    RecordingTimer timer1(true), timerNow(true);
+    QStringList captions;
+    auto caption = [&](const QString &c) {
+        captions << c;
+    };
+
+    ToolButtonTimerClick(timer1, caption);
+    EXPECT_FALSE(timer1.enabled());
+    ToolButtonTimerClick(timer1, caption);
+    EXPECT_TRUE(timer1.enabled());
+    EXPECT_TRUE(timerNow.history().isEmpty()); // the clock keeps running
+
+    // An FTP tool switches off, nests, and gives the previous state back.
+    const bool wasOn = Status_Timer(timer1, caption, false);
+    EXPECT_TRUE(wasOn);
+    EXPECT_FALSE(timer1.enabled());
+    EXPECT_FALSE(Status_Timer(timer1, caption, false));
+    EXPECT_FALSE(Status_Timer(timer1, caption, wasOn));
+    EXPECT_TRUE(timer1.enabled());
+    EXPECT_EQ(captions,
+              (QStringList{"Timer (Off)", "Timer (On)", "Timer(Off)", "Timer(Off)", "Timer(On)"}));
+}
