@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "db/errors.h"
 #include "lib/datetime.h"
 #include "lib/ui.h"
 #include "platform/application.h"
@@ -72,6 +73,7 @@ TfMaster::TfMaster(TrayIcon *tray, QWidget *parent)
     Timer_Now->setInterval(1000);
     Timer_NowPort = WindowTimer(Timer_Now);
     connect(Timer_Now, &QTimer::timeout, this, &TfMaster::Timer_NowTimer);
+    connect(Timer1, &QTimer::timeout, this, &TfMaster::Timer1Timer);
 
     buildMenus();
     buildToolBar();
@@ -193,13 +195,15 @@ void TfMaster::buildToolBar() {
     ToolButtonTools->setMenu(PopupMenu_Tools);
     ToolButtonTools->setPopupMode(QToolButton::InstantPopup);
 
-    // Job editing, the runs and the schedule switch come with their own parts.
+    connect(ToolButtonBackup, &QToolButton::clicked, this, &TfMaster::ToolButtonBackupClick);
+    connect(ToolButtonTimer, &QToolButton::clicked, this, &TfMaster::ToolButtonTimerClick);
+
+    // Job editing and the upload come with their own parts.
     for (QToolButton *later : {ToolButtonNew, ToolButtonEdit, ToolButtonDelete, ToolButtonSave,
-                               ToolButtonCancel, ToolButtonBackup, ToolButton_FTP, ToolButtonTimer})
+                               ToolButtonCancel, ToolButton_FTP})
         markUnavailable(later);
-    // The edit modes never touch these two.
+    // The edit modes never touch this one.
     ToolButton_FTP->setEnabled(false);
-    ToolButtonTimer->setEnabled(false);
 }
 
 void TfMaster::buildJobList() {
@@ -276,8 +280,10 @@ void TfMaster::buildPages() {
     Splitter1->setHandleWidth(5);
     Splitter1->setStyleSheet(QStringLiteral("QSplitter::handle { background: yellow; }"));
     Panel_Folder_Local = new QWidget(Splitter1);
-    new QVBoxLayout(Panel_Folder_Local);
-    Panel_Folder_Local->layout()->setContentsMargins(0, 0, 0, 0);
+    auto *local = new QVBoxLayout(Panel_Folder_Local);
+    local->setContentsMargins(0, 0, 0, 0);
+    LocalFolderView1 = new backup::LocalFolderView(&FolderSort, Panel_Folder_Local);
+    local->addWidget(LocalFolderView1);
     Splitter1->addWidget(Panel_Folder_Local);
 
     Panel_Folder_FTP = new QWidget(Splitter1);
@@ -297,12 +303,8 @@ void TfMaster::buildPages() {
     heading->addWidget(SpeedButton_FTPFile);
     remote->addWidget(Panel_Pasta_FTP);
     ListView_FTP = new QTreeWidget(Panel_Folder_FTP);
-    ListView_FTP->setRootIsDecorated(false);
-    ListView_FTP->setSelectionBehavior(QAbstractItemView::SelectRows);
-    ListView_FTP->setHeaderLabels(
-        {QStringLiteral("Arquivo"), QStringLiteral("Tamanho"), QStringLiteral("Data")});
-    for (int c = 0; c < 3; ++c)
-        ListView_FTP->setColumnWidth(c, 120);
+    backup::SetupFolderList(ListView_FTP);
+    backup::connectFolderSorting(ListView_FTP, FolderSort);
     remote->addWidget(ListView_FTP, 1);
     Splitter1->addWidget(Panel_Folder_FTP);
     folder->addWidget(Splitter1);
@@ -314,8 +316,25 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     if (!openSettingsAndDatabase(state, programPath, log))
         return false;
     IniParams = state.IniParams.get();
-    DBGrid_Backups->setDataSet(&state.queries->IBQuery_Backups);
-    DBNavigator2->setDataSet(&state.queries->IBQuery_Backups);
+    db::Query &jobs = state.queries->IBQuery_Backups;
+    jobs.afterScroll = [this](db::DataSet &) {
+        IBQuery_BackupsAfterScroll();
+    };
+    DBGrid_Backups->setDataSet(&jobs);
+    DBNavigator2->setDataSet(&jobs);
+    LocalFolderView1->setJobList(&jobs);
+    IBQuery_BackupsAfterScroll();
+
+    schedule::ScheduleContext context;
+    context.DM = state.DM.get();
+    context.StatusBar1 = StatusBar1;
+    context.NotificationIcon1 = NotificationIcon1;
+    context.Timer1 = &Timer1Port;
+    context.Timer_Now = &Timer_NowPort;
+    context.GeraBackup = [this](int id) {
+        GeraBackup(id);
+    };
+    ScheduleLoop1 = std::make_unique<schedule::ScheduleLoop>(Schedule, context);
 
     NotificationIcon1->setIcon(programIcon());
     NotificationIcon1->setMenu(PopupMenu_TrayIcon);
@@ -353,6 +372,52 @@ void TfMaster::Timer_NowTimer() {
 
 int TfMaster::Inc_Range(int &counter, int limit) {
     return bkp::Inc_Range(counter, limit);
+}
+
+void TfMaster::showError(const QString &message) {
+    ShowMessageBox(message, QString(), platform::MB_OK | platform::MB_ICONERROR, this);
+}
+
+void TfMaster::Timer1Timer() {
+    if (!ScheduleLoop1)
+        return;
+    // The loop has put the timers, the cursor and its flags back before the error
+    // reaches here.
+    try {
+        ScheduleLoop1->Timer1Timer();
+    } catch (const db::DatabaseError &e) {
+        showError(e.message());
+    } catch (const std::exception &e) {
+        showError(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void TfMaster::ToolButtonTimerClick() {
+    schedule::ToolButtonTimerClick(
+        Timer1Port, [this](const QString &caption) { ToolButtonTimer->setText(caption); });
+}
+
+backup::ArchiveRunContext TfMaster::archiveRunContext() {
+    backup::ArchiveRunContext context;
+    context.DM = state.DM.get();
+    context.IBQuery_Backups = &state.queries->IBQuery_Backups;
+    return context;
+}
+
+void TfMaster::GeraBackup(int jobId) {
+    backup::GeraBackup(archiveRunContext(), jobId);
+}
+
+void TfMaster::ToolButtonBackupClick() {
+    try {
+        backup::ToolButtonBackupClick(archiveRunContext());
+    } catch (const db::DatabaseError &e) {
+        showError(e.message());
+    }
+}
+
+void TfMaster::IBQuery_BackupsAfterScroll() {
+    LocalFolderView1->RefreshFolder();
 }
 
 void TfMaster::StatusButtonsBackup(const QString &mode) {

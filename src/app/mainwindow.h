@@ -3,13 +3,18 @@
 #include "app/entertotab.h"
 #include "app/startup.h"
 #include "app/tray.h"
+#include "backup/archiverun.h"
+#include "backup/localfolderview.h"
 #include "lib/ports.h"
+#include "schedule/calendario.h"
+#include "schedule/scheduleloop.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 #include "widgets/statusbar.h"
 
 #include <QMainWindow>
 #include <QTimer>
+#include <memory>
 
 class QAction;
 class QGroupBox;
@@ -81,6 +86,14 @@ public:
     // "E", "S", "C").
     void StatusButtonsBackup(const QString &mode);
 
+    // A schedule tick; an error that escapes it is shown and the program goes on.
+    void Timer1Timer();
+    void ToolButtonTimerClick();
+    void ToolButtonBackupClick();
+    void GeraBackup(int jobId);
+    void IBQuery_BackupsAfterScroll();
+    backup::ArchiveRunContext archiveRunContext();
+
     // Whether the desktop has no notification area, so the window stands in.
     bool withoutTray() const { return m_withoutTray; }
 
@@ -88,9 +101,14 @@ public:
     StartupState state;
     platform::IniFile *IniParams = nullptr;
 
-    int TimerPhase = 0;
-    bool TimerBusy = false;
-    bool WindowsEnding = false;
+    // The schedule's flags, shared with the loop that runs the ticks.
+    schedule::ScheduleState Schedule;
+    int &TimerPhase = Schedule.TimerPhase;
+    bool &TimerBusy = Schedule.TimerBusy;
+    bool &WindowsEnding = Schedule.WindowsEnding;
+    std::unique_ptr<schedule::ScheduleLoop> ScheduleLoop1;
+    // One sort state for the local and the remote folder lists.
+    backup::FolderSortState FolderSort;
 
     QTimer *Timer1 = nullptr;
     QTimer *Timer_Now = nullptr;
@@ -141,6 +159,7 @@ public:
 
     QSplitter *Splitter1 = nullptr;
     QWidget *Panel_Folder_Local = nullptr;
+    backup::LocalFolderView *LocalFolderView1 = nullptr;
     QWidget *Panel_Folder_FTP = nullptr;
     QLabel *Panel_Pasta_FTP = nullptr;
     QToolButton *SpeedButton_FTPFile = nullptr;
@@ -154,6 +173,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void showError(const QString &message);
     void buildToolBar();
     void buildJobList();
     void buildPages();

@@ -8,6 +8,7 @@
 #include "lib/ui.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
+#include "schedule/calendario.h"
 
 #include <QApplication>
 #include <QSessionManager>
@@ -47,6 +48,9 @@ int runProgram(int argc, char *argv[]) {
             ShowMessageBox(e.message(), QString(), platform::MB_OK | platform::MB_ICONERROR);
         }
         session.install();
+        // The date picker waits hidden for the job editor (the FTP windows come
+        // with their own parts of the program).
+        schedule::TfCalendario fCalendario;
         // Without its database the program has nothing to run: it ends after the message.
         if (!opened || platform::terminated())
             return 1;

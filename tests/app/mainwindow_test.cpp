@@ -3,6 +3,7 @@
 #include "app/sessionsignals.h"
 #include "db/dataroutines.h"
 #include "db/schema.h"
+#include "lib/strings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <csignal>
 #include <gtest/gtest.h>
 
@@ -295,4 +297,41 @@ TEST_F(MainWindowTest, FecharEndsTheMessageLoopWhileTheWindowIsShown) {
     guard.start(5000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_FALSE(guardFired);
+}
+
+TEST_F(MainWindowTest, TheTimerButtonStopsTheScheduleWhileTheClockRuns) {
+    create();
+    ASSERT_TRUE(master->Timer1->isActive());
+    master->ToolButtonTimer->click();
+    EXPECT_FALSE(master->Timer1->isActive());
+    EXPECT_TRUE(master->Timer_Now->isActive());
+    const QString off = master->ToolButtonTimer->text();
+    master->ToolButtonTimer->click();
+    EXPECT_TRUE(master->Timer1->isActive());
+    EXPECT_NE(master->ToolButtonTimer->text(), off);
+}
+
+TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt) {
+    create();
+    platform::FixedClock fixed(QDateTime(QDate(2026, 9, 5), QTime(10, 0)));
+    platform::ScopedClock scopedClock(&fixed);
+    auto *database = master->state.DM->IBDatabase1;
+    const QString folder = dir.file("Jobs/Diario/BACKUPS");
+    QDir().mkpath(folder);
+    dir.write("Jobs/Diario/BACKUPS/diario.rar", "old");
+    ASSERT_TRUE(db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, "
+                                      "BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO) values (1, "
+                                      "'DIARIO', 'DIARIO', '" +
+                                          folder + "', '/usr/bin/rar', 'a', 0)"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    // The folder page shows the current job's archives.
+    EXPECT_EQ(master->LocalFolderView1->ListView_Pasta->topLevelItemCount(), 1);
+
+    tray->click();
+    master->ToolButtonBackup->click();
+    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    EXPECT_EQ(jobs.fieldByName("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
+    // The old archive went to the weekday name of its last write.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+              QStringList({WeekdayName(FromQDateTime(QDateTime::currentDateTime())) + ".rar"}));
 }

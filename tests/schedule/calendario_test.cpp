@@ -2,8 +2,8 @@
 
 #include "db/jobqueries.h"
 #include "platform/clock.h"
-#include "widgets/buttonrow.h"
 #include "schedule/jobdatabase.h"
+#include "widgets/buttonrow.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
