@@ -1,5 +1,7 @@
 #include "app/mainwindow.h"
 
+#include "app/application.h"
+
 #include "db/errors.h"
 #include "lib/datetime.h"
 #include "lib/ui.h"
@@ -14,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
@@ -124,8 +127,12 @@ void TfMaster::buildMenus() {
         Timer1Port.setEnabled(true);
     });
     // Their windows come with later parts of the program.
+    connect(Update1, &QAction::triggered, this, [this] {
+        if (FileSets1)
+            FileSets1->Update1Click();
+    });
     for (QAction *later :
-         {VerificarEspacoFTP1, ConfigurarFTP1, Update1, ReprogramarHorarios1, FBConsole1, SDK1})
+         {VerificarEspacoFTP1, ConfigurarFTP1, ReprogramarHorarios1, FBConsole1, SDK1})
         later->setEnabled(false);
 
     PopupMenu_TrayIcon = new QMenu(this);
@@ -198,10 +205,14 @@ void TfMaster::buildToolBar() {
     connect(ToolButtonBackup, &QToolButton::clicked, this, &TfMaster::ToolButtonBackupClick);
     connect(ToolButtonTimer, &QToolButton::clicked, this, &TfMaster::ToolButtonTimerClick);
 
-    // Job editing and the upload come with their own parts.
-    for (QToolButton *later : {ToolButtonNew, ToolButtonEdit, ToolButtonDelete, ToolButtonSave,
-                               ToolButtonCancel, ToolButton_FTP})
-        markUnavailable(later);
+    connect(ToolButtonNew, &QToolButton::clicked, this, &TfMaster::ToolButtonNewClick);
+    connect(ToolButtonEdit, &QToolButton::clicked, this, &TfMaster::ToolButtonEditClick);
+    connect(ToolButtonDelete, &QToolButton::clicked, this, &TfMaster::ToolButtonDeleteClick);
+    connect(ToolButtonSave, &QToolButton::clicked, this, &TfMaster::ToolButtonSaveClick);
+    connect(ToolButtonCancel, &QToolButton::clicked, this, &TfMaster::ToolButtonCancelClick);
+
+    // The upload comes with its own part.
+    markUnavailable(ToolButton_FTP);
     // The edit modes never touch this one.
     ToolButton_FTP->setEnabled(false);
 }
@@ -266,6 +277,7 @@ void TfMaster::buildPages() {
     ftp->addWidget(CheckCustomGroupBox_FTPFileUnique);
     ftp->addStretch(1);
     PageControl_Backups->addTab(TabSheet_FTP, QStringLiteral("FTP"));
+    JobPanels1 = new jobs::JobPanels(PanelBackup, Panel_FTPBackup, this);
 
     TabSheet_Arquivos = new QWidget;
     auto *files = new QVBoxLayout(TabSheet_Arquivos);
@@ -315,15 +327,9 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     Timer1Port.setEnabled(false);
     if (!openSettingsAndDatabase(state, programPath, log))
         return false;
+    m_programPath = programPath;
     IniParams = state.IniParams.get();
-    db::Query &jobs = state.queries->IBQuery_Backups;
-    jobs.afterScroll = [this](db::DataSet &) {
-        IBQuery_BackupsAfterScroll();
-    };
-    DBGrid_Backups->setDataSet(&jobs);
-    DBNavigator2->setDataSet(&jobs);
-    LocalFolderView1->setJobList(&jobs);
-    IBQuery_BackupsAfterScroll();
+    bindJobQuery();
 
     schedule::ScheduleContext context;
     context.DM = state.DM.get();
@@ -355,8 +361,151 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     return true;
 }
 
+void TfMaster::bindJobQuery() {
+    db::Query &jobs = state.queries->IBQuery_Backups;
+    JobPanels1->bind(&jobs);
+    jobs::FileSetsPage::Data files;
+    files.jobs = &jobs;
+    files.arquivos = &state.queries->IBQuery_Arquivos;
+    files.updates = &state.queries->IBUpdateSQL_Arquivos;
+    files.arquivosTable = state.DM->Arquivos;
+    files.transaction = state.DM->IBTransaction1;
+    FileSets1 = new jobs::FileSetsPage(Panel_Backups_Arquivos, files, this);
+
+    jobs.beforeOpen = [this](db::DataSet &) {
+        JobPanels1->DBCheckBox_FTPPassive->setValues(QStringLiteral("-1"), QStringLiteral("0"));
+    };
+    jobs.afterInsert = [this](db::DataSet &ds) {
+        PageControl_Backups->setCurrentWidget(TabSheet_Setup);
+        jobs::IBQuery_BackupsAfterInsert(ds, state.DM->Backups, jobDefaults());
+        JobPanels1->DBEdit_BACKUPNAME->setFocus();
+    };
+    jobs.afterEdit = [this](db::DataSet &ds) {
+        PageControl_Backups->setCurrentWidget(TabSheet_Setup);
+        jobs::IBQuery_BackupsAfterEdit(ds, jobDefaults());
+        JobPanels1->DBEdit_BACKUPNAME->setFocus();
+    };
+    jobs.beforePost = [this](db::DataSet &ds) {
+        jobs::IBQuery_BackupsBeforePost(ds, state.DM->Backups,
+                                        JobPanels1->DBRadioGroup_TIPO->itemIndex());
+    };
+    jobs.afterPost = [this](db::DataSet &) {
+        state.DM->IBTransaction1->commitRetaining();
+    };
+    jobs.afterDelete = [this](db::DataSet &) {
+        state.DM->IBTransaction1->commitRetaining();
+    };
+    jobs.afterScroll = [this](db::DataSet &) {
+        IBQuery_BackupsAfterScroll();
+    };
+
+    DBGrid_Backups->setDataSet(&jobs);
+    DBNavigator2->setDataSet(&jobs);
+    LocalFolderView1->setJobList(&jobs);
+    // A Ctrl+Delete in the grid takes the job's file sets along, as "E&xcluir" does.
+    DBGrid_Backups->onDelete = [this] {
+        jobs::DeleteJob(state.DM->IBDatabase1, state.queries->IBQuery_Backups);
+    };
+    connect(DBGrid_Backups, &widgets::DBGrid::titleClicked, this,
+            [this](int, const QString &fieldName) { DBGrid_BackupsTitleClick(fieldName); });
+    connect(JobPanels1->BitBtnUtilitario, &QPushButton::clicked, this,
+            &TfMaster::BitBtnUtilitarioClick);
+    connect(JobPanels1->BitBtnPasta, &QPushButton::clicked, this, &TfMaster::BitBtnPastaClick);
+    connect(JobPanels1->BitBtn_DataBackup, &QPushButton::clicked, this,
+            &TfMaster::BitBtn_DataBackupClick);
+    connect(JobPanels1->BitBtn1, &QPushButton::clicked, this, &TfMaster::BitBtn1Click);
+
+    // The list was opened before these events were in place.
+    if (jobs.active())
+        IBQuery_BackupsAfterScroll();
+}
+
+jobs::JobDefaults TfMaster::jobDefaults() const {
+    jobs::JobDefaults defaults;
+    defaults.programPath = m_programPath;
+    // The maker's installations name their FTP server in the program's FTP settings.
+    if (IniParams)
+        defaults.defaultFtpHost =
+            IniParams->readString(QStringLiteral("FTP"), QStringLiteral("Host"));
+    return defaults;
+}
+
+void TfMaster::ToolButtonNewClick() {
+    StatusButtonsBackup(QStringLiteral("N"));
+    state.queries->IBQuery_Backups.append();
+}
+
+void TfMaster::ToolButtonEditClick() {
+    StatusButtonsBackup(QStringLiteral("E"));
+    state.queries->IBQuery_Backups.edit();
+}
+
+void TfMaster::ToolButtonSaveClick() {
+    StatusButtonsBackup(QStringLiteral("S"));
+    state.queries->IBQuery_Backups.post();
+    state.DM->IBTransaction1->commitRetaining();
+}
+
+void TfMaster::ToolButtonCancelClick() {
+    StatusButtonsBackup(QStringLiteral("C"));
+    state.queries->IBQuery_Backups.cancel();
+}
+
+void TfMaster::ToolButtonDeleteClick() {
+    db::Query &jobs = state.queries->IBQuery_Backups;
+    if (!jobs.active() || jobs.isEmpty())
+        return;
+    const QString text = QStringLiteral("Confirma a exclusão do backup ") +
+                         jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString() +
+                         QStringLiteral("?");
+    if (ShowMessageBox(text, QStringLiteral("Excluir registro"),
+                       platform::MB_YESNO | platform::MB_ICONQUESTION, this) != platform::IDYES)
+        return;
+    jobs::DeleteJob(state.DM->IBDatabase1, jobs);
+}
+
+void TfMaster::BitBtnUtilitarioClick() {
+    const QString chosen =
+        platform::dialogs().openFileName(QString(), QString(), QStringLiteral("EXE Files|*.EXE"));
+    if (!chosen.isEmpty())
+        state.queries->IBQuery_Backups.fieldByName(QStringLiteral("UTILITARIO"))->setValue(chosen);
+}
+
+void TfMaster::BitBtnPastaClick() {
+    const QString chosen = platform::dialogs().selectFolder(QString(), QString());
+    if (!chosen.isEmpty())
+        state.queries->IBQuery_Backups.fieldByName(QStringLiteral("BACKUPFOLDER"))
+            ->setValue(chosen);
+}
+
+void TfMaster::BitBtn_DataBackupClick() {
+    schedule::GetDateToField(state.queries->IBQuery_Backups.fieldByName(QStringLiteral("DATA")),
+                             QString(), this);
+}
+
+void TfMaster::BitBtn1Click() {
+    schedule::GetDateToField(state.queries->IBQuery_Backups.fieldByName(QStringLiteral("FTP_DATA")),
+                             QStringLiteral("Próximo backup"), this);
+}
+
+void TfMaster::DBGrid_BackupsTitleClick(const QString &fieldName) {
+    jobs::OrderByColumn(state.queries->IBQuery_Backups,
+                        QString::number(reinterpret_cast<quintptr>(this)), fieldName);
+}
+
 void TfMaster::FormShow() {
-    StatusButtonsBackup(QString());
+    // A job left in editing when the window went to the tray keeps its mode.
+    QString mode;
+    if (state.queries) {
+        const db::DataSetState s = state.queries->IBQuery_Backups.state();
+        if (s == db::DataSetState::Insert)
+            mode = QStringLiteral("N");
+        else if (s == db::DataSetState::Edit)
+            mode = QStringLiteral("E");
+    }
+    StatusButtonsBackup(mode);
+    if (!mode.isEmpty())
+        return;
     PanelBackup->setEnabled(false);
 }
 
@@ -374,10 +523,6 @@ int TfMaster::Inc_Range(int &counter, int limit) {
     return bkp::Inc_Range(counter, limit);
 }
 
-void TfMaster::showError(const QString &message) {
-    ShowMessageBox(message, QString(), platform::MB_OK | platform::MB_ICONERROR, this);
-}
-
 void TfMaster::Timer1Timer() {
     if (!ScheduleLoop1)
         return;
@@ -385,10 +530,8 @@ void TfMaster::Timer1Timer() {
     // reaches here.
     try {
         ScheduleLoop1->Timer1Timer();
-    } catch (const db::DatabaseError &e) {
-        showError(e.message());
     } catch (const std::exception &e) {
-        showError(QString::fromLocal8Bit(e.what()));
+        showHandlerError(e);
     }
 }
 
@@ -409,15 +552,13 @@ void TfMaster::GeraBackup(int jobId) {
 }
 
 void TfMaster::ToolButtonBackupClick() {
-    try {
-        backup::ToolButtonBackupClick(archiveRunContext());
-    } catch (const db::DatabaseError &e) {
-        showError(e.message());
-    }
+    backup::ToolButtonBackupClick(archiveRunContext());
 }
 
 void TfMaster::IBQuery_BackupsAfterScroll() {
     LocalFolderView1->RefreshFolder();
+    if (FileSets1)
+        FileSets1->followJob();
 }
 
 void TfMaster::StatusButtonsBackup(const QString &mode) {

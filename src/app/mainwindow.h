@@ -5,6 +5,9 @@
 #include "app/tray.h"
 #include "backup/archiverun.h"
 #include "backup/localfolderview.h"
+#include "jobs/filesets.h"
+#include "jobs/jobediting.h"
+#include "jobs/jobpanels.h"
 #include "lib/ports.h"
 #include "schedule/calendario.h"
 #include "schedule/scheduleloop.h"
@@ -92,6 +95,19 @@ public:
     void ToolButtonBackupClick();
     void GeraBackup(int jobId);
     void IBQuery_BackupsAfterScroll();
+
+    // Job editing.
+    void ToolButtonNewClick();
+    void ToolButtonEditClick();
+    void ToolButtonSaveClick();
+    void ToolButtonCancelClick();
+    void ToolButtonDeleteClick();
+    void BitBtnUtilitarioClick();
+    void BitBtnPastaClick();
+    void BitBtn_DataBackupClick();
+    void BitBtn1Click();
+    void DBGrid_BackupsTitleClick(const QString &fieldName);
+    jobs::JobDefaults jobDefaults() const;
     backup::ArchiveRunContext archiveRunContext();
 
     // Whether the desktop has no notification area, so the window stands in.
@@ -156,6 +172,8 @@ public:
     QGroupBox *CheckCustomGroupBox_FTPFileUnique = nullptr;
     QLineEdit *Edit_FTPFileUnique = nullptr;
     QWidget *Panel_Backups_Arquivos = nullptr;
+    jobs::JobPanels *JobPanels1 = nullptr;
+    jobs::FileSetsPage *FileSets1 = nullptr;
 
     QSplitter *Splitter1 = nullptr;
     QWidget *Panel_Folder_Local = nullptr;
@@ -173,13 +191,14 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void showError(const QString &message);
     void buildToolBar();
     void buildJobList();
     void buildPages();
     void buildMenus();
     QToolButton *addToolButton(const QString &caption, const QString &hint, int standardIcon);
     void DBNavigator2Click();
+    void bindJobQuery();
+    QString m_programPath;
 
     EnterToTab m_enterToTab;
     bool m_withoutTray = false;

@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/application.h"
 #include "app/mainwindow.h"
 #include "app/sessionsignals.h"
 #include "app/startuplog.h"
@@ -28,7 +29,7 @@ void connectSessionEnd(TfMaster *master, SessionSignals *sessionSignals) {
 }
 
 int runProgram(int argc, char *argv[]) {
-    QApplication app(argc, argv);
+    BkpApplication app(argc, argv);
     platform::setApplicationHint(QStringLiteral("Application.Hint"));
     platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
     // The program lives on when its windows close; only the tray or the end of the

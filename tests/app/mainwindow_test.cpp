@@ -1,4 +1,4 @@
-#include "app/mainwindow.h"
+#include "app/mainwindowfixture.h"
 #include "app/program.h"
 #include "app/sessionsignals.h"
 #include "db/dataroutines.h"
@@ -25,49 +25,9 @@
 #include <gtest/gtest.h>
 
 using namespace bkp;
+using bkp::test::MainWindowTest;
 
 namespace {
-
-// The real window over a real job database in a folder of its own, living
-// behind a tray icon the test clicks.
-class MainWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::resetTerminated();
-        platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
-        program = dir.write("bkp");
-        dir.write("bkp.Ini", "[DataBase]\nDataBaseName=" + dir.file("BKPZELTO.FB").toUtf8() + "\n");
-    }
-    void TearDown() override {
-        delete master;
-        platform::resetTerminated();
-    }
-
-    app::TfMaster *create(bool trayAvailable = true) {
-        tray = new app::FakeTrayIcon(trayAvailable);
-        master = new app::TfMaster(tray);
-        db::MemoryLog log;
-        EXPECT_TRUE(master->FormCreate(program, &log));
-        return master;
-    }
-
-    void addJobs() {
-        auto *database = master->state.DM->IBDatabase1;
-        ASSERT_TRUE(
-            db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'ZETA')"));
-        ASSERT_TRUE(
-            db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (2, 'ALFA')"));
-    }
-
-    test::TempDir dir;
-    QString program;
-    platform::ScriptedDialogs dialogs;
-    platform::ScopedDialogs scopedDialogs{&dialogs};
-    platform::RecordingSleeper noPause;
-    platform::ScopedSleeper scopedSleeper{&noPause};
-    app::FakeTrayIcon *tray = nullptr;
-    app::TfMaster *master = nullptr;
-};
 
 QStringList captions(const QList<QAction *> &actions) {
     QStringList out;

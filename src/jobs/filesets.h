@@ -1,0 +1,60 @@
+#pragma once
+
+#include "widgets/dbcontrols.h"
+#include "widgets/dbgrid.h"
+#include "widgets/dbnavigator.h"
+
+#include <QObject>
+
+class QPushButton;
+
+namespace bkp::db {
+class Query;
+class Table;
+class Transaction;
+class UpdateSQL;
+} // namespace bkp::db
+
+namespace bkp::jobs {
+
+// The "Arquivos" page: the file sets of the current job, a navigator, a grid and
+// an edit panel that opens for insert and edit.
+class FileSetsPage : public QObject {
+    Q_OBJECT
+public:
+    struct Data {
+        db::DataSet *jobs = nullptr;        // the job list whose current job is shown
+        db::Query *arquivos = nullptr;      // IBQuery_Arquivos
+        db::UpdateSQL *updates = nullptr;   // IBUpdateSQL_Arquivos
+        db::Table *arquivosTable = nullptr; // for the next free key
+        db::Transaction *transaction = nullptr;
+    };
+
+    // Builds the controls into `panel` (Panel_Backups_Arquivos).
+    FileSetsPage(QWidget *panel, const Data &data, QObject *parent = nullptr);
+
+    // The current job changed: its rows, ordered by folder.
+    void followJob();
+
+    void DBNavigator1BeforeAction(widgets::DBNavigator::Button button);
+    void IBQuery_ArquivosAfterInsert();
+    void IBQuery_ArquivosBeforePost();
+    void IBQuery_ArquivosAfterPost();
+    void BitBtn_Folder_FilesClick();
+    // Unlinks the update statements from the file-set query, or links them again.
+    void Update1Click();
+    bool updatesLinked() const;
+
+    widgets::DBNavigator *DBNavigator1 = nullptr;
+    widgets::DBGrid *DBGrid1 = nullptr;
+    QWidget *Panel_Backups_Arquivos_Edit = nullptr;
+    widgets::DBEdit *DBEdit_PASTA = nullptr;
+    QPushButton *BitBtn_Folder_Files = nullptr;
+    widgets::DBCheckBox *DBCheckBox1 = nullptr;
+    widgets::DBEdit *DBEdit_ARQUIVOS = nullptr;
+
+private:
+    Data m_data;
+};
+
+} // namespace bkp::jobs

@@ -1,0 +1,147 @@
+#include "jobs/jobediting.h"
+
+#include "backup/backupfolder.h"
+#include "db/dataroutines.h"
+#include "db/dataset.h"
+#include "db/errors.h"
+#include "db/field.h"
+#include "db/query.h"
+#include "db/table.h"
+#include "lib/datetime.h"
+#include "lib/strings.h"
+#include "lib/ui.h"
+#include "platform/filesystem.h"
+
+namespace bkp::jobs {
+
+namespace {
+
+QString &rememberedOrder() {
+    static QString key;
+    return key;
+}
+
+db::Field *field(db::DataSet &jobs, const char *name) {
+    return jobs.fieldByName(QString::fromLatin1(name));
+}
+
+QVariant tomorrow() {
+    return ToQDate(Date() + 1);
+}
+
+QVariant noon() {
+    return QTime(12, 0);
+}
+
+} // namespace
+
+QString defaultArchiver() {
+    // RAR as it is installed on this system; its command line is the one WinRAR takes.
+    return QStringLiteral("/usr/bin/rar");
+}
+
+QString defaultArchiverSwitches() {
+    return QStringLiteral("a -dh -r");
+}
+
+bool insideKapriFolder(const QString &programPath) {
+    const QChar sep = platform::fs::separator();
+    return UpperTrim(programPath).contains(sep + QStringLiteral("KAPRI_10") + sep);
+}
+
+void SetDefaultValues(db::DataSet &jobs, const JobDefaults &defaults) {
+    if (!insideKapriFolder(defaults.programPath))
+        return;
+    db::DefaultIfNull(field(jobs, "FTP_ACTIVE"), 1);
+    // Without a configured server the host stays empty for the operator to fill.
+    if (!defaults.defaultFtpHost.isEmpty())
+        db::DefaultIfNull(field(jobs, "FTP_HOST"), defaults.defaultFtpHost);
+    db::DefaultIfNull(field(jobs, "FTP_USER"), QStringLiteral("orbelan"));
+    db::DefaultIfNull(field(jobs, "FTP_PASSWORD"), QStringLiteral("r5tn8vqe"));
+    db::DefaultIfNull(field(jobs, "FTP_FOLDER"), QStringLiteral("backups"));
+    db::DefaultIfNull(field(jobs, "FTP_HORA"), noon());
+    db::DefaultIfNull(field(jobs, "FTP_DATA"), tomorrow());
+}
+
+void IBQuery_BackupsAfterInsert(db::DataSet &jobs, db::Table *backupsTable,
+                                const JobDefaults &defaults) {
+    db::NextID(backupsTable, field(jobs, "ID"));
+    field(jobs, "UTILITARIO")->setValue(defaultArchiver());
+    field(jobs, "PARAMETROS")->setValue(defaultArchiverSwitches());
+    field(jobs, "DATA")->setValue(tomorrow());
+    field(jobs, "HORA")->setValue(noon());
+    field(jobs, "TIPO")->setValue(0);
+    field(jobs, "BACKUPACTIVE")->setValue(0);
+    SetDefaultValues(jobs, defaults);
+}
+
+void IBQuery_BackupsAfterEdit(db::DataSet &jobs, const JobDefaults &defaults) {
+    db::DefaultIfNull(field(jobs, "DATA"), tomorrow());
+    db::DefaultIfNull(field(jobs, "HORA"), noon());
+    SetDefaultValues(jobs, defaults);
+}
+
+void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int tipoIndex) {
+    db::Field *folder = field(jobs, "BACKUPFOLDER");
+    folder->setValue(
+        backup::SetPathBackup(field(jobs, "BACKUPNAME")->asString(), folder->asString()));
+    field(jobs, "TIPO")->setValue(VarMax(tipoIndex, 0));
+    db::NextID(backupsTable, field(jobs, "ID"));
+}
+
+void DeleteJob(db::Database *database, db::DataSet &jobs) {
+    db::ExecSQL(database, QStringLiteral("Delete from Arquivos where backup=") +
+                              QString::number(field(jobs, "ID")->asInteger()));
+    jobs.deleteRecord();
+}
+
+QString OrderExpression(const db::Field &field) {
+    const QString origin = field.origin();
+    if (origin.count(QLatin1Char('.')) < 2) {
+        QString expression = origin.isEmpty() ? field.fieldName() : origin;
+        if (field.isText())
+            expression = QStringLiteral("Upper(") + expression + QStringLiteral(")");
+        return expression;
+    }
+    return origin.mid(origin.indexOf(QLatin1Char('.')) + 1);
+}
+
+bool OrderByColumn(db::Query &query, const QString &ownerKey, const QString &fieldName) {
+    db::Field *f = query.fieldByName(fieldName);
+    if (f->calculated()) {
+        ShowMessageBox(QStringLiteral("Não é possível ordenar um campo calculado."), QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
+        return false;
+    }
+    if (f->isBlob()) {
+        const bool memo =
+            f->dataType() == db::FieldType::Memo || f->dataType() == db::FieldType::FmtMemo;
+        ShowMessageBox(QStringLiteral("Não é possível ordenar um campo do tipo ") +
+                       (memo ? QStringLiteral("MEMO.") : QStringLiteral("BLOB.")));
+        return false;
+    }
+    const QString expression = OrderExpression(*f);
+    QString sql = ReplaceText(query.sqlText(), QStringLiteral("  "), QStringLiteral(" "));
+
+    const QString key = UpperTrim(ownerKey + query.objectName()) + UpperTrim(expression);
+    const bool descending = key.compare(rememberedOrder(), Qt::CaseInsensitive) == 0 &&
+                            (QStringLiteral(" ") + UpperTrim(sql) + QStringLiteral(" "))
+                                .contains(QStringLiteral(" ASC "));
+
+    const int orderBy = AnsiUpperCase(sql).indexOf(QStringLiteral("ORDER BY"));
+    if (orderBy >= 0)
+        sql = sql.left(orderBy);
+    rememberedOrder() = key;
+    sql += QStringLiteral(" Order By ") + expression +
+           (descending ? QStringLiteral(" Desc") : QStringLiteral(" Asc"));
+    query.close();
+    query.setSqlText(sql);
+    query.open();
+    return true;
+}
+
+void resetOrderMemory() {
+    rememberedOrder().clear();
+}
+
+} // namespace bkp::jobs

@@ -1,0 +1,232 @@
+#include "app/mainwindowfixture.h"
+#include "db/query.h"
+#include "jobs/jobediting.h"
+#include "lib/datetime.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+using namespace bkp;
+using bkp::test::MainWindowTest;
+
+namespace {
+
+class JobEditing : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        jobs::resetOrderMemory();
+    }
+    void start() {
+        create();
+        tray->click();
+        QApplication::setActiveWindow(master);
+    }
+    db::Query &jobs() { return master->state.queries->IBQuery_Backups; }
+    db::Query &files() { return master->state.queries->IBQuery_Arquivos; }
+    db::Field *job(const char *name) { return jobs().fieldByName(QString::fromLatin1(name)); }
+    db::Database *database() { return master->state.DM->IBDatabase1; }
+
+    // The enabled states of New/Edit/Delete, Save/Cancel, Backup, the two field
+    // panels and the job list, as one text.
+    QString modeStates() {
+        auto on = [](QWidget *w) {
+            return w->isEnabled() ? QStringLiteral("1") : QStringLiteral("0");
+        };
+        return on(master->ToolButtonNew) + on(master->ToolButtonEdit) +
+               on(master->ToolButtonDelete) + on(master->ToolButtonSave) +
+               on(master->ToolButtonCancel) + on(master->ToolButtonBackup) +
+               on(master->PanelBackup) + on(master->Panel_FTPBackup) + on(master->GroupBoxBackups);
+    }
+    int count(const QString &sql) {
+        db::Query q;
+        q.setDatabase(database());
+        q.setTransaction(master->state.DM->IBTransaction1);
+        q.setSqlText(sql);
+        q.open();
+        return q.field(0)->asInteger();
+    }
+
+    platform::FixedClock fixed{QDateTime(QDate(2026, 9, 5), QTime(10, 0))};
+    platform::ScopedClock scopedClock{&fixed};
+};
+
+class JobEditingInsideKapri : public JobEditing {
+protected:
+    QString programName() const override { return QStringLiteral("Apps/Kapri_10/bkp"); }
+};
+
+} // namespace
+
+TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
+    start();
+    EXPECT_EQ(modeStates(), "111001001");
+
+    master->ToolButtonNew->click();
+    EXPECT_EQ(modeStates(), "000110110");
+    EXPECT_EQ(master->PageControl_Backups->currentWidget(), master->TabSheet_Setup);
+    EXPECT_EQ(QApplication::focusWidget(), master->JobPanels1->DBEdit_BACKUPNAME);
+    EXPECT_EQ(job("ID")->asInteger(), 1);
+    EXPECT_EQ(job("UTILITARIO")->asString(), jobs::defaultArchiver());
+    EXPECT_EQ(job("PARAMETROS")->asString(), "a -dh -r");
+    EXPECT_EQ(job("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
+    EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
+    EXPECT_EQ(job("TIPO")->asInteger(), 0);
+    EXPECT_EQ(job("BACKUPACTIVE")->asInteger(), 0);
+    EXPECT_TRUE(master->JobPanels1->DBCheckBox_BACKUPACTIVE->isChecked());
+    for (const char *column : {"FTP_ACTIVE", "FTP_HOST", "FTP_USER", "FTP_PASSWORD", "FTP_FOLDER",
+                               "FTP_HORA", "FTP_DATA"})
+        EXPECT_TRUE(job(column)->isNull()) << column;
+
+    // Typed text is forced to upper case.
+    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+    EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
+    const QString parent = dir.file("dados");
+    job("BACKUPFOLDER")->setValue(parent);
+    QTest::mouseClick(master->JobPanels1->DBRadioGroup_TIPO->findChildren<QAbstractButton *>()[2],
+                      Qt::LeftButton);
+
+    // Another workstation stores key 1 meanwhile: the job takes the next one.
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'X')"));
+    master->ToolButtonSave->click();
+    EXPECT_EQ(modeStates(), "111001001");
+    EXPECT_EQ(QApplication::focusWidget(), master->DBGrid_Backups);
+    EXPECT_EQ(count("select count(*) from BACKUPS where ID=2 and BACKUPNAME='DIARIO' and TIPO=2"),
+              1);
+    const QString stored = job("BACKUPFOLDER")->asString();
+    EXPECT_TRUE(stored.toUpper().contains("/BACKUPS/DIARIO")) << stored.toStdString();
+    EXPECT_TRUE(QDir(stored).exists()) << stored.toStdString();
+}
+
+TEST_F(JobEditingInsideKapri, ANewJobBelowKapriGetsTheFtpDefaults) {
+    dir.write("Apps/Kapri_10/bkp.Ini", "[FTP]\nHost=ftp.example.net\n");
+    start();
+    master->ToolButtonNew->click();
+    EXPECT_EQ(job("FTP_ACTIVE")->asInteger(), 1);
+    EXPECT_FALSE(master->JobPanels1->DBCheckBox_FTPAtivo->isChecked());
+    EXPECT_EQ(job("FTP_HOST")->asString(), "ftp.example.net");
+    EXPECT_EQ(job("FTP_USER")->asString(), "orbelan");
+    EXPECT_EQ(job("FTP_PASSWORD")->asString(), "r5tn8vqe");
+    EXPECT_EQ(job("FTP_FOLDER")->asString(), "backups");
+    EXPECT_EQ(job("FTP_HORA")->asDateTime(), EncodeTime(12, 0, 0));
+    EXPECT_EQ(job("FTP_DATA")->asDateTime(), EncodeDate(2026, 9, 6));
+    master->ToolButtonCancel->click();
+    EXPECT_TRUE(jobs().isEmpty());
+}
+
+TEST_F(JobEditing, EditingFillsAMissingDateAndTimeAndCancelKeepsTheStoredRow) {
+    create();
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME, FTP_HORA) values "
+                                        "(1, 'DIARIO', '08:30')"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+
+    master->ToolButtonEdit->click();
+    EXPECT_EQ(modeStates(), "000110110");
+    EXPECT_EQ(job("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
+    EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
+    EXPECT_EQ(job("FTP_HORA")->asDateTime(), EncodeTime(8, 30, 0));
+    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "X");
+    master->ToolButtonCancel->click();
+    EXPECT_EQ(modeStates(), "111001001");
+    EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
+    EXPECT_EQ(count("select count(*) from BACKUPS where DATA is null and BACKUPNAME='DIARIO'"), 1);
+}
+
+TEST_F(JobEditing, DeletingAsksWithTheNameAndTakesTheFileSetsAlong) {
+    create();
+    ASSERT_TRUE(
+        db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'DIARIO')"));
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
+                                        "SUBFOLDER) values (1, 1, '/DADOS', '*.DOC', 0)"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+
+    dialogs.answer(platform::IDNO);
+    master->ToolButtonDelete->click();
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown()[0].text, "Confirma a exclusão do backup DIARIO?");
+    EXPECT_EQ(dialogs.shown()[0].caption, "Excluir registro");
+    EXPECT_EQ(count("select count(*) from BACKUPS"), 1);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS"), 1);
+
+    dialogs.answer(platform::IDYES);
+    master->ToolButtonDelete->click();
+    EXPECT_TRUE(jobs().isEmpty());
+    EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS"), 0);
+}
+
+TEST_F(JobEditing, TitleClicksOrderTheListAscendingThenDescending) {
+    create();
+    addJobs();
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (3, 'meio')"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    auto names = [this] {
+        QStringList out;
+        for (jobs().first(); !jobs().eof(); jobs().next())
+            out << job("BACKUPNAME")->asString();
+        return out;
+    };
+    Q_EMIT master->DBGrid_Backups->titleClicked(0, "BACKUPNAME");
+    EXPECT_EQ(names(), QStringList({"ALFA", "meio", "ZETA"}));
+    EXPECT_TRUE(jobs().sqlText().endsWith("Order By Upper(BACKUPS.BACKUPNAME) Asc"))
+        << jobs().sqlText().toStdString();
+    Q_EMIT master->DBGrid_Backups->titleClicked(0, "BACKUPNAME");
+    EXPECT_EQ(names(), QStringList({"ZETA", "meio", "ALFA"}));
+    Q_EMIT master->DBGrid_Backups->titleClicked(1, "ID");
+    EXPECT_TRUE(jobs().sqlText().endsWith("Order By BACKUPS.ID Asc"))
+        << jobs().sqlText().toStdString();
+    jobs().first();
+    EXPECT_EQ(job("ID")->asInteger(), 1);
+}
+
+TEST_F(JobEditing, FileSetRowsBelongToTheCurrentJob) {
+    create();
+    addJobs();
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
+                                        "SUBFOLDER) values (7, 1, '/B', '*.DOC', 1)"));
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
+                                        "SUBFOLDER) values (8, 1, '/A', '*.XLS', 1)"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    jobs::FileSetsPage *page = master->FileSets1;
+    // ALFA (key 2) comes first by name: no rows.
+    EXPECT_EQ(job("ID")->asInteger(), 2);
+    EXPECT_TRUE(files().isEmpty());
+
+    page->DBNavigator1->click(widgets::DBNavigator::Insert);
+    EXPECT_TRUE(page->Panel_Backups_Arquivos_Edit->isEnabled());
+    EXPECT_EQ(files().fieldByName("BACKUP")->asInteger(), 2);
+    EXPECT_EQ(files().fieldByName("ID")->asInteger(), 9);
+    EXPECT_TRUE(page->DBCheckBox1->isChecked());
+    QTest::keyClicks(page->DBEdit_PASTA, "/dados");
+    page->DBNavigator1->click(widgets::DBNavigator::Post);
+    EXPECT_FALSE(page->Panel_Backups_Arquivos_Edit->isEnabled());
+    EXPECT_EQ(count("select count(*) from ARQUIVOS where BACKUP=2 and PASTA='/DADOS'"), 1);
+
+    // The other job's rows, ordered by folder.
+    master->DBNavigator2->click(widgets::DBNavigator::Next);
+    EXPECT_EQ(job("ID")->asInteger(), 1);
+    ASSERT_EQ(files().recordCount(), 2);
+    files().first();
+    EXPECT_EQ(files().fieldByName("PASTA")->asString(), "/A");
+
+    // A row in editing when the update statements are unlinked cannot be stored;
+    // it stays in editing.
+    files().edit();
+    files().fieldByName("ARQUIVOS")->setValue("*.TXT");
+    master->Update1->trigger();
+    EXPECT_FALSE(page->updatesLinked());
+    EXPECT_THROW(files().post(), db::AbortError);
+    EXPECT_EQ(files().state(), db::DataSetState::Edit);
+    EXPECT_EQ(dialogs.shown().size(), 1);
+    master->Update1->trigger();
+    files().post();
+    EXPECT_EQ(count("select count(*) from ARQUIVOS where ARQUIVOS='*.TXT'"), 1);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "app/mainwindow.h"
+#include "db/dataroutines.h"
+#include "db/schema.h"
+#include "platform/application.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "support/tempdir.h"
+
+#include <gtest/gtest.h>
+
+namespace bkp::test {
+
+// The real window over a real job database in a folder of its own, living
+// behind a tray icon the test clicks.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::resetTerminated();
+        platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
+        program = dir.write(programName());
+        dir.write(programName() + ".Ini",
+                  "[DataBase]\nDataBaseName=" + dir.file("BKPZELTO.FB").toUtf8() + "\n");
+    }
+    void TearDown() override {
+        delete master;
+        platform::resetTerminated();
+    }
+
+    // The program's path below the test's folder.
+    virtual QString programName() const { return QStringLiteral("bkp"); }
+
+    app::TfMaster *create(bool trayAvailable = true) {
+        tray = new app::FakeTrayIcon(trayAvailable);
+        master = new app::TfMaster(tray);
+        db::MemoryLog log;
+        EXPECT_TRUE(master->FormCreate(program, &log));
+        return master;
+    }
+
+    void addJobs() {
+        auto *database = master->state.DM->IBDatabase1;
+        ASSERT_TRUE(
+            db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'ZETA')"));
+        ASSERT_TRUE(
+            db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (2, 'ALFA')"));
+    }
+
+    test::TempDir dir;
+    QString program;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scopedDialogs{&dialogs};
+    platform::RecordingSleeper noPause;
+    platform::ScopedSleeper scopedSleeper{&noPause};
+    app::FakeTrayIcon *tray = nullptr;
+    app::TfMaster *master = nullptr;
+};
+
+} // namespace bkp::test
