@@ -1,1 +1,138 @@
 #pragma once
+
+#include <QByteArray>
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+class QTcpSocket;
+class QTcpServer;
+
+namespace bkp::ftp {
+
+// A failed FTP operation. For a reply the program did not accept, the message is
+// the server's last reply line, code included ("550 No such file or directory.");
+// otherwise it is the client's own text (refused connection, time-out, ...).
+class FtpError : public std::runtime_error {
+public:
+    explicit FtpError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// The program's FTP client (RFC 959), blocking on the calling thread: every
+// operation returns when the server has answered, or raises FtpError. Progress of
+// a data transfer arrives through the work callbacks on the same thread.
+class FtpClient {
+public:
+    // Data blocks of a transfer: one work event after each.
+    static constexpr int BlockSize = 32768;
+    static constexpr int DefaultPort = 21;
+
+    FtpClient();
+    ~FtpClient();
+    FtpClient(const FtpClient &) = delete;
+    FtpClient &operator=(const FtpClient &) = delete;
+
+    // The host may carry ":port" ("ftp.example.com:2121", "[::1]:2121"); without
+    // it the port below is used.
+    QString host() const { return m_host; }
+    void setHost(const QString &host) { m_host = host; }
+    int port() const { return m_port; }
+    void setPort(int port) { m_port = port; }
+    QString username() const { return m_username; }
+    void setUsername(const QString &username) { m_username = username; }
+    QString password() const { return m_password; }
+    void setPassword(const QString &password) { m_password = password; }
+    bool passive() const { return m_passive; }
+    void setPassive(bool passive) { m_passive = passive; }
+
+    // How long the client waits for a connection to open, for each reply, and
+    // for a data transfer that makes no progress, before it gives up (ms).
+    int connectTimeout() const { return m_connectTimeout; }
+    void setConnectTimeout(int ms) { m_connectTimeout = ms; }
+    int replyTimeout() const { return m_replyTimeout; }
+    void setReplyTimeout(int ms) { m_replyTimeout = ms; }
+    int transferTimeout() const { return m_transferTimeout; }
+    void setTransferTimeout(int ms) { m_transferTimeout = ms; }
+
+    // The server's last reply line, kept after every command.
+    QString lastCmdResult() const { return m_lastReply; }
+    // The code of the last reply (0 before the first one).
+    int lastReplyCode() const { return m_lastCode; }
+
+    // Events; each may be empty.
+    std::function<void()> onConnected;
+    std::function<void(const QString &status)> onStatus;
+    std::function<void(qint64 total)> onWorkBegin;
+    std::function<void(qint64 count)> onWork;
+    std::function<void()> onDisconnected;
+
+    // Connects, logs in (USER, PASS on 331), sets binary type (TYPE I) and asks
+    // SYST. A failure after the connection opened closes it before raising.
+    void connectToServer();
+    // Closes the control connection without sending a command.
+    void disconnect();
+    bool connected() const;
+
+    // STOR of a local file (opened for reading only) under `remoteName`.
+    void put(const QString &localPath, const QString &remoteName);
+    void deleteFile(const QString &remoteName);          // DELE
+    void changeDir(const QString &folder);               // CWD
+    void rename(const QString &from, const QString &to); // RNFR, RNTO
+    // LIST (details) or NLST of `spec` (the command alone when empty); the lines
+    // of the reply, without line ends.
+    QStringList list(const QString &spec = QString(), bool details = true);
+    QString printWorkingDir(); // PWD: the folder between the first two double quotes
+
+    // The host and port a connection goes to, with a ":port" in the host applied.
+    QString effectiveHost() const;
+    int effectivePort() const;
+
+    // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": the address and port given,
+    // read between the parentheses or, without them, after the last blank.
+    // False when the reply holds no such six numbers.
+    static bool parsePasvReply(const QString &reply, QHostAddress &address, quint16 &port);
+
+private:
+    void sendCommand(const QString &command);
+    int readReply();
+    QByteArray readControlLine();
+    // Sends the command and reads its reply; raises with the reply line unless
+    // its code is one of `accepted`.
+    int command(const QString &command, std::initializer_list<int> accepted);
+    [[noreturn]] void raiseReply() const;
+    void requireConnected() const;
+    void status(const QString &text);
+    void closeControl();
+
+    // Opens the data connection for a transfer command and runs it: `transfer`
+    // is called with the open data socket once the server accepted the command.
+    void runTransfer(const QString &command, std::initializer_list<int> passiveCodes,
+                     std::initializer_list<int> activeCodes,
+                     const std::function<void(QTcpSocket &)> &transfer);
+    void readFinalReply();
+    QString peerText() const;
+
+    QString m_host;
+    int m_port = DefaultPort;
+    QString m_username;
+    QString m_password;
+    bool m_passive = false;
+    int m_connectTimeout = 30000;
+    int m_replyTimeout = 30000;
+    int m_transferTimeout = 30000;
+
+    std::unique_ptr<QTcpSocket> m_control;
+    QString m_lastReply;
+    int m_lastCode = 0;
+    bool m_announced = false; // the connected event was raised for this connection
+};
+
+} // namespace bkp::ftp

@@ -1,0 +1,376 @@
+#include "ftp/upload.h"
+
+#include "db/datamodule.h"
+#include "db/dataroutines.h"
+#include "db/query.h"
+#include "lib/datetime.h"
+#include "lib/paths.h"
+#include "lib/sqltext.h"
+#include "platform/application.h"
+#include "platform/filesystem.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+#include <QScreen>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace bkp::ftp {
+
+const char *const FtpExtensions = ".rar~.zip~.arj";
+
+namespace {
+
+// The column that keeps the last error holds this many characters.
+constexpr int LastErrSize = 80;
+
+// Where the extension of the name part of a path starts (its dot), or -1.
+qsizetype extensionStart(const QString &path) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const qsizetype sep = path.lastIndexOf(platform::fs::separator());
+    return dot > sep ? dot : -1;
+}
+
+QString extractFileExt(const QString &path) {
+    const qsizetype dot = extensionStart(path);
+    return dot < 0 ? QString() : path.mid(dot);
+}
+
+QString changeFileExt(const QString &path, const QString &extension) {
+    const qsizetype dot = extensionStart(path);
+    return (dot < 0 ? path : path.left(dot)) + extension;
+}
+
+QString messageOf(const std::exception &e) {
+    if (const auto *f = dynamic_cast<const FtpError *>(&e))
+        return f->message();
+    if (const auto *d = dynamic_cast<const db::DatabaseError *>(&e))
+        return d->message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+// The text as an SQL literal for the last-error column: cut to what the column
+// holds, quotes inside doubled so that the whole text is stored.
+QString lastErrLiteral(const QString &text) {
+    QString t = text.left(LastErrSize);
+    t.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
+
+// One frame of the primary screen, in ms (60 Hz without a screen).
+int screenRefreshInterval() {
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal rate = screen ? screen->refreshRate() : 0;
+    return rate >= 1 ? qMax(1, int(1000 / rate)) : 16;
+}
+
+} // namespace
+
+QString FloatToStrGeneral(double value, int precision, int digits, const QString &decimalPoint) {
+    if (std::isnan(value))
+        return QStringLiteral("NAN");
+    if (std::isinf(value))
+        return value < 0 ? QStringLiteral("-INF") : QStringLiteral("INF");
+    if (value == 0)
+        return QStringLiteral("0");
+    precision = qBound(1, precision, 17);
+    // The value rounded to `precision` significant digits: mantissa digits and exponent.
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*e", precision - 1, value);
+    const QString text = QString::fromLatin1(buffer);
+    const qsizetype e = text.indexOf(QLatin1Char('e'));
+    int exponent = text.mid(e + 1).toInt();
+    QString mantissa = text.left(e);
+    const bool negative = mantissa.startsWith(QLatin1Char('-'));
+    if (negative)
+        mantissa.remove(0, 1);
+    mantissa.remove(QLatin1Char('.'));
+    while (mantissa.size() > 1 && mantissa.endsWith(QLatin1Char('0')))
+        mantissa.chop(1);
+
+    QString out = negative ? QStringLiteral("-") : QString();
+    if (exponent + 1 <= precision && std::fabs(value) >= 0.00001) {
+        if (exponent >= 0) {
+            QString whole = mantissa.left(exponent + 1);
+            whole = whole.leftJustified(exponent + 1, QLatin1Char('0'));
+            out += whole;
+            const QString fraction = mantissa.mid(exponent + 1);
+            if (!fraction.isEmpty())
+                out += decimalPoint + fraction;
+        } else {
+            out += QLatin1Char('0') + decimalPoint + QString(-exponent - 1, QLatin1Char('0')) +
+                   mantissa;
+        }
+        return out;
+    }
+    out += mantissa.left(1);
+    if (mantissa.size() > 1)
+        out += decimalPoint + mantissa.mid(1);
+    out += QLatin1Char('E');
+    if (exponent < 0)
+        out += QLatin1Char('-');
+    out += QString::number(std::abs(exponent)).rightJustified(digits, QLatin1Char('0'));
+    return out;
+}
+
+QString ProgressHint(const QString &reply, const QString &percent) {
+    const qsizetype quote = reply.indexOf(QStringLiteral("\" ."));
+    if (quote >= 0) // keeps the quote and the blank after it
+        return reply.left(quote + 2) + QLatin1Char('(') + percent + QStringLiteral("%)");
+    return QLatin1Char('(') + percent + QStringLiteral("%) ") + reply;
+}
+
+// ------------------------------------------------------------------ FtpUpload
+
+FtpUpload::FtpUpload(db::TDM &dm, db::Query &IBQuery_Backups, StatusBarPort *statusBar,
+                     TrayPort *tray, TimerPort *Timer1)
+    : m_dm(dm), m_jobQuery(IBQuery_Backups), m_statusBar(statusBar), m_tray(tray), m_timer(Timer1),
+      m_repaintInterval(screenRefreshInterval()) {
+    IdFTP_Backup.onConnected = [this] {
+        IdFTP_BackupConnected();
+    };
+    IdFTP_Backup.onStatus = [this](const QString &s) {
+        IdFTP_BackupStatus(s);
+    };
+    IdFTP_Backup.onWorkBegin = [this](qint64 total) {
+        IdFTP_BackupWorkBegin(total);
+    };
+    IdFTP_Backup.onWork = [this](qint64 count) {
+        IdFTP_BackupWork(count);
+    };
+    IdFTP_Backup.onDisconnected = [this] {
+        IdFTP_BackupDisconnected();
+    };
+}
+
+void FtpUpload::balloon(const QString &title, const QString &text, TrayPort::BalloonKind kind,
+                        int seconds) {
+    if (m_tray)
+        m_tray->showBalloon(title, text, kind, seconds * 1000);
+}
+
+void FtpUpload::ToolButton_FTPClick() {
+    Envia_FTP(m_jobQuery);
+}
+
+void FtpUpload::Envia_FTP(db::DataSet &query) {
+    if (m_uploading)
+        return;
+    m_uploading = true;
+    // The schedule must not start another upload while this one waits on the server.
+    if (m_timer)
+        m_timer->setEnabled(false);
+    const platform::CursorKind previous = SwapCursor(platform::CursorKind::Hourglass);
+    auto endBlock = [&] {
+        IdFTP_Backup.disconnect();
+        if (m_timer)
+            m_timer->setEnabled(true);
+        m_transferTotal = 0;
+        SwapCursor(previous);
+        m_uploading = false;
+    };
+
+    try {
+        const QString folder = query.fieldByName(QStringLiteral("FTP_FOLDER"))->asString();
+        QString id;
+        try {
+            sendFiles(query, folder, id);
+        } catch (const std::exception &e) {
+            const QString message = messageOf(e);
+            balloon(QStringLiteral("Erro de envio por FTP"), message, TrayPort::BalloonKind::Error,
+                    6);
+            if (id.isEmpty())
+                id = query.fieldByName(QStringLiteral("ID"))->asString();
+            recordError(id, DateTimeToStr(Now()) + QStringLiteral(" - ") + message,
+                        QStringLiteral(" "));
+        }
+    } catch (...) {
+        endBlock();
+        throw;
+    }
+    endBlock();
+}
+
+void FtpUpload::recordError(const QString &id, const QString &text, const QString &beforeWhere) {
+    db::ExecSQL(m_dm.IBDatabase1, QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
+                                      lastErrLiteral(text) + beforeWhere +
+                                      QStringLiteral("Where ID=") + id);
+    m_jobQuery.refresh();
+}
+
+void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id) {
+    auto text = [&](const char *name) {
+        return query.fieldByName(QString::fromLatin1(name))->asString();
+    };
+    IdFTP_Backup.setHost(text("FTP_HOST"));
+    IdFTP_Backup.setUsername(text("FTP_USER"));
+    IdFTP_Backup.setPassword(text("FTP_PASSWORD"));
+    IdFTP_Backup.setPassive(query.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
+    id = text("ID");
+
+    if (IdFTP_Backup.connected())
+        IdFTP_Backup.disconnect();
+    IdFTP_Backup.connectToServer();
+
+    const QString mask = JoinPath(text("BACKUPFOLDER"), text("BACKUPFILE") + QStringLiteral(".*"),
+                                  platform::fs::separator());
+    QString currentPath = mask;
+    const QList<platform::FileEntry> files = ListFiles(mask);
+    if (files.isEmpty()) {
+        balloon(QStringLiteral("Atenção: Não foi possível localizar o(s) arquivo(s)\r") + mask,
+                QStringLiteral("Envio por FTP"), TrayPort::BalloonKind::Error, 10);
+        recordError(id,
+                    DateTimeToStr(Now()) +
+                        QStringLiteral(" - Não foi possivel localizar o(s) arquivo(s) ") + mask,
+                    QStringLiteral("\r\n"));
+        return;
+    }
+
+    // A relative folder is below the login folder for every file, so each file
+    // after the first goes back there before changing to it.
+    const bool relative = !folder.trimmed().startsWith(QLatin1Char('/'));
+    QString loginFolder;
+    bool first = true;
+    const QString extensions = QString::fromLatin1(FtpExtensions);
+    for (const platform::FileEntry &entry : files) {
+        const QString ext = extractFileExt(entry.name).toLower();
+        if (ext.isEmpty() || !extensions.contains(ext))
+            continue;
+        currentPath = changeFileExt(currentPath, ext).toLower();
+        if (relative) {
+            if (first)
+                loginFolder = IdFTP_Backup.printWorkingDir();
+            else
+                IdFTP_Backup.changeDir(loginFolder);
+        }
+        first = false;
+        IdFTP_Backup.changeDir(folder);
+
+        const QString remoteName = platform::fs::extractFileName(currentPath);
+        const QString tempName = changeFileExt(remoteName, QStringLiteral(".tmp"));
+        IdFTP_Backup.put(currentPath, tempName);
+        try {
+            IdFTP_Backup.deleteFile(remoteName);
+        } catch (const std::exception &e) {
+            balloon(messageOf(e), IdFTP_Backup.lastCmdResult(), TrayPort::BalloonKind::Error, 3);
+        }
+        IdFTP_Backup.rename(tempName, remoteName);
+        balloon(QStringLiteral("Enviado backup por FTP"),
+                IdFTP_Backup.lastCmdResult() + QStringLiteral("\rFile: ") + currentPath,
+                TrayPort::BalloonKind::Info, 5);
+    }
+
+    db::ExecSQL(m_dm.IBDatabase1, QStringLiteral("Update Backups\r\nSet\r\nFTP_Data=") +
+                                      SqlDate(Date() + 1) + QStringLiteral(",\r\nFTP_LastSend=") +
+                                      SqlDateTime(Now()) + QStringLiteral("\r\nWhere ID=") + id);
+    m_dm.IBTransaction1->commitRetaining();
+    m_jobQuery.refresh();
+}
+
+// ------------------------------------------------------------------- handlers
+
+void FtpUpload::IdFTP_BackupConnected() {
+    m_paced.flush();
+    ShowStatus(m_statusBar, 0, QStringLiteral("Conectado"), 0);
+}
+
+void FtpUpload::IdFTP_BackupStatus(const QString &status) {
+    m_paced.flush();
+    ShowStatus(m_statusBar, 0, status, 0);
+}
+
+void FtpUpload::IdFTP_BackupWorkBegin(qint64 total) {
+    m_transferTotal = total;
+    m_balloonCounter = 0;
+    m_decimalPoint = QLocale::system().decimalPoint();
+    m_paced.flush();
+    ShowStatus(m_statusBar, 2, QString::number(total) + QStringLiteral(" bytes totais"), 0);
+}
+
+void FtpUpload::IdFTP_BackupWork(qint64 count) {
+    if (m_transferTotal <= 0)
+        m_transferTotal = 1;
+    if (m_decimalPoint.isEmpty())
+        m_decimalPoint = QLocale::system().decimalPoint();
+    const QString percent =
+        FloatToStrGeneral(double(count) / double(m_transferTotal) * 100.0, 3, 2, m_decimalPoint);
+    const QString reply = IdFTP_Backup.lastCmdResult();
+
+    StatusBarPort *bar = m_statusBar ? static_cast<StatusBarPort *>(&m_paced) : nullptr;
+    ShowStatus(bar, 1, QString::number(count) + QStringLiteral(" bytes enviados "), 0);
+    ShowStatus(bar, 3, reply, 0);
+    // The last block is always shown: it is where the transfer ended.
+    if (count >= m_transferTotal)
+        m_paced.flush();
+    else
+        m_paced.flushWhenDue();
+    if (m_tray)
+        m_tray->setHint(ProgressHint(reply, percent));
+
+    Inc_Range(m_balloonCounter, 10);
+    if (m_balloonCounter == 1)
+        balloon(QStringLiteral("Enviando backup por FTP"),
+                reply + QStringLiteral("\rEnviados ") + QString::number(count) +
+                    QStringLiteral(" bytes (") + percent + QStringLiteral("%)"),
+                TrayPort::BalloonKind::Info, 5);
+    platform::processMessages();
+}
+
+void FtpUpload::IdFTP_BackupDisconnected() {
+    if (!m_statusBar)
+        return;
+    m_paced.flush();
+    for (int i = 0; i < m_statusBar->panelCount(); ++i)
+        ShowStatus(m_statusBar, i, QString(), 0);
+}
+
+// ------------------------------------------------------ the paced status bar
+
+// The progress handler paints once, after writing all its texts.
+void FtpUpload::PacedStatusBar::repaintNow() {}
+
+bool FtpUpload::PacedStatusBar::simplePanel() const {
+    return m_owner.m_statusBar->simplePanel();
+}
+
+int FtpUpload::PacedStatusBar::panelCount() const {
+    return m_owner.m_statusBar->panelCount();
+}
+
+void FtpUpload::PacedStatusBar::setSimpleText(const QString &text) {
+    setPanelText(-1, text);
+}
+
+void FtpUpload::PacedStatusBar::setPanelText(int index, const QString &text) {
+    for (auto &p : m_pending)
+        if (p.first == index) {
+            p.second = text;
+            return;
+        }
+    m_pending.append({index, text});
+}
+
+void FtpUpload::PacedStatusBar::flushWhenDue() {
+    const int interval = m_owner.m_repaintInterval;
+    if (interval > 0 && m_sincePaint.isValid() && m_sincePaint.elapsed() < interval)
+        return;
+    flush();
+}
+
+void FtpUpload::PacedStatusBar::flush() {
+    StatusBarPort *bar = m_owner.m_statusBar;
+    if (!bar || m_pending.isEmpty())
+        return;
+    for (const auto &[panel, text] : std::as_const(m_pending)) {
+        if (panel < 0)
+            bar->setSimpleText(text);
+        else
+            bar->setPanelText(panel, text);
+    }
+    m_pending.clear();
+    bar->repaintNow();
+    m_sincePaint.start();
+}
+
+} // namespace bkp::ftp

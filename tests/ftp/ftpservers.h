@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <memory>
+
+namespace bkp::test {
+
+// An FTP server process of a test: started on a free loopback port, stopped by
+// its own pid when the object goes.
+class FtpServerProcess {
+public:
+    FtpServerProcess() = default;
+    ~FtpServerProcess() { stop(); }
+    FtpServerProcess(const FtpServerProcess &) = delete;
+    FtpServerProcess &operator=(const FtpServerProcess &) = delete;
+
+    // pyftpdlib serving `root` to one user.
+    bool startPyftpd(const QString &root, const QString &user, const QString &password);
+    // The scripted misbehaving server of fakeftp.py in `mode`.
+    bool startFake(const QString &mode);
+    // vsftpd serving `root` to anonymous users with upload rights (root only).
+    bool startVsftpd(const QString &root);
+
+    void stop();
+    int port() const { return m_port; }
+    QString host() const { return QStringLiteral("127.0.0.1:") + QString::number(m_port); }
+    QString error() const { return m_error; }
+
+private:
+    bool startScript(const QString &script, const QStringList &args);
+
+    std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<QTemporaryDir> m_configDir;
+    int m_port = 0;
+    QString m_error;
+};
+
+// Whether this process may run vsftpd (it needs root).
+bool canRunVsftpd();
+
+} // namespace bkp::test

@@ -1,0 +1,517 @@
+#include "db/datamodule.h"
+#include "db/dataroutines.h"
+#include "db/jobqueries.h"
+#include "db/query.h"
+#include "db/schema.h"
+#include "ftp/upload.h"
+#include "ftpservers.h"
+#include "lib/datetime.h"
+#include "platform/clock.h"
+#include "platform/cursor.h"
+#include "platform/dialogs.h"
+#include "support/tempdir.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTcpServer>
+#include <gtest/gtest.h>
+
+using namespace bkp;
+using namespace bkp::ftp;
+using Kind = TrayPort::BalloonKind;
+
+namespace {
+
+const QDateTime Now0(QDate(2026, 12, 8), QTime(9, 5, 30));
+
+QString stamp() {
+    return DateTimeToStr(FromQDateTime(Now0));
+}
+
+// The job database (embedded, made by the program's own opening) and one
+// pyftpdlib server, shared by the suite; every test starts from one fresh job.
+class UploadTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dbDir = new test::TempDir;
+        ftpRoot = new test::TempDir;
+        server = new test::FtpServerProcess;
+        ASSERT_TRUE(
+            server->startPyftpd(ftpRoot->path(), QStringLiteral("zelto"), QStringLiteral("s3cret")))
+            << server->error().toStdString();
+        platform::RecordingSleeper sleeper;
+        platform::ScopedSleeper sleeperScope(&sleeper);
+        dm = new db::TDM;
+        dm->IBDatabase1->setDatabaseName(dbDir->file(QStringLiteral("BKPZELTO.FB")));
+        db::MemoryLog log;
+        ASSERT_TRUE(db::OpenDatabaseTables(dm, QString(), &log));
+        dm->IBTransaction1->commitRetaining();
+    }
+    static void TearDownTestSuite() {
+        delete dm;
+        delete server;
+        delete ftpRoot;
+        delete dbDir;
+        dm = nullptr;
+        server = nullptr;
+    }
+
+    UploadTest() : clockScope(&clock), dialogsScope(&dialogs) {
+        platform::setCursorControl(&cursor);
+    }
+    ~UploadTest() override { platform::setCursorControl(nullptr); }
+
+    void SetUp() override {
+        ASSERT_TRUE(dm && server->port() > 0);
+        remote = QStringLiteral("r%1").arg(++serial);
+        QDir(ftpRoot->path()).mkpath(remote);
+        db::ExecSQL(dm->IBDatabase1, QStringLiteral("delete from BACKUPS"));
+        insertJob(server->host(), QStringLiteral("s3cret"), remote, -1);
+        upload = std::make_unique<FtpUpload>(*dm, jobs.IBQuery_Backups, &bar, &tray, &timer);
+        upload->IdFTP_Backup.setConnectTimeout(1000);
+        upload->IdFTP_Backup.setReplyTimeout(1000);
+        upload->IdFTP_Backup.setTransferTimeout(1000);
+    }
+
+    void insertJob(const QString &host, const QString &password, const QString &folder,
+                   int passive) {
+        db::ExecSQL(dm->IBDatabase1,
+                    QStringLiteral("insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, "
+                                   "FTP_HOST, FTP_USER, FTP_PASSWORD, FTP_FOLDER, FTP_DATA, "
+                                   "FTP_HORA, FTP_PASSIVE) values (7, 'JOB', 'BACKUP', '%1', '%2', "
+                                   "'zelto', '%3', '%4', '1-DEC-2026', '22:30:00', %5)")
+                        .arg(QString(backupFolder()).replace("'", "''"), host, password, folder)
+                        .arg(passive));
+        dm->IBTransaction1->commitRetaining();
+        jobs.IBQuery_Backups.close();
+        jobs.IBQuery_Backups.open();
+    }
+
+    // The local backup folder, named in mixed case: the upload lower-cases paths.
+    QString backupFolder() const { return local.file(QStringLiteral("Bkp")); }
+    QString archive(const QString &name, const QByteArray &content) const {
+        return local.write(QStringLiteral("Bkp/") + name, content);
+    }
+    QString localPath(const QString &name) const { return (backupFolder() + "/" + name).toLower(); }
+
+    void set(const QString &column, const QString &value) {
+        db::ExecSQL(dm->IBDatabase1, QStringLiteral("update BACKUPS set %1 = '%2' where ID=7")
+                                         .arg(column, QString(value).replace("'", "''")));
+        jobs.IBQuery_Backups.refresh();
+    }
+
+    // The job's row as the program's transaction sees it (errors are not committed).
+    QVariant column(const QString &name) {
+        db::Query q;
+        q.setDatabase(dm->IBDatabase1);
+        q.setTransaction(dm->IBTransaction1);
+        q.setSqlText(QStringLiteral("select %1 from BACKUPS where ID=7").arg(name));
+        q.open();
+        return q.field(0)->value();
+    }
+    QString lastErr() { return column(QStringLiteral("FTP_LASTERR")).toString(); }
+    QDate ftpData() { return column(QStringLiteral("FTP_DATA")).toDate(); }
+
+    QByteArray remoteFile(const QString &name) const {
+        return ftpRoot->read(remote + QLatin1Char('/') + name);
+    }
+    QStringList remoteNames() const { return QDir(ftpRoot->file(remote)).entryList(QDir::Files); }
+
+    // What every ending leaves behind, success or not.
+    void expectRestored() {
+        EXPECT_TRUE(timer.enabled());
+        EXPECT_EQ(timer.history(), (QList<bool>{false, true}));
+        EXPECT_EQ(cursor.current(), platform::CursorKind::Default);
+        EXPECT_EQ(upload->transferTotal(), 0);
+        EXPECT_FALSE(upload->IdFTP_Backup.connected());
+        EXPECT_FALSE(upload->uploading());
+    }
+    // A failure: recorded with the message, the job still due (FTP_DATA unchanged).
+    void expectFailure(const QString &message) {
+        EXPECT_EQ(lastErr(), (stamp() + QStringLiteral(" - ") + message).left(80));
+        EXPECT_EQ(ftpData(), QDate(2026, 12, 1));
+        EXPECT_TRUE(column(QStringLiteral("FTP_LASTSEND")).isNull());
+        ASSERT_FALSE(tray.balloons().isEmpty());
+        const RecordingTray::Balloon &b = tray.balloons().last();
+        EXPECT_EQ(b.title, QStringLiteral("Erro de envio por FTP"));
+        EXPECT_EQ(b.text, message.left(255));
+        EXPECT_EQ(b.kind, Kind::Error);
+        EXPECT_EQ(b.timeoutMs, 6000);
+        expectRestored();
+    }
+    void expectSent() {
+        EXPECT_EQ(ftpData(), QDate(2026, 12, 9));
+        EXPECT_EQ(column(QStringLiteral("FTP_LASTSEND")).toDateTime(), Now0);
+        expectRestored();
+    }
+
+    static test::TempDir *dbDir;
+    static test::TempDir *ftpRoot;
+    static test::FtpServerProcess *server;
+    static db::TDM *dm;
+    static int serial;
+
+    platform::FixedClock clock{Now0};
+    platform::ScopedClock clockScope;
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs dialogsScope;
+    platform::RecordingCursor cursor;
+    db::JobQueries jobs{dm};
+    RecordingStatusBar bar{4};
+    RecordingTray tray;
+    RecordingTimer timer{true};
+    test::TempDir local;
+    QString remote;
+    std::unique_ptr<FtpUpload> upload;
+};
+
+test::TempDir *UploadTest::dbDir = nullptr;
+test::TempDir *UploadTest::ftpRoot = nullptr;
+test::FtpServerProcess *UploadTest::server = nullptr;
+db::TDM *UploadTest::dm = nullptr;
+int UploadTest::serial = 0;
+
+QByteArray content(int size, char seed) {
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        b[i] = char(seed + i * 13 + i / 977);
+    return b;
+}
+
+// Two archives of the job, in a folder below the login folder, in both modes.
+class UploadModes : public UploadTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(UploadModes, StoresAsTmpAndRenamesIntoPlace) {
+    set(QStringLiteral("FTP_PASSIVE"), QString::number(GetParam()));
+    const QByteArray rar = content(5 * 32768 + 17, 'r');
+    const QByteArray zip = content(40000, 'z');
+    archive(QStringLiteral("BACKUP.RAR"), rar);
+    archive(QStringLiteral("backup.zip"), zip);
+    archive(QStringLiteral("backup.txt"), "not an archive");
+    // An old copy of the rar is replaced; the zip is sent for the first time.
+    QFile old(ftpRoot->file(remote + QStringLiteral("/backup.rar")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("old copy");
+    old.close();
+
+    jobs.IBQuery_Backups.first();
+    upload->ToolButton_FTPClick();
+
+    EXPECT_EQ(upload->IdFTP_Backup.passive(), GetParam() == -1);
+    EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), rar);
+    EXPECT_EQ(remoteFile(QStringLiteral("backup.zip")), zip);
+    EXPECT_EQ(remoteNames(), (QStringList{"backup.rar", "backup.zip"}));
+    EXPECT_EQ(lastErr(), QString());
+    expectSent();
+
+    // The balloons: progress, sent; for the zip the refused delete of a copy that
+    // was not there.
+    QList<RecordingTray::Balloon> sent, deletes;
+    int progress = 0;
+    for (const RecordingTray::Balloon &b : tray.balloons()) {
+        if (b.title == QStringLiteral("Enviado backup por FTP"))
+            sent << b;
+        else if (b.title == QStringLiteral("Enviando backup por FTP"))
+            ++progress;
+        else
+            deletes << b;
+    }
+    ASSERT_EQ(sent.size(), 2);
+    EXPECT_TRUE(sent[0].text.startsWith(QLatin1String("250 ")));
+    QStringList files;
+    for (const RecordingTray::Balloon &b : sent) {
+        EXPECT_EQ(b.kind, Kind::Info);
+        EXPECT_EQ(b.timeoutMs, 5000);
+        files << b.text.mid(b.text.indexOf(QStringLiteral("\rFile: ")) + 7);
+    }
+    files.sort();
+    EXPECT_EQ(files, (QStringList{localPath("backup.rar"), localPath("backup.zip")}));
+    ASSERT_EQ(deletes.size(), 1);
+    EXPECT_TRUE(deletes[0].title.startsWith(QLatin1String("550"))) << qPrintable(deletes[0].title);
+    EXPECT_EQ(deletes[0].text, deletes[0].title);
+    EXPECT_EQ(deletes[0].kind, Kind::Error);
+    EXPECT_EQ(deletes[0].timeoutMs, 3000);
+    // One at the start of each transfer (6 and 2 work events).
+    EXPECT_EQ(progress, 2);
+
+    // The tray keeps the last progress text; the bar is cleared at the end.
+    EXPECT_TRUE(tray.hint().startsWith(QLatin1String("(100%) 1"))) << qPrintable(tray.hint());
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bar.panelText(i), QString());
+    bool totals = false, sentText = false;
+    for (const RecordingStatusBar::Write &w : bar.writes()) {
+        totals = totals || (w.panel == 2 && w.text == QStringLiteral("40000 bytes totais"));
+        sentText = sentText || (w.panel == 1 && w.text == QStringLiteral("40000 bytes enviados "));
+    }
+    EXPECT_TRUE(totals);
+    EXPECT_TRUE(sentText);
+    EXPECT_EQ(bar.writes().first().panel, 0);
+    EXPECT_EQ(bar.writes().first().text, QStringLiteral("Conectando a ") + server->host());
+}
+
+INSTANTIATE_TEST_SUITE_P(PassiveAndActive, UploadModes, ::testing::Values(-1, 1),
+                         [](const auto &info) {
+                             return info.param == -1 ? std::string("Passive")
+                                                     : std::string("Active");
+                         });
+
+TEST_F(UploadTest, AbsoluteFolderAndAZeroByteArchive) {
+    set(QStringLiteral("FTP_FOLDER"), QLatin1Char('/') + remote);
+    archive(QStringLiteral("backup.arj"), QByteArray());
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    EXPECT_EQ(remoteNames(), QStringList{"backup.arj"});
+    EXPECT_EQ(remoteFile(QStringLiteral("backup.arj")), QByteArray());
+    expectSent();
+}
+
+TEST_F(UploadTest, FolderWithoutQualifyingArchivesCountsAsSent) {
+    archive(QStringLiteral("backup.tmp"), "x");
+    archive(QStringLiteral("backup.txt"), "x");
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    EXPECT_TRUE(remoteNames().isEmpty());
+    EXPECT_TRUE(tray.balloons().isEmpty());
+    expectSent();
+}
+
+TEST_F(UploadTest, EmptyBackupFolderRecordsTheMaskAndStaysDue) {
+    QDir().mkpath(backupFolder());
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    const QString mask = backupFolder() + QStringLiteral("/BACKUP.*");
+    ASSERT_EQ(tray.balloons().size(), 1);
+    EXPECT_EQ(tray.balloons()[0].text, QStringLiteral("Envio por FTP"));
+    EXPECT_EQ(
+        tray.balloons()[0].title,
+        (QStringLiteral("Atenção: Não foi possível localizar o(s) arquivo(s)\r") + mask).left(63));
+    EXPECT_EQ(tray.balloons()[0].kind, Kind::Error);
+    EXPECT_EQ(tray.balloons()[0].timeoutMs, 10000);
+    EXPECT_EQ(lastErr(),
+              (stamp() + QStringLiteral(" - Não foi possivel localizar o(s) arquivo(s) ") + mask)
+                  .left(80));
+    EXPECT_EQ(ftpData(), QDate(2026, 12, 1));
+    expectRestored();
+}
+
+TEST_F(UploadTest, QuoteInTheErrorTextIsStoredAsItIs) {
+    // A backup folder whose name holds a quote ends up in the recorded mask.
+    db::ExecSQL(dm->IBDatabase1, QStringLiteral("delete from BACKUPS"));
+    const QString folder = local.file(QStringLiteral("o'b"));
+    QDir().mkpath(folder);
+    db::ExecSQL(dm->IBDatabase1,
+                QStringLiteral("insert into BACKUPS (ID, BACKUPFILE, BACKUPFOLDER, FTP_HOST, "
+                               "FTP_USER, FTP_PASSWORD, FTP_FOLDER, FTP_DATA) values (7, 'B', "
+                               "'%1', '%2', 'zelto', 's3cret', '%3', '1-DEC-2026')")
+                    .arg(QString(folder).replace("'", "''"), server->host(), remote));
+    jobs.IBQuery_Backups.refresh();
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    const QString full = stamp() +
+                         QStringLiteral(" - Não foi possivel localizar o(s) arquivo(s) ") + folder +
+                         QStringLiteral("/B.*");
+    const QString stored = lastErr();
+    EXPECT_EQ(stored, full.left(80));
+    EXPECT_EQ(stored.size(), 80);
+
+    // And through the error handler: a host name with a quote.
+    set(QStringLiteral("FTP_HOST"), QStringLiteral("o'host.invalid"));
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    EXPECT_EQ(lastErr(), stamp() + QStringLiteral(" - Servidor não encontrado: o'host.invalid"));
+}
+
+TEST_F(UploadTest, WrongPassword) {
+    archive(QStringLiteral("backup.rar"), "x");
+    set(QStringLiteral("FTP_PASSWORD"), QStringLiteral("wrong"));
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    EXPECT_TRUE(lastErr().startsWith(stamp() + QStringLiteral(" - 530"))) << qPrintable(lastErr());
+    expectFailure(QStringLiteral("530 Authentication failed."));
+}
+
+TEST_F(UploadTest, MissingRemoteFolder) {
+    archive(QStringLiteral("backup.rar"), "x");
+    set(QStringLiteral("FTP_FOLDER"), QStringLiteral("not-there"));
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    expectFailure(QStringLiteral("550 No such file or directory."));
+}
+
+TEST_F(UploadTest, RefusedConnectionIsRecordedWithoutLookingAtTheFolder) {
+    // The folder is empty, but the connection error comes first.
+    QDir().mkpath(backupFolder());
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const QString host = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
+    probe.close();
+    set(QStringLiteral("FTP_HOST"), host);
+    upload->Envia_FTP(jobs.IBQuery_Backups);
+    EXPECT_EQ(tray.balloons().size(), 1);
+    expectFailure(QStringLiteral("Conexão recusada por ") + host);
+}
+
+TEST_F(UploadTest, MisbehavingServers) {
+    archive(QStringLiteral("backup.rar"), content(8 * 1024 * 1024, 'b'));
+    const struct {
+        const char *mode;
+        QString message;
+    } cases[] = {
+        {"silent", QStringLiteral("Tempo esgotado esperando resposta de ")},
+        {"nopasv", QStringLiteral("Resposta PASV sem endereço: 227 Entering Passive Mode")},
+        {"dropdata", QStringLiteral("426 Connection closed; transfer aborted.")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.mode);
+        test::FtpServerProcess fake;
+        ASSERT_TRUE(fake.startFake(QLatin1String(c.mode))) << fake.error().toStdString();
+        set(QStringLiteral("FTP_HOST"), fake.host());
+        timer = RecordingTimer(true); // the upload keeps pointing at it
+        upload->Envia_FTP(jobs.IBQuery_Backups);
+        QString message = c.message;
+        if (QLatin1String(c.mode) == QLatin1String("silent"))
+            message += fake.host();
+        expectFailure(message);
+    }
+}
+
+TEST_F(UploadTest, FailureToRecordTheErrorLeavesAfterTheEndBlock) {
+    // A job whose key is not a number: both the success and the error statement fail.
+    archive(QStringLiteral("backup.rar"), "x");
+    db::Query job;
+    job.setDatabase(dm->IBDatabase1);
+    job.setTransaction(dm->IBTransaction1);
+    job.setSqlText(
+        QStringLiteral("select 'x' as ID, 'BACKUP' as BACKUPFILE, '%1' as BACKUPFOLDER, "
+                       "'%2' as FTP_HOST, 'zelto' as FTP_USER, 's3cret' as FTP_PASSWORD, "
+                       "'%3' as FTP_FOLDER, -1 as FTP_PASSIVE from RDB$DATABASE")
+            .arg(backupFolder(), server->host(), remote));
+    job.open();
+    EXPECT_THROW(upload->Envia_FTP(job), db::DatabaseError);
+    expectRestored();
+    EXPECT_EQ(remoteNames(), QStringList{"backup.rar"});
+    EXPECT_EQ(tray.balloons().last().title, QStringLiteral("Erro de envio por FTP"));
+}
+
+TEST_F(UploadTest, ClickDuringAnUploadDoesNotStartAnother) {
+    archive(QStringLiteral("backup.rar"), content(100000, 'c'));
+    int clicks = 0;
+    upload->IdFTP_Backup.onWork = [&](qint64 n) {
+        upload->IdFTP_BackupWork(n);
+        ++clicks;
+        upload->ToolButton_FTPClick();
+    };
+    upload->ToolButton_FTPClick();
+    EXPECT_EQ(clicks, 4);
+    EXPECT_EQ(remoteNames(), QStringList{"backup.rar"});
+    expectSent();
+}
+
+TEST_F(UploadTest, ToolbarUploadSwitchesAStoppedTimerOn) {
+    timer.setEnabled(false);
+    archive(QStringLiteral("backup.zip"), "z");
+    upload->ToolButton_FTPClick();
+    EXPECT_EQ(timer.history(), (QList<bool>{false, false, true}));
+    EXPECT_TRUE(timer.enabled());
+}
+
+// ------------------------------------------------------------ progress display
+
+TEST(ProgressDisplay, PercentInGeneralFormat) {
+    const QString c = QStringLiteral(",");
+    EXPECT_EQ(FloatToStrGeneral(12.345, 3, 2, c), QStringLiteral("12,3"));
+    EXPECT_EQ(FloatToStrGeneral(100, 3, 2, c), QStringLiteral("100"));
+    EXPECT_EQ(FloatToStrGeneral(0.5, 3, 2, c), QStringLiteral("0,5"));
+    EXPECT_EQ(FloatToStrGeneral(0, 3, 2, c), QStringLiteral("0"));
+    EXPECT_EQ(FloatToStrGeneral(99.96, 3, 2, c), QStringLiteral("100"));
+    EXPECT_EQ(FloatToStrGeneral(33.3333, 3, 2, QStringLiteral(".")), QStringLiteral("33.3"));
+    EXPECT_EQ(FloatToStrGeneral(0.0123456, 3, 2, c), QStringLiteral("0,0123"));
+    EXPECT_EQ(FloatToStrGeneral(0.00001234, 3, 2, c), QStringLiteral("0,0000123"));
+    EXPECT_EQ(FloatToStrGeneral(0.000001, 3, 2, c), QStringLiteral("1E-06"));
+    EXPECT_EQ(FloatToStrGeneral(1234, 3, 2, c), QStringLiteral("1,23E03"));
+    EXPECT_EQ(FloatToStrGeneral(999.6, 3, 2, c), QStringLiteral("1E03"));
+    EXPECT_EQ(FloatToStrGeneral(-2.5, 3, 2, c), QStringLiteral("-2,5"));
+}
+
+TEST(ProgressDisplay, TrayHint) {
+    EXPECT_EQ(ProgressHint(QStringLiteral("150 File status okay."), QStringLiteral("12,3")),
+              QStringLiteral("(12,3%) 150 File status okay."));
+    EXPECT_EQ(ProgressHint(QStringLiteral("150 Opening \"backup.tmp\" . now"), QStringLiteral("5")),
+              QStringLiteral("150 Opening \"backup.tmp\" (5%)"));
+}
+
+class ProgressTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    db::TDM dm;
+    db::Query jobs;
+    RecordingStatusBar bar{4};
+    RecordingTray tray;
+    FtpUpload upload{dm, jobs, &bar, &tray, nullptr};
+};
+
+TEST_F(ProgressTest, PanelsHintAndABalloonEveryElevenEvents) {
+    upload.IdFTP_BackupWorkBegin(2500);
+    EXPECT_EQ(bar.panelText(2), QStringLiteral("2500 bytes totais"));
+    for (int i = 1; i <= 25; ++i)
+        upload.IdFTP_BackupWork(i * 100);
+    EXPECT_EQ(bar.panelText(1), QStringLiteral("2500 bytes enviados "));
+    EXPECT_EQ(bar.panelText(3), QString()); // no reply yet
+    EXPECT_EQ(tray.hint(), QStringLiteral("(100%) "));
+    ASSERT_EQ(tray.balloons().size(), 3); // events 1, 12 and 23
+    EXPECT_EQ(tray.balloons()[0].title, QStringLiteral("Enviando backup por FTP"));
+    const QString dp = QLocale::system().decimalPoint();
+    EXPECT_EQ(tray.balloons()[0].text, QStringLiteral("\rEnviados 100 bytes (4%)"));
+    EXPECT_EQ(tray.balloons()[1].text, QStringLiteral("\rEnviados 1200 bytes (48%)"));
+    EXPECT_EQ(tray.balloons()[2].text, QStringLiteral("\rEnviados 2300 bytes (92%)"));
+    EXPECT_EQ(tray.balloons()[2].kind, Kind::Info);
+    EXPECT_EQ(tray.balloons()[2].timeoutMs, 5000);
+    EXPECT_EQ(upload.balloonCounter(), 3);
+    upload.IdFTP_BackupWork(1);
+    EXPECT_EQ(tray.hint(), QStringLiteral("(0") + dp + QStringLiteral("04%) "));
+
+    upload.IdFTP_BackupWorkBegin(5);
+    EXPECT_EQ(upload.balloonCounter(), 0);
+    upload.IdFTP_BackupDisconnected();
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(bar.panelText(i), QString());
+}
+
+TEST_F(ProgressTest, NothingAnnouncedIsTakenAsOneByte) {
+    upload.IdFTP_BackupWorkBegin(0);
+    upload.IdFTP_BackupWork(0);
+    EXPECT_EQ(upload.transferTotal(), 1);
+    EXPECT_EQ(tray.hint(), QStringLiteral("(0%) "));
+}
+
+TEST_F(ProgressTest, PacedBarShowsTheLatestTextsAndTheEnd) {
+    upload.setRepaintInterval(60000);
+    upload.IdFTP_BackupWorkBegin(1000);
+    bar.clearHistory();
+    for (int i = 1; i <= 50; ++i)
+        upload.IdFTP_BackupWork(i * 20);
+    // The first event and the last one reach the bar, each painted once.
+    EXPECT_EQ(bar.repaints(), 2);
+    ASSERT_EQ(bar.writes().size(), 4);
+    EXPECT_EQ(bar.writes()[0].text, QStringLiteral("20 bytes enviados "));
+    EXPECT_EQ(bar.writes()[2].text, QStringLiteral("1000 bytes enviados "));
+    EXPECT_EQ(bar.panelText(1), QStringLiteral("1000 bytes enviados "));
+    // The tray hint and the balloon counter follow every event.
+    EXPECT_EQ(upload.balloonCounter(), 6);
+
+    // A transfer that breaks off: its latest texts go to the bar before anything
+    // else is written there.
+    upload.IdFTP_BackupWorkBegin(1000);
+    upload.IdFTP_BackupWork(100);
+    upload.IdFTP_BackupWork(300);
+    bar.clearHistory();
+    upload.IdFTP_BackupStatus(QStringLiteral("Desconectando"));
+    ASSERT_GE(bar.writes().size(), 2);
+    EXPECT_EQ(bar.writes()[0].text, QStringLiteral("300 bytes enviados "));
+    EXPECT_EQ(bar.writes().last().text, QStringLiteral("Desconectando"));
+}
+
+TEST_F(ProgressTest, WithoutPacingEveryEventIsPainted) {
+    upload.setRepaintInterval(0);
+    upload.IdFTP_BackupWorkBegin(1000);
+    bar.clearHistory();
+    for (int i = 1; i <= 10; ++i)
+        upload.IdFTP_BackupWork(i * 10);
+    EXPECT_EQ(bar.repaints(), 10);
+    EXPECT_EQ(bar.writes().size(), 20);
+}
+
+} // namespace
