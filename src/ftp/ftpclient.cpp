@@ -491,10 +491,10 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
         });
 }
 
-QStringList FtpClient::list(const QString &spec, bool details) {
+QStringList FtpClient::list(const QString &pattern, bool details) {
     QString cmd = details ? QStringLiteral("LIST") : QStringLiteral("NLST");
-    if (!spec.isEmpty())
-        cmd += QLatin1Char(' ') + spec;
+    if (!pattern.isEmpty())
+        cmd += QLatin1Char(' ') + pattern;
     QByteArray received;
     runTransfer(cmd, {125, 150}, {125, 150}, [&](QTcpSocket &data) {
         if (onWorkBegin)

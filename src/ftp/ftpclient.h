@@ -86,9 +86,9 @@ public:
     void deleteFile(const QString &remoteName);          // DELE
     void changeDir(const QString &folder);               // CWD
     void rename(const QString &from, const QString &to); // RNFR, RNTO
-    // LIST (details) or NLST of `spec` (the command alone when empty); the lines
+    // LIST (details) or NLST of `pattern` (the command alone when empty); the lines
     // of the reply, without line ends.
-    QStringList list(const QString &spec = QString(), bool details = true);
+    QStringList list(const QString &pattern = QString(), bool details = true);
     QString printWorkingDir(); // PWD: the folder between the first two double quotes
 
     // The host and port a connection goes to, with a ":port" in the host applied.
