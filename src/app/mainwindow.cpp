@@ -30,8 +30,6 @@ namespace bkp::app {
 
 namespace {
 
-const char *const AvailableProperty = "bkpAvailable";
-
 // The heading panels of the window: bold yellow text on dark teal.
 QLabel *headingPanel(const QString &caption, QWidget *parent) {
     auto *label = new QLabel(caption, parent);
@@ -45,17 +43,6 @@ QLabel *headingPanel(const QString &caption, QWidget *parent) {
     label->setFont(font);
     label->setMargin(3);
     return label;
-}
-
-// A control whose work comes with a later part of the program stays disabled,
-// whatever the edit mode says.
-void markUnavailable(QObject *control) {
-    control->setProperty(AvailableProperty, false);
-}
-
-void setEnabledIfAvailable(QWidget *control, bool enabled) {
-    const QVariant available = control->property(AvailableProperty);
-    control->setEnabled(enabled && (!available.isValid() || available.toBool()));
 }
 
 } // namespace
@@ -211,10 +198,7 @@ void TfMaster::buildToolBar() {
     connect(ToolButtonSave, &QToolButton::clicked, this, &TfMaster::ToolButtonSaveClick);
     connect(ToolButtonCancel, &QToolButton::clicked, this, &TfMaster::ToolButtonCancelClick);
 
-    // The upload comes with its own part.
-    markUnavailable(ToolButton_FTP);
-    // The edit modes never touch this one.
-    ToolButton_FTP->setEnabled(false);
+    connect(ToolButton_FTP, &QToolButton::clicked, this, &TfMaster::ToolButton_FTPClick);
 }
 
 void TfMaster::buildJobList() {
@@ -330,6 +314,8 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     m_programPath = programPath;
     IniParams = state.IniParams.get();
     bindJobQuery();
+    FtpUpload1 = std::make_unique<ftp::FtpUpload>(*state.DM, state.queries->IBQuery_Backups,
+                                                  StatusBar1, NotificationIcon1, &Timer1Port);
 
     schedule::ScheduleContext context;
     context.DM = state.DM.get();
@@ -339,6 +325,9 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     context.Timer_Now = &Timer_NowPort;
     context.GeraBackup = [this](int id) {
         GeraBackup(id);
+    };
+    context.Envia_FTP = [this](db::Query &query) {
+        Envia_FTP(query);
     };
     ScheduleLoop1 = std::make_unique<schedule::ScheduleLoop>(Schedule, context);
 
@@ -551,6 +540,16 @@ void TfMaster::GeraBackup(int jobId) {
     backup::GeraBackup(archiveRunContext(), jobId);
 }
 
+void TfMaster::Envia_FTP(db::DataSet &query) {
+    if (FtpUpload1)
+        FtpUpload1->Envia_FTP(query);
+}
+
+void TfMaster::ToolButton_FTPClick() {
+    if (FtpUpload1)
+        FtpUpload1->ToolButton_FTPClick();
+}
+
 void TfMaster::ToolButtonBackupClick() {
     backup::ToolButtonBackupClick(archiveRunContext());
 }
@@ -566,10 +565,10 @@ void TfMaster::StatusButtonsBackup(const QString &mode) {
     const bool browse = m.isEmpty() || m == QLatin1String("S") || m == QLatin1String("C");
     const bool editing = m == QLatin1String("N") || m == QLatin1String("E");
     for (QToolButton *b : {ToolButtonNew, ToolButtonEdit, ToolButtonDelete})
-        setEnabledIfAvailable(b, browse);
+        b->setEnabled(browse);
     for (QToolButton *b : {ToolButtonSave, ToolButtonCancel})
-        setEnabledIfAvailable(b, editing);
-    setEnabledIfAvailable(ToolButtonBackup, browse);
+        b->setEnabled(editing);
+    ToolButtonBackup->setEnabled(browse);
     PanelBackup->setEnabled(editing);
     Panel_FTPBackup->setEnabled(editing);
     GroupBoxBackups->setEnabled(!editing);

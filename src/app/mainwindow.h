@@ -5,6 +5,7 @@
 #include "app/tray.h"
 #include "backup/archiverun.h"
 #include "backup/localfolderview.h"
+#include "ftp/upload.h"
 #include "jobs/filesets.h"
 #include "jobs/jobediting.h"
 #include "jobs/jobpanels.h"
@@ -94,6 +95,10 @@ public:
     void ToolButtonTimerClick();
     void ToolButtonBackupClick();
     void GeraBackup(int jobId);
+    void Envia_FTP(db::DataSet &query);
+    void ToolButton_FTPClick();
+    // The upload with its client IdFTP_Backup and its progress display.
+    std::unique_ptr<ftp::FtpUpload> FtpUpload1;
     void IBQuery_BackupsAfterScroll();
 
     // Job editing.

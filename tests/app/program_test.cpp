@@ -1,7 +1,10 @@
 #include "app/settings.h"
 #include "db/database.h"
+#include "db/dataroutines.h"
+#include "db/query.h"
 #include "platform/inifile.h"
 #include "support/firebird.h"
+#include "support/ftpservers.h"
 #include "support/tempdir.h"
 
 #include <QElapsedTimer>
@@ -119,4 +122,103 @@ TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
     EXPECT_EQ(check->columns("BACKUPS").size(), columns.size());
     EXPECT_EQ(indexCount(check.get()), 14);
+}
+
+namespace {
+
+// An archiver as the jobs name it ("zip", so its archives end in ".zip"): it
+// records when and how it was started and writes the archive it is given.
+QString recordingZip(const test::TempDir &dir) {
+    const QString path =
+        dir.write("bin/zip", "#!/bin/sh\n"
+                             "echo \"$(date +%s.%N) $*\" >> \"$(dirname \"$0\")/runs.log\"\n"
+                             "echo archive > \"$2\"\n");
+    QFile::setPermissions(path, QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    return path;
+}
+
+QString jobInsert(int id, const QString &name, const QString &folder, const QString &archiver,
+                  const QString &ftpHost, bool upload) {
+    const QString today = QDate::currentDate().toString(Qt::ISODate);
+    return QStringLiteral("Insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, "
+                          "UTILITARIO, PARAMETROS, TIPO, BACKUPACTIVE, DATA, HORA, FTP_ACTIVE, "
+                          "FTP_HOST, FTP_USER, FTP_PASSWORD, FTP_FOLDER, FTP_PASSIVE, FTP_DATA, "
+                          "FTP_HORA) values (%1, '%2', '%3', '%4', '%5', 'a', 0, 0, '%6', "
+                          "'00:00:00', %7, '%8', 'bkp', 'segredo', 'up', -1, '%6', '00:00:00')")
+        .arg(id)
+        .arg(name, name.toLower(), folder, archiver, today)
+        .arg(upload ? 0 : 1)
+        .arg(ftpHost);
+}
+
+} // namespace
+
+TEST(Program, RunsDueJobsByItselfUploadFirstThenArchivesOneJobPerCheck) {
+    test::TempDir dir;
+    ASSERT_TRUE(QFile::copy(BKP_BINARY_DIR "/bkpzelto", dir.file("bkpzelto")));
+    QFile::setPermissions(dir.file("bkpzelto"),
+                          QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    {
+        ProgramRun first(dir.path());
+        ASSERT_TRUE(first.startedAndResident());
+        ASSERT_EQ(first.terminate(), 0);
+    }
+
+    QDir().mkpath(dir.file("ftproot/up"));
+    test::FtpServerProcess server;
+    ASSERT_TRUE(server.startPyftpd(dir.file("ftproot"), "bkp", "segredo"))
+        << server.error().toStdString();
+    const QString archiver = recordingZip(dir);
+    const QString alfa = dir.file("dados/BACKUPS/ALFA");
+    const QString beta = dir.file("dados/BACKUPS/BETA");
+    QDir().mkpath(beta);
+    dir.write("dados/BACKUPS/ALFA/alfa.zip", "last night");
+    {
+        test::TestDatabase jobs(dir.file("DataBase/BKPZELTO.FB"), false);
+        ASSERT_TRUE(
+            db::ExecSQL(jobs.get(), jobInsert(1, "ALFA", alfa, archiver, server.host(), true)));
+        ASSERT_TRUE(
+            db::ExecSQL(jobs.get(), jobInsert(2, "BETA", beta, archiver, server.host(), false)));
+        jobs.transaction->commit();
+    }
+
+    ProgramRun run(dir.path());
+    ASSERT_TRUE(run.startedAndResident());
+    // Ticks every 10 s: upload, archive ALFA, (nothing to upload), archive BETA. The
+    // lower-cased archive paths land in the folders that exist.
+    QElapsedTimer waited;
+    waited.start();
+    auto runs = [&] {
+        return QString::fromUtf8(dir.read("bin/runs.log")).split('\n', Qt::SkipEmptyParts);
+    };
+    while (waited.elapsed() < 75000 && runs().size() < 2)
+        QThread::msleep(200);
+    EXPECT_EQ(run.terminate(), 0);
+
+    EXPECT_EQ(QFile(dir.file("ftproot/up/alfa.zip")).size(), 10);
+    const QStringList lines = runs();
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains("/ALFA/alfa.zip")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains("/BETA/beta.zip")) << lines[1].toStdString();
+    const double apart =
+        lines[1].section(' ', 0, 0).toDouble() - lines[0].section(' ', 0, 0).toDouble();
+    EXPECT_GT(apart, 15);
+    EXPECT_LT(apart, 25);
+
+    test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
+    db::Query q;
+    q.setDatabase(check.get());
+    q.setTransaction(check.transaction.get());
+    q.setSqlText("select ID, DATA, FTP_DATA, FTP_LASTSEND, FTP_LASTERR from BACKUPS order by ID");
+    q.open();
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    EXPECT_EQ(q.fieldByName("DATA")->value().toDate(), tomorrow);
+    EXPECT_EQ(q.fieldByName("FTP_DATA")->value().toDate(), tomorrow);
+    EXPECT_FALSE(q.fieldByName("FTP_LASTSEND")->isNull());
+    EXPECT_TRUE(q.fieldByName("FTP_LASTERR")->isNull())
+        << q.fieldByName("FTP_LASTERR")->asString().toStdString();
+    q.next();
+    EXPECT_EQ(q.fieldByName("DATA")->value().toDate(), tomorrow);
+    // The job that does not upload keeps its upload date.
+    EXPECT_EQ(q.fieldByName("FTP_DATA")->value().toDate(), QDate::currentDate());
 }

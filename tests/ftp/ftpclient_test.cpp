@@ -1,5 +1,5 @@
 #include "ftp/ftpclient.h"
-#include "ftpservers.h"
+#include "support/ftpservers.h"
 #include "support/tempdir.h"
 
 #include <QDir>

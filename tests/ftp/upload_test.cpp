@@ -4,7 +4,7 @@
 #include "db/query.h"
 #include "db/schema.h"
 #include "ftp/upload.h"
-#include "ftpservers.h"
+#include "support/ftpservers.h"
 #include "lib/datetime.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"

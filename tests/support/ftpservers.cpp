@@ -1,4 +1,4 @@
-#include "ftpservers.h"
+#include "support/ftpservers.h"
 
 #include <QDir>
 #include <QFile>
