@@ -25,23 +25,6 @@ namespace {
 // The column that keeps the last error holds this many characters.
 constexpr int LastErrSize = 80;
 
-// Where the extension of the name part of a path starts (its dot), or -1.
-qsizetype extensionStart(const QString &path) {
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    const qsizetype sep = path.lastIndexOf(platform::fs::separator());
-    return dot > sep ? dot : -1;
-}
-
-QString extractFileExt(const QString &path) {
-    const qsizetype dot = extensionStart(path);
-    return dot < 0 ? QString() : path.mid(dot);
-}
-
-QString changeFileExt(const QString &path, const QString &extension) {
-    const qsizetype dot = extensionStart(path);
-    return (dot < 0 ? path : path.left(dot)) + extension;
-}
-
 QString messageOf(const std::exception &e) {
     if (const auto *f = dynamic_cast<const FtpError *>(&e))
         return f->message();
@@ -234,10 +217,10 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
     bool first = true;
     const QString extensions = QString::fromLatin1(FtpExtensions);
     for (const platform::FileEntry &entry : files) {
-        const QString ext = extractFileExt(entry.name).toLower();
+        const QString ext = platform::fs::extractFileExt(entry.name).toLower();
         if (ext.isEmpty() || !extensions.contains(ext))
             continue;
-        currentPath = changeFileExt(currentPath, ext).toLower();
+        currentPath = platform::fs::changeFileExt(currentPath, ext).toLower();
         if (relative) {
             if (first)
                 loginFolder = IdFTP_Backup.printWorkingDir();
@@ -248,7 +231,7 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
         IdFTP_Backup.changeDir(folder);
 
         const QString remoteName = platform::fs::extractFileName(currentPath);
-        const QString tempName = changeFileExt(remoteName, QStringLiteral(".tmp"));
+        const QString tempName = platform::fs::changeFileExt(remoteName, QStringLiteral(".tmp"));
         IdFTP_Backup.put(currentPath, tempName);
         try {
             IdFTP_Backup.deleteFile(remoteName);

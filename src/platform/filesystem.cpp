@@ -252,4 +252,22 @@ QString extractFileName(const QString &path) {
     return cut < 0 ? path : path.mid(cut + 1);
 }
 
+namespace {
+// Where the extension of the name part starts (its dot), or -1.
+qsizetype extensionStart(const QString &path) {
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    return dot > path.lastIndexOf(kSep) ? dot : -1;
+}
+} // namespace
+
+QString extractFileExt(const QString &path) {
+    const qsizetype dot = extensionStart(path);
+    return dot < 0 ? QString() : path.mid(dot);
+}
+
+QString changeFileExt(const QString &path, const QString &extension) {
+    const qsizetype dot = extensionStart(path);
+    return (dot < 0 ? path : path.left(dot)) + extension;
+}
+
 } // namespace bkp::platform::fs

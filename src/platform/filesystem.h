@@ -63,6 +63,10 @@ QString currentFolder();
 // empty without any separator) and the name part (after the last '/').
 QString extractFilePath(const QString &path);
 QString extractFileName(const QString &path);
+// The extension of the name part, its dot included (empty without one), and the
+// path with that extension replaced (or added).
+QString extractFileExt(const QString &path);
+QString changeFileExt(const QString &path, const QString &extension);
 
 } // namespace fs
 } // namespace bkp::platform

@@ -193,6 +193,11 @@ TEST(FileSystem, ProgramAndPathParts) {
     EXPECT_EQ(fs::extractFilePath("/bkpzelto"), "/");
     EXPECT_EQ(fs::extractFilePath("bkpzelto.Ini"), "");
     EXPECT_EQ(fs::extractFileName("bkpzelto.Ini"), "bkpzelto.Ini");
+    // The extension belongs to the name part only.
+    EXPECT_EQ(fs::extractFileExt("/srv/v1.2/backup"), "");
+    EXPECT_EQ(fs::extractFileExt("/srv/backup.tar.rar"), ".rar");
+    EXPECT_EQ(fs::changeFileExt("/srv/v1.2/backup", ".zip"), "/srv/v1.2/backup.zip");
+    EXPECT_EQ(fs::changeFileExt("/srv/backup.rar", ".tmp"), "/srv/backup.tmp");
     // '\' is an ordinary character in names here.
     EXPECT_EQ(fs::extractFileName("/tmp/c:\\dados\\x.rar"), "c:\\dados\\x.rar");
 }
