@@ -78,6 +78,13 @@ private:
     QProcess m_process;
 };
 
+// The program copied alone into the test's folder, as an operator installs it.
+bool copyProgram(const test::TempDir &dir) {
+    return QFile::copy(BKP_BINARY_DIR "/bkpzelto", dir.file("bkpzelto")) &&
+           QFile::setPermissions(dir.file("bkpzelto"),
+                                 QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+}
+
 int indexCount(db::Database *d) {
     int n = 0;
     for (const char *t : {"BACKUPS", "ARQUIVOS"})
@@ -90,9 +97,7 @@ int indexCount(db::Database *d) {
 
 TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     test::TempDir dir;
-    ASSERT_TRUE(QFile::copy(BKP_BINARY_DIR "/bkpzelto", dir.file("bkpzelto")));
-    QFile::setPermissions(dir.file("bkpzelto"),
-                          QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(copyProgram(dir));
     {
         ProgramRun run(dir.path());
         ASSERT_TRUE(run.startedAndResident());
@@ -155,9 +160,7 @@ QString jobInsert(int id, const QString &name, const QString &folder, const QStr
 
 TEST(Program, RunsDueJobsByItselfUploadFirstThenArchivesOneJobPerCheck) {
     test::TempDir dir;
-    ASSERT_TRUE(QFile::copy(BKP_BINARY_DIR "/bkpzelto", dir.file("bkpzelto")));
-    QFile::setPermissions(dir.file("bkpzelto"),
-                          QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_TRUE(copyProgram(dir));
     {
         ProgramRun first(dir.path());
         ASSERT_TRUE(first.startedAndResident());
