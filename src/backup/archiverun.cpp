@@ -134,11 +134,7 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     db::ExecSQL(dm->IBDatabase1, result.updateSql);
     dm->IBTransaction1->commitRetaining();
 
-    // A row the operator is editing is left alone: reading the list again would
-    // store the edit half done.
-    db::DataSet *jobs = context.IBQuery_Backups;
-    if (jobs && jobs->state() == db::DataSetState::Browse)
-        jobs->refresh();
+    db::RefreshUnlessEditing(context.IBQuery_Backups);
     return result;
 }
 

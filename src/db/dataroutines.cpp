@@ -36,6 +36,11 @@ void DefaultIfNull(Field *field, const QVariant &value) {
         field->setValue(value);
 }
 
+void RefreshUnlessEditing(DataSet *dataSet) {
+    if (dataSet && dataSet->state() == DataSetState::Browse)
+        dataSet->refresh();
+}
+
 void ReopenQuery(Query *query, bool goLast, bool goFirst) {
     platform::CursorKind previous = SwapCursor(platform::CursorKind::SqlWait);
     try {

@@ -5,6 +5,7 @@
 
 namespace bkp::db {
 
+class DataSet;
 class Database;
 class Field;
 class Query;
@@ -19,6 +20,10 @@ bool ExecSQL(Database *database, const QString &sql);
 void NextID(Table *table, Field *field);
 
 void DefaultIfNull(Field *field, const QVariant &value);
+
+// Reads the rows of a list again after a background writer changed them, unless
+// the operator is editing a row of it: a refresh would store that edit half done.
+void RefreshUnlessEditing(DataSet *dataSet);
 
 // Closes and reopens the query under the database-wait cursor, optionally going
 // to its last and then to its first row.

@@ -179,7 +179,7 @@ void FtpUpload::recordError(const QString &id, const QString &text, const QStrin
     db::ExecSQL(m_dm.IBDatabase1, QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
                                       lastErrLiteral(text) + beforeWhere +
                                       QStringLiteral("Where ID=") + id);
-    m_jobQuery.refresh();
+    db::RefreshUnlessEditing(&m_jobQuery);
 }
 
 void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id) {
@@ -248,7 +248,7 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
                                       SqlDate(Date() + 1) + QStringLiteral(",\r\nFTP_LastSend=") +
                                       SqlDateTime(Now()) + QStringLiteral("\r\nWhere ID=") + id);
     m_dm.IBTransaction1->commitRetaining();
-    m_jobQuery.refresh();
+    db::RefreshUnlessEditing(&m_jobQuery);
 }
 
 // ------------------------------------------------------------------- handlers

@@ -230,3 +230,30 @@ TEST_F(JobEditing, FileSetRowsBelongToTheCurrentJob) {
     files().post();
     EXPECT_EQ(count("select count(*) from ARQUIVOS where ARQUIVOS='*.TXT'"), 1);
 }
+
+TEST_F(JobEditing, ScheduledWorkLeavesAJobBeingEditedAlone) {
+    create();
+    const QString today = QStringLiteral("2026-09-05"); // the fixture's clock
+    ASSERT_TRUE(db::ExecSQL(database(),
+                            "Insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, "
+                            "BACKUPACTIVE, FTP_ACTIVE, FTP_HOST, FTP_DATA, FTP_HORA, DATA, HORA) "
+                            "values (1, 'DIARIO', 'DIARIO', '', 0, 0, '127.0.0.1:1', '" +
+                                today + "', '00:00:00', '" + today + "', '00:00:00')"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    QApplication::setActiveWindow(master);
+    master->ToolButtonEdit->click();
+    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "X");
+
+    // An upload that fails and an archive run both write the job and would read
+    // the list again; the operator's edit stays an edit.
+    master->ScheduleLoop1->Check_FTP();
+    master->ScheduleLoop1->CheckBackups();
+    EXPECT_EQ(jobs().state(), db::DataSetState::Edit);
+    EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIOX");
+    EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPNAME='DIARIO' and FTP_LASTERR is "
+                    "not null"),
+              1);
+    master->ToolButtonCancel->click();
+    EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
+}
