@@ -257,3 +257,19 @@ TEST_F(JobEditing, ScheduledWorkLeavesAJobBeingEditedAlone) {
     master->ToolButtonCancel->click();
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
 }
+
+TEST_F(JobEditing, CtrlDeleteInTheJobGridTakesTheFileSetsAlongToo) {
+    create();
+    ASSERT_TRUE(
+        db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'DIARIO')"));
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
+                                        "SUBFOLDER) values (1, 1, '/DADOS', '*.DOC', 0)"));
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    dialogs.answer(platform::IDYES);
+    QTest::keyClick(master->DBGrid_Backups, Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown()[0].text, "Delete record?");
+    EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS"), 0);
+}
