@@ -6,6 +6,7 @@
 #include "lib/datetime.h"
 #include "lib/ui.h"
 #include "platform/application.h"
+#include "widgets/headingpanel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,25 +28,6 @@
 #include <QWindowStateChangeEvent>
 
 namespace bkp::app {
-
-namespace {
-
-// The heading panels of the window: bold yellow text on dark teal.
-QLabel *headingPanel(const QString &caption, QWidget *parent) {
-    auto *label = new QLabel(caption, parent);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, QColor(64, 128, 128));
-    palette.setColor(QPalette::WindowText, QColor(255, 255, 0));
-    label->setPalette(palette);
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->setMargin(3);
-    return label;
-}
-
-} // namespace
 
 TfMaster::TfMaster(TrayIcon *tray, QWidget *parent)
     : QMainWindow(parent), NotificationIcon1(tray ? tray : new QtTrayIcon) {
@@ -217,7 +199,8 @@ void TfMaster::buildJobList() {
     };
     box->addWidget(DBNavigator2);
 
-    Panel_Reordenar = headingPanel(QStringLiteral("Clique para reordenar"), GroupBoxBackups);
+    Panel_Reordenar =
+        widgets::headingPanel(QStringLiteral("Clique para reordenar"), GroupBoxBackups, true);
     Panel_Reordenar->setAlignment(Qt::AlignCenter);
     box->addWidget(Panel_Reordenar);
 
@@ -286,17 +269,11 @@ void TfMaster::buildPages() {
     auto *remote = new QVBoxLayout(Panel_Folder_FTP);
     remote->setContentsMargins(0, 0, 0, 0);
     remote->setSpacing(0);
-    Panel_Pasta_FTP = headingPanel(QStringLiteral("FTP"), Panel_Folder_FTP);
+    Panel_Pasta_FTP = widgets::headingPanel(QStringLiteral("FTP"), Panel_Folder_FTP, true);
     Panel_Pasta_FTP->setMinimumHeight(40);
-    auto *heading = new QHBoxLayout(Panel_Pasta_FTP);
-    heading->setContentsMargins(0, 0, 4, 0);
-    heading->addStretch(1);
-    SpeedButton_FTPFile = new QToolButton(Panel_Pasta_FTP);
-    SpeedButton_FTPFile->setAutoRaise(true);
-    SpeedButton_FTPFile->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    SpeedButton_FTPFile = widgets::addHeadingButton(Panel_Pasta_FTP, QStyle::SP_BrowserReload);
     // The remote listing comes with its own part of the program.
     SpeedButton_FTPFile->setEnabled(false);
-    heading->addWidget(SpeedButton_FTPFile);
     remote->addWidget(Panel_Pasta_FTP);
     ListView_FTP = new QTreeWidget(Panel_Folder_FTP);
     backup::SetupFolderList(ListView_FTP);

@@ -1,5 +1,7 @@
 #include "app/tray.h"
 
+#include "widgets/headingpanel.h"
+
 #include <QMenu>
 #include <QPainter>
 #include <QPixmap>
@@ -86,14 +88,14 @@ QIcon programIcon() {
         QPainter p(&pixmap);
         p.setRenderHint(QPainter::Antialiasing);
         // A dark teal box with a yellow "B", the colours of the window's captions.
-        p.setBrush(QColor(64, 128, 128));
+        p.setBrush(widgets::headingBackground());
         p.setPen(QPen(QColor(32, 64, 64), qMax(1, size / 16)));
         p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 6.0, size / 6.0);
         QFont font;
         font.setBold(true);
         font.setPixelSize(int(size * 0.72));
         p.setFont(font);
-        p.setPen(QColor(255, 255, 0));
+        p.setPen(widgets::headingText());
         p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("B"));
         p.end();
         icon.addPixmap(pixmap);

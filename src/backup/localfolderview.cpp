@@ -1,8 +1,8 @@
 #include "backup/localfolderview.h"
 
 #include "db/dataset.h"
+#include "widgets/headingpanel.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QStyle>
@@ -12,40 +12,19 @@
 
 namespace bkp::backup {
 
-namespace {
-// The desktop colour value 8421440: red 64, green 128, blue 128.
-const QColor kPanelColour(64, 128, 128);
-} // namespace
-
 LocalFolderView::LocalFolderView(FolderSortState *sortState, QWidget *parent)
     : QWidget(parent), m_sortState(sortState ? sortState : &m_ownState) {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Panel_Pasta = new QLabel(this);
+    Panel_Pasta = widgets::headingPanel(QString(), this, false, 19);
     Panel_Pasta->setObjectName(QStringLiteral("Panel_Pasta"));
     Panel_Pasta->setFixedHeight(40);
     Panel_Pasta->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Panel_Pasta->setAutoFillBackground(true);
-    QPalette palette = Panel_Pasta->palette();
-    palette.setColor(QPalette::Window, kPanelColour);
-    palette.setColor(QPalette::WindowText, QColor(Qt::yellow));
-    Panel_Pasta->setPalette(palette);
-    QFont font = Panel_Pasta->font();
-    font.setPixelSize(19);
-    Panel_Pasta->setFont(font);
-    Panel_Pasta->setMargin(3);
-
-    auto *bar = new QHBoxLayout(Panel_Pasta);
-    bar->setContentsMargins(0, 0, 4, 0);
-    bar->addStretch(1);
-    SpeedButton_RefreshFolder = new QToolButton(Panel_Pasta);
+    SpeedButton_RefreshFolder = widgets::addHeadingButton(Panel_Pasta, QStyle::SP_BrowserReload);
     SpeedButton_RefreshFolder->setObjectName(QStringLiteral("SpeedButton_RefreshFolder"));
-    SpeedButton_RefreshFolder->setAutoRaise(true);
-    SpeedButton_RefreshFolder->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
     SpeedButton_RefreshFolder->setToolTip(QStringLiteral("Atualiza lista de backups"));
-    bar->addWidget(SpeedButton_RefreshFolder);
     layout->addWidget(Panel_Pasta);
 
     ListView_Pasta = new QTreeWidget(this);

@@ -32,6 +32,17 @@ protected:
     db::Field *job(const char *name) { return jobs().fieldByName(QString::fromLatin1(name)); }
     db::Database *database() { return master->state.DM->IBDatabase1; }
 
+    // Job DIARIO with one file set, stored behind the window's back and then
+    // shown as the job list's refresh shows it.
+    void showJobWithFileSet() {
+        ASSERT_TRUE(
+            db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'DIARIO')"));
+        ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
+                                            "SUBFOLDER) values (1, 1, '/DADOS', '*.DOC', 0)"));
+        master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+        tray->click();
+    }
+
     // The enabled states of New/Edit/Delete, Save/Cancel, Backup, the two field
     // panels and the job list, as one text.
     QString modeStates() {
@@ -140,12 +151,7 @@ TEST_F(JobEditing, EditingFillsAMissingDateAndTimeAndCancelKeepsTheStoredRow) {
 
 TEST_F(JobEditing, DeletingAsksWithTheNameAndTakesTheFileSetsAlong) {
     create();
-    ASSERT_TRUE(
-        db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'DIARIO')"));
-    ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
-                                        "SUBFOLDER) values (1, 1, '/DADOS', '*.DOC', 0)"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
-    tray->click();
+    showJobWithFileSet();
 
     dialogs.answer(platform::IDNO);
     master->ToolButtonDelete->click();
@@ -260,12 +266,7 @@ TEST_F(JobEditing, ScheduledWorkLeavesAJobBeingEditedAlone) {
 
 TEST_F(JobEditing, CtrlDeleteInTheJobGridTakesTheFileSetsAlongToo) {
     create();
-    ASSERT_TRUE(
-        db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'DIARIO')"));
-    ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
-                                        "SUBFOLDER) values (1, 1, '/DADOS', '*.DOC', 0)"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
-    tray->click();
+    showJobWithFileSet();
     dialogs.answer(platform::IDYES);
     QTest::keyClick(master->DBGrid_Backups, Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(dialogs.shown().size(), 1);
