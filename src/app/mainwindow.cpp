@@ -424,8 +424,7 @@ void TfMaster::ToolButtonDeleteClick() {
     const QString text = QStringLiteral("Confirma a exclusão do backup ") +
                          jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString() +
                          QStringLiteral("?");
-    if (ShowMessageBox(text, QStringLiteral("Excluir registro"),
-                       platform::MB_YESNO | platform::MB_ICONQUESTION, this) != platform::IDYES)
+    if (!ConfirmBox(text, QStringLiteral("Excluir registro"), true))
         return;
     jobs::DeleteJob(state.DM->IBDatabase1, jobs);
 }
