@@ -6,6 +6,7 @@
 #include "lib/datetime.h"
 #include "lib/ui.h"
 #include "platform/application.h"
+#include "schedule/reprogramarhorarios.h"
 #include "widgets/headingpanel.h"
 
 #include <QAction>
@@ -100,9 +101,9 @@ void TfMaster::buildMenus() {
         if (FileSets1)
             FileSets1->Update1Click();
     });
-    for (QAction *later :
-         {VerificarEspacoFTP1, ConfigurarFTP1, ReprogramarHorarios1, FBConsole1, SDK1})
+    for (QAction *later : {VerificarEspacoFTP1, ConfigurarFTP1, FBConsole1, SDK1})
         later->setEnabled(false);
+    connect(ReprogramarHorarios1, &QAction::triggered, this, &TfMaster::Reprogramarhorrios1Click);
 
     PopupMenu_TrayIcon = new QMenu(this);
     Restaurar1 = PopupMenu_TrayIcon->addAction(QStringLiteral("Restaurar"));
@@ -458,6 +459,14 @@ void TfMaster::DBGrid_BackupsTitleClick(const QString &fieldName) {
                         QString::number(reinterpret_cast<quintptr>(this)), fieldName);
 }
 
+void TfMaster::Reprogramarhorrios1Click() {
+    if (!state.queries)
+        return;
+    // A window of its own each time, gone again however the reschedule ended.
+    schedule::TfReprogramarHorarios window(state.DM.get(), &state.queries->IBQuery_Backups, this);
+    window.exec();
+}
+
 void TfMaster::FormShow() {
     // A job left in editing when the window went to the tray keeps its mode.
     QString mode;
@@ -548,6 +557,8 @@ void TfMaster::StatusButtonsBackup(const QString &mode) {
     PanelBackup->setEnabled(editing);
     Panel_FTPBackup->setEnabled(editing);
     GroupBoxBackups->setEnabled(!editing);
+    // The reschedule reads the job list again, which would throw an edit away.
+    ReprogramarHorarios1->setEnabled(!editing);
     if (!m.isEmpty() && QStringLiteral("SC").contains(m))
         DBGrid_Backups->setFocus();
 }

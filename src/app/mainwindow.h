@@ -113,6 +113,9 @@ public:
     void BitBtn1Click();
     void DBGrid_BackupsTitleClick(const QString &fieldName);
     jobs::JobDefaults jobDefaults() const;
+
+    // Tools menu.
+    void Reprogramarhorrios1Click();
     backup::ArchiveRunContext archiveRunContext();
 
     // Whether the desktop has no notification area, so the window stands in.

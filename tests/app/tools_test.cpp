@@ -1,0 +1,62 @@
+#include "app/mainwindowfixture.h"
+#include "db/query.h"
+#include "schedule/reprogramarhorarios.h"
+#include "widgets/buttonrow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+using namespace bkp;
+using bkp::test::MainWindowTest;
+
+namespace {
+
+// Clicks OK of the modal window of type W once it is up (bounded: 5 s).
+template <typename W> void clickOkOfModal(bool &seen) {
+    auto *poll = new QTimer;
+    auto *tries = new int(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, &seen] {
+        if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget())) {
+            seen = true;
+            w->BitBtn1->click();
+        } else if (++*tries < 500) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        delete tries;
+    });
+    poll->start(10);
+}
+
+TEST_F(MainWindowTest, ReprogramarHorariosIsOffWhileAJobIsEditedAndReloadsTheList) {
+    create();
+    addJobs();
+    tray->click();
+    QAction *entry = master->ReprogramarHorarios1;
+    EXPECT_TRUE(entry->isEnabled());
+    master->ToolButtonNewClick();
+    EXPECT_FALSE(entry->isEnabled());
+    master->ToolButtonCancelClick();
+    master->ToolButtonEditClick();
+    EXPECT_FALSE(entry->isEnabled());
+    master->ToolButtonCancelClick();
+    EXPECT_TRUE(entry->isEnabled());
+
+    bool seen = false;
+    clickOkOfModal<schedule::TfReprogramarHorarios>(seen);
+    entry->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(master->findChildren<schedule::TfReprogramarHorarios *>().size(), 0);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown()[0].text, "Concluído.");
+    // The list shows the new times, its first job (by name) current: ALFA has ID 2.
+    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    EXPECT_EQ(jobs.fieldByName("BACKUPNAME")->asString(), "ALFA");
+    EXPECT_EQ(jobs.fieldByName("HORA")->value().toTime(), QTime(20, 1));
+    EXPECT_EQ(jobs.fieldByName("FTP_HORA")->value().toTime(), QTime(20, 42));
+}
+
+} // namespace
