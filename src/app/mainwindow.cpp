@@ -7,6 +7,7 @@
 #include "lib/ui.h"
 #include "platform/application.h"
 #include "schedule/reprogramarhorarios.h"
+#include "tools/sdk.h"
 #include "widgets/headingpanel.h"
 
 #include <QAction>
@@ -101,8 +102,9 @@ void TfMaster::buildMenus() {
         if (FileSets1)
             FileSets1->Update1Click();
     });
-    for (QAction *later : {VerificarEspacoFTP1, ConfigurarFTP1, FBConsole1, SDK1})
+    for (QAction *later : {VerificarEspacoFTP1, ConfigurarFTP1, FBConsole1})
         later->setEnabled(false);
+    connect(SDK1, &QAction::triggered, this, &TfMaster::SDK1Click);
     connect(ReprogramarHorarios1, &QAction::triggered, this, &TfMaster::Reprogramarhorrios1Click);
 
     PopupMenu_TrayIcon = new QMenu(this);
@@ -464,6 +466,11 @@ void TfMaster::Reprogramarhorrios1Click() {
         return;
     // A window of its own each time, gone again however the reschedule ended.
     schedule::TfReprogramarHorarios window(state.DM.get(), &state.queries->IBQuery_Backups, this);
+    window.exec();
+}
+
+void TfMaster::SDK1Click() {
+    tools::TfSDK window(QString(), this);
     window.exec();
 }
 

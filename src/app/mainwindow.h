@@ -116,6 +116,7 @@ public:
 
     // Tools menu.
     void Reprogramarhorrios1Click();
+    void SDK1Click();
     backup::ArchiveRunContext archiveRunContext();
 
     // Whether the desktop has no notification area, so the window stands in.

@@ -18,20 +18,39 @@ bool isBlank(QChar c) {
 struct Word {
     qsizetype start; // position in the command line
     qsizetype end;   // one past the last character
+    QString value;   // the word with its grouping quotes taken out
 };
 
+// Splits at runs of blanks outside double quotes, as the C runtime splits a
+// command line: a quoted part may hold blanks, "" inside quotes is one quote
+// character, and the quotes themselves are not part of the argument. A '\\' is
+// an ordinary name character here, so it escapes nothing.
 QList<Word> splitWords(const QString &line) {
     QList<Word> words;
+    const QChar quote = QLatin1Char('"');
     qsizetype i = 0;
     while (i < line.size()) {
         while (i < line.size() && isBlank(line[i]))
             ++i;
         if (i >= line.size())
             break;
-        const qsizetype start = i;
-        while (i < line.size() && !isBlank(line[i]))
+        Word word{i, i, QString()};
+        bool quoted = false;
+        while (i < line.size() && (quoted || !isBlank(line[i]))) {
+            if (line[i] == quote) {
+                if (quoted && i + 1 < line.size() && line[i + 1] == quote) {
+                    word.value += quote;
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+            } else {
+                word.value += line[i];
+            }
             ++i;
-        words.append({start, i});
+        }
+        word.end = i;
+        words.append(word);
     }
     return words;
 }
@@ -72,14 +91,15 @@ CommandLine parseCommandLine(const QString &commandLine) {
     for (qsizetype count = 1; count <= words.size(); ++count) {
         // The prefix as it stands in the line, so a path with blanks keeps them.
         const QString prefix =
-            commandLine.mid(words[0].start, words[count - 1].end - words[0].start);
+            count == 1 ? words[0].value
+                       : commandLine.mid(words[0].start, words[count - 1].end - words[0].start)
+                             .remove(QLatin1Char('"'));
         const QString program = executableFor(prefix);
         if (program.isEmpty())
             continue;
         result.program = program;
         for (qsizetype i = count; i < words.size(); ++i)
-            result.arguments.append(
-                argumentFor(commandLine.mid(words[i].start, words[i].end - words[i].start)));
+            result.arguments.append(argumentFor(words[i].value));
         return result;
     }
     return result; // nothing to start
@@ -91,10 +111,12 @@ bool winExec(const QString &commandLine, int showMode) {
     if (parsed.program.isEmpty()) {
         // "explorer.exe <file>" asks the shell to open a file with its program.
         const QList<Word> words = splitWords(commandLine);
-        if (words.size() >= 2 &&
-            isExplorer(commandLine.mid(words[0].start, words[0].end - words[0].start))) {
+        if (words.size() >= 2 && isExplorer(words[0].value)) {
+            // A path with blanks passes whole, quoted or not.
             const QString target =
-                commandLine.mid(words[1].start, words.last().end - words[1].start);
+                words.size() == 2
+                    ? words[1].value
+                    : commandLine.mid(words[1].start, words.last().end - words[1].start);
             return openDocument(target);
         }
         return false;

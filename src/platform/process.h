@@ -8,8 +8,9 @@ namespace bkp::platform {
 // Show modes the callers pass; they have no effect on this desktop.
 enum ShowMode { SW_HIDE = 0, SW_SHOWMAXIMIZED = 3, SW_SHOW = 5 };
 
-// Starts a program from one unquoted command line and returns at once, never
-// waiting for it. The line is split at runs of blanks; when the first word is
+// Starts a program from one command line and returns at once, never waiting for
+// it. The line is split at runs of blanks, double quotes grouping words into one
+// argument (the quotes taken out, "" inside quotes giving one quote); when the first word is
 // not an existing program, the following words are joined to it with blanks
 // until one is, so a program path with blanks still starts. Path words are
 // resolved ignoring case (only words holding a '/': switches such as "a" or "-r"

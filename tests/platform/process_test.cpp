@@ -101,3 +101,21 @@ TEST(Process, NothingToStartGivesFalse) {
     EXPECT_FALSE(winExec(""));
     EXPECT_TRUE(parseCommandLine(plain + " a b").program.isEmpty());
 }
+
+TEST(Process, DoubleQuotesGroupWordsIntoOneArgument) {
+    TempDir dir;
+    const QString script = writeRecorder(dir, 0);
+    const QString sh = QStandardPaths::findExecutable("sh");
+    const QList<std::tuple<QString, QString, QStringList>> cases{
+        {"sh folder=/pub filenames=\"C:\\a b\\x.rar\",C:\\y.zip",
+         sh,
+         {"folder=/pub", "filenames=C:\\a b\\x.rar,C:\\y.zip"}},
+        {"sh \"say \"\"hi\"\"\"  \"\" x", sh, {"say \"hi\"", "", "x"}},
+        {"\"" + dir.path() + "/meus programas/rec tool/REC SCRIPT.sh\" a", script, {"a"}},
+    };
+    for (const auto &[line, program, arguments] : cases) {
+        const CommandLine c = parseCommandLine(line);
+        EXPECT_EQ(c.program, program) << line.toStdString();
+        EXPECT_EQ(c.arguments, arguments) << line.toStdString();
+    }
+}
