@@ -369,7 +369,8 @@ TEST_F(ArchiveRunTest, AnArchiverOutsideTheTableGivesNoExtension) {
 }
 
 TEST_F(ArchiveRunTest, ATypeAboveFourMovesNothing) {
-    workedJob(6, 5);
+    // The archiver waits a second, so that the archive is read before it writes.
+    workedJob(6, 5, 1);
     writeFile(b + "/dados/BACKUPS/outro.rar", "x");
     writeFile(b + "/dados/DIARIO.rar", "y");
     const QStringList before =
