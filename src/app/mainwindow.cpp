@@ -360,6 +360,8 @@ void TfMaster::bindJobQuery() {
     };
     jobs.afterPost = [this](db::DataSet &) {
         state.DM->IBTransaction1->commitRetaining();
+        // A new job has its own key now: its file sets can be added.
+        FileSets1->followJob();
     };
     jobs.afterDelete = [this](db::DataSet &) {
         state.DM->IBTransaction1->commitRetaining();
@@ -410,9 +412,20 @@ void TfMaster::ToolButtonEditClick() {
 }
 
 void TfMaster::ToolButtonSaveClick() {
+    db::Query &jobs = state.queries->IBQuery_Backups;
+    const QString before =
+        jobs.state() == db::DataSetState::Insert ? QStringLiteral("N") : QStringLiteral("E");
     StatusButtonsBackup(QStringLiteral("S"));
-    state.queries->IBQuery_Backups.post();
-    state.DM->IBTransaction1->commitRetaining();
+    try {
+        jobs.post();
+        state.DM->IBTransaction1->commitRetaining();
+    } catch (const std::exception &e) {
+        // A row that could not be stored is still being edited: the toolbar says so.
+        if (jobs.state() == db::DataSetState::Insert || jobs.state() == db::DataSetState::Edit)
+            StatusButtonsBackup(before);
+        if (!dynamic_cast<const db::AbortError *>(&e))
+            showHandlerError(e);
+    }
 }
 
 void TfMaster::ToolButtonCancelClick() {

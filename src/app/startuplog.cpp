@@ -2,11 +2,15 @@
 
 #include "platform/clock.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 namespace bkp::app {
 
@@ -31,7 +35,21 @@ void StartupLogWindow::open(const QString &caption) {
         m_window->move(area.center() - QPoint(300, 200));
     }
     m_window->show();
-    m_window->repaint();
+    waitUntilExposed();
+}
+
+void StartupLogWindow::waitUntilExposed() {
+    // The window is shown before the message loop runs: on a display the server maps
+    // it in its own time, and until it is exposed nothing painted reaches the screen.
+    QWindow *handle = m_window ? m_window->windowHandle() : nullptr;
+    QDeadlineTimer deadline(3000);
+    while (handle && !handle->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        if (!handle->isExposed())
+            QThread::msleep(5);
+    }
+    if (m_text)
+        m_text->viewport()->repaint();
 }
 
 void StartupLogWindow::addLog(const QString &line, int pauseMs) {
@@ -40,7 +58,7 @@ void StartupLogWindow::addLog(const QString &line, int pauseMs) {
         QString shown = line;
         shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         m_text->appendPlainText(shown);
-        m_text->repaint();
+        waitUntilExposed();
     }
     if (pauseMs > 0)
         platform::sleeper().sleep(pauseMs);

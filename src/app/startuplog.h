@@ -24,6 +24,8 @@ public:
     QString text() const;
 
 private:
+    // Lets the window come on the screen (bounded), then paints the text at once.
+    void waitUntilExposed();
     QPointer<QWidget> m_window;
     QPlainTextEdit *m_text = nullptr;
 };

@@ -3,7 +3,6 @@
 #include "db/dataset.h"
 #include "db/fbclient.h"
 #include "db/statement.h"
-#include "platform/ansi.h"
 
 using namespace Firebird;
 
@@ -24,8 +23,16 @@ Transaction::~Transaction() {
             release();
         }
     }
-    if (m_database)
+    if (m_database) {
+        // Statements prepared for this transaction cannot run without it.
+        for (Statement *st : std::as_const(m_database->m_statements)) {
+            if (st->m_transaction == this) {
+                st->unprepare();
+                st->m_transaction = nullptr;
+            }
+        }
         m_database->detachTransaction(this);
+    }
     for (DataSet *ds : m_dataSets)
         ds->m_transaction = nullptr;
 }
@@ -150,7 +157,11 @@ Database::~Database() {
     }
     for (Transaction *t : m_transactions)
         t->m_database = nullptr;
-    // Tell the data sets too: they may outlive the connection object.
+    // Data sets and statements may outlive the connection object.
+    for (DataSet *ds : m_dataSets)
+        ds->m_database = nullptr;
+    for (Statement *st : m_statements)
+        st->m_database = nullptr;
 }
 
 void Database::setDefaultTransaction(Transaction *transaction) {
@@ -172,9 +183,13 @@ namespace {
 // Attaches to or creates a database with the program's connection settings.
 IAttachment *connectTo(bool create, const QString &name, const QString &user,
                        const QString &password, int dialect) {
-    QByteArray n = toAnsi(name), u = toAnsi(user), p = toAnsi(password);
+    // The file name (accents and all) travels in UTF-8, as the client library expects
+    // when told so; with that item every text of the block is UTF-8. Column text keeps
+    // the connection's own character set.
+    QByteArray n = name.toUtf8(), u = user.toUtf8(), p = password.toUtf8();
     return fb::call([&](ThrowStatusWrapper *s) {
         fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
+        dpb->insertTag(s, isc_dpb_utf8_filename);
         if (!u.isEmpty())
             dpb->insertString(s, isc_dpb_user_name, u.constData());
         if (!p.isEmpty())
@@ -238,9 +253,22 @@ bool clientShutDown() {
     return g_shutDown;
 }
 
+void Database::closeOpenWork() {
+    const QList<DataSet *> sets = m_dataSets;
+    for (DataSet *ds : sets)
+        ds->close();
+    for (Transaction *t : m_transactions)
+        t->closeDataSets();
+    // Statement handles belong to the attachment: they go before it.
+    const QList<Statement *> statements = m_statements;
+    for (Statement *st : statements)
+        st->unprepare();
+}
+
 void Database::close() {
     if (!connected())
         return;
+    closeOpenWork();
     if (g_shutDown) {
         // The library has already closed the connection and its transactions.
         for (Transaction *t : m_transactions) {
@@ -272,6 +300,24 @@ void Database::close() {
     } catch (const DatabaseError &) {
         att->release();
     }
+}
+
+void Database::attachDataSet(DataSet *dataSet) {
+    if (!m_dataSets.contains(dataSet))
+        m_dataSets.append(dataSet);
+}
+
+void Database::detachDataSet(DataSet *dataSet) {
+    m_dataSets.removeAll(dataSet);
+}
+
+void Database::attachStatement(Statement *statement) {
+    if (!m_statements.contains(statement))
+        m_statements.append(statement);
+}
+
+void Database::detachStatement(Statement *statement) {
+    m_statements.removeAll(statement);
 }
 
 void Database::attachTransaction(Transaction *transaction) {

@@ -16,6 +16,7 @@ namespace bkp::db {
 
 class DataSet;
 class Database;
+class Statement;
 
 // A transaction of one database. Parameters are the usual words: "read_committed",
 // "rec_version", "nowait", "concurrency", "consistency", "wait", "read", "write".
@@ -116,15 +117,25 @@ public:
 
     void attachTransaction(Transaction *transaction);
     void detachTransaction(Transaction *transaction);
+    // The data sets and statements on this connection: closing it closes them, and
+    // when it goes they are left without a connection, safe to use and to destroy.
+    void attachDataSet(DataSet *dataSet);
+    void detachDataSet(DataSet *dataSet);
+    void attachStatement(Statement *statement);
+    void detachStatement(Statement *statement);
 
 private:
+    friend class Transaction;
     QString param(const QString &key) const;
+    void closeOpenWork();
 
     QString m_name;
     QStringList m_params;
     int m_dialect = 3;
     Transaction *m_defaultTransaction = nullptr;
     QList<Transaction *> m_transactions;
+    QList<DataSet *> m_dataSets;
+    QList<Statement *> m_statements;
     Firebird::IAttachment *m_attachment = nullptr;
 };
 

@@ -9,12 +9,18 @@ DataSet::DataSet(QObject *parent) : QObject(parent) {}
 DataSet::~DataSet() {
     if (m_transaction)
         m_transaction->detachDataSet(this);
+    if (m_database)
+        m_database->detachDataSet(this);
 }
 
 void DataSet::setDatabase(Database *database) {
     if (active())
         close();
+    if (m_database)
+        m_database->detachDataSet(this);
     m_database = database;
+    if (m_database)
+        m_database->attachDataSet(this);
     if (!m_transaction && database && database->defaultTransaction())
         setTransaction(database->defaultTransaction());
 }
@@ -321,6 +327,7 @@ void DataSet::post() {
         if (f->required() && !f->calculated() && m_buffer.value(f->index()).isNull())
             throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->fieldName()));
     }
+    checkFieldSizes();
     const bool inserting = m_state == DataSetState::Insert;
     internalPost(inserting); // on an error the row stays in editing
     if (inserting) {
@@ -339,6 +346,12 @@ void DataSet::post() {
         Q_EMIT layoutChanged();
     Q_EMIT recordChanged();
     fire(afterPost);
+}
+
+void DataSet::checkFieldSizes() const {
+    for (const auto &f : m_fields)
+        if (!f->calculated())
+            f->checkSize();
 }
 
 void DataSet::cancel() {

@@ -71,6 +71,9 @@ public:
     void deleteRecord();
     // Reads the rows again, keeping the current row number where it can.
     void refresh();
+    // Raises ValueTooLongError for the first text of the row being edited that is
+    // longer than its field; post() checks before it stores anything.
+    void checkFieldSizes() const;
     // Posts a pending edit; used before moving away from the current row.
     void checkBrowseMode();
     bool modified() const { return m_modified; }
@@ -119,6 +122,7 @@ protected:
     void checkActive() const;
 
     friend class Transaction;
+    friend class Database;
     Transaction *m_transaction = nullptr;
 
 private:

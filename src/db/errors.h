@@ -27,6 +27,24 @@ private:
     QString m_sqlState;
 };
 
+// A text longer than its column takes: the row is not stored, nothing is cut.
+class ValueTooLongError : public DatabaseError {
+public:
+    ValueTooLongError(const QString &field, int limit, int length)
+        : DatabaseError(QStringLiteral("O campo %1 aceita no máximo %2 caracteres (o valor "
+                                       "informado tem %3). O registro não foi gravado.")
+                            .arg(field)
+                            .arg(limit)
+                            .arg(length)),
+          m_field(field), m_limit(limit) {}
+    QString field() const { return m_field; }
+    int limit() const { return m_limit; }
+
+private:
+    QString m_field;
+    int m_limit;
+};
+
 // Raised by an event handler to stop the operation in progress without an error box,
 // as the program's "Abort" always has.
 class AbortError : public std::exception {

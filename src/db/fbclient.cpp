@@ -3,6 +3,7 @@
 #include "platform/ansi.h"
 
 #include <QByteArray>
+#include <QStringDecoder>
 
 namespace bkp::db {
 
@@ -37,7 +38,13 @@ Firebird::IUtil *util() {
 DatabaseError toError(Firebird::IStatus *status) {
     char buffer[4096];
     unsigned length = util()->formatStatus(buffer, sizeof buffer, status);
-    QString text = fromAnsi(buffer, static_cast<int>(qMin<unsigned>(length, sizeof buffer)));
+    // File names in the text come back in UTF-8, as they were sent; other texts are
+    // the connection's single-byte code page.
+    const QByteArray bytes(buffer, static_cast<int>(qMin<unsigned>(length, sizeof buffer)));
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(bytes);
+    if (utf8.hasError())
+        text = fromAnsi(bytes);
     while (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
 

@@ -52,6 +52,15 @@ QVariant Field::oldValue() const {
 void Field::setValue(const QVariant &value) {
     m_dataSet->setFieldValue(m_index, convert(value));
 }
+void Field::checkSize() const {
+    if (!isText() && m_type != FieldType::WideString)
+        return;
+    const QVariant v = value();
+    const int length = v.isNull() ? 0 : int(v.toString().size());
+    if (m_size > 0 && length > m_size)
+        throw ValueTooLongError(displayLabel(), m_size, length);
+}
+
 void Field::clear() {
     m_dataSet->setFieldValue(m_index, QVariant());
 }
@@ -103,12 +112,8 @@ QVariant Field::convert(const QVariant &v) const {
     switch (m_type) {
     case FieldType::String:
     case FieldType::FixedChar:
-    case FieldType::WideString: {
-        QString s = v.toString();
-        if (m_size > 0 && s.size() > m_size)
-            s.truncate(m_size);
-        return s;
-    }
+    case FieldType::WideString:
+        return v.toString();
     case FieldType::Memo:
     case FieldType::FmtMemo:
         return v.toString();

@@ -96,8 +96,11 @@ public:
     bool isNull() const;
     QVariant value() const;
     QVariant oldValue() const; // the value before the current edit
-    // Writing needs the data set in edit or insert state; text is cut to the size.
+    // Writing needs the data set in edit or insert state. A text longer than the
+    // field's size is kept as it is and refused when the row is stored.
     void setValue(const QVariant &value);
+    // Raises ValueTooLongError when the value is a text longer than the size.
+    void checkSize() const;
     void clear();
 
     QString asString() const;

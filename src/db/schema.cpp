@@ -4,6 +4,7 @@
 #include "db/datamodule.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
+#include "db/statement.h"
 #include "db/table.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
@@ -13,6 +14,8 @@
 #include "platform/filesystem.h"
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
+
+#include <QRegularExpression>
 
 namespace bkp::db {
 
@@ -144,39 +147,148 @@ const ColumnInfo *findColumn(const QList<ColumnInfo> &cols, const QString &name)
     return nullptr;
 }
 
-// A text column whose definition says Integer gets its values through a
-// temporary column. The server only knows a column once its change is committed,
-// so each step is committed; the temporary column is dropped on a failure only
-// while the original column still holds the values.
-void convertTextToInteger(Table *t, const FieldDef &def) {
+QString indexStatement(const QString &table, const QString &name, const QString &columns,
+                       bool unique, bool descending) {
+    return QStringLiteral("Create ") + (unique ? QStringLiteral("Unique ") : QString()) +
+           (descending ? QStringLiteral("DESC") : QStringLiteral("ASC")) +
+           QStringLiteral(" Index ") + name + QStringLiteral(" on ") + table + QLatin1Char('(') +
+           columns + QLatin1Char(')');
+}
+
+// The temporary column of a text-to-integer conversion: "TMP__" and seven digits.
+bool isConversionColumn(const QString &name) {
+    static const QRegularExpression pattern(QStringLiteral("^TMP__\\d{7}$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return pattern.match(name.trimmed()).hasMatch();
+}
+
+// The column a temporary column stands in for, as its description names it.
+QString convertedColumnOf(Database *db, const QString &table, const QString &temp) {
+    const auto rows = selectRows(db, db->defaultTransaction(),
+                                 QStringLiteral("select rdb$description from rdb$relation_fields "
+                                                "where rdb$relation_name = ? and "
+                                                "rdb$field_name = ?"),
+                                 {table.toUpper(), temp.toUpper()});
+    return rows.isEmpty() ? QString() : rows.first().value(0).toString().trimmed();
+}
+
+// The values come back from the temporary column into the column, which is added
+// when it is missing; then the temporary column goes.
+void finishConversion(Table *t, const FieldDef &def, const QString &temp, bool columnPresent,
+                      const QString &copy) {
+    if (!columnPresent)
+        alterTable(t, QStringLiteral("Add ") + def.name + QLatin1Char(' ') + FieldTypeToStr(def));
+    run(t->database(), {QStringLiteral("Update ") + t->tableName(), QStringLiteral("Set ") + copy});
+    t->transaction()->commitRetaining();
+    alterTable(t, QStringLiteral("Drop ") + temp);
+}
+
+// A text column whose definition says Integer gets its values through a temporary
+// column, which names the column in its description. The server only knows a
+// column once its change is committed, so each step is committed. Indexes on the
+// column would stop its drop: they go first and are made again afterwards. Until
+// the original column is dropped a failure removes the temporary column; after
+// that the temporary column holds the values and the next start finishes from it.
+void convertTextToInteger(Table *t, const FieldDef &def, const QList<IndexInfo> &indexes) {
     Transaction *tr = t->transaction();
+    Database *db = t->database();
     const QString table = t->tableName();
     const QString type = FieldTypeToStr(def);
     const qint64 hundredths = platform::clock().now().time().msecsSinceStartOfDay() / 10;
     const QString temp = QStringLiteral("tmp_") + QLatin1Char('_') + ZeroPad(7, hundredths);
 
+    QList<IndexInfo> dropped;
+    auto restoreIndexes = [&] {
+        for (const IndexInfo &i : dropped) {
+            try {
+                run(db, {indexStatement(table, i.name, i.columns.join(QLatin1Char(',')), i.unique,
+                                        i.descending)});
+                tr->commitRetaining();
+            } catch (const DatabaseError &) {
+                // The index step of a later start makes the program's own indexes.
+            }
+        }
+    };
+
     alterTable(t, QStringLiteral("Add ") + temp + QLatin1Char(' ') + type);
     try {
-        run(t->database(), {QStringLiteral("Update ") + table,
-                            QStringLiteral("Set ") + temp + QStringLiteral("=CAST( ") + def.name +
-                                QStringLiteral(" as integer)")});
+        run(db, {QStringLiteral("Comment on column ") + table + QLatin1Char('.') + temp +
+                 QStringLiteral(" is '") + def.name.toUpper() + QLatin1Char('\'')});
         tr->commitRetaining();
+        run(db, {QStringLiteral("Update ") + table, QStringLiteral("Set ") + temp +
+                                                        QStringLiteral("=CAST( ") + def.name +
+                                                        QStringLiteral(" as integer)")});
+        tr->commitRetaining();
+        for (const IndexInfo &i : indexes) {
+            if (i.name.startsWith(QLatin1String("RDB$")) ||
+                !i.columns.contains(def.name, Qt::CaseInsensitive))
+                continue;
+            run(db, {QStringLiteral("Drop Index ") + i.name});
+            tr->commitRetaining();
+            dropped.append(i);
+        }
+        alterTable(t, QStringLiteral("Drop ") + def.name);
     } catch (...) {
-        // A value that is not a number: nothing changed but the temporary column.
+        // Nothing is lost: the column still holds its values.
         try {
             tr->rollbackRetaining();
             alterTable(t, QStringLiteral("Drop ") + temp);
         } catch (const DatabaseError &) {
         }
+        restoreIndexes();
         throw;
     }
-    // From here on the values live in the temporary column until they are back.
-    alterTable(t, QStringLiteral("Drop ") + def.name);
-    alterTable(t, QStringLiteral("Add ") + def.name + QLatin1Char(' ') + type);
-    run(t->database(), {QStringLiteral("Update ") + table,
-                        QStringLiteral("Set ") + def.name + QLatin1Char('=') + temp});
-    tr->commitRetaining();
-    alterTable(t, QStringLiteral("Drop ") + temp);
+    try {
+        finishConversion(t, def, temp, false, def.name + QLatin1Char('=') + temp);
+    } catch (...) {
+        restoreIndexes();
+        throw;
+    }
+    restoreIndexes();
+}
+
+// Temporary columns that an interrupted conversion left: the conversion is finished
+// from the one that holds the values; one left beside the intact text column is
+// dropped, so that no start adds a second one.
+bool finishInterruptedConversions(Table *t, const QList<ColumnInfo> &columns, StartupLog *l) {
+    Database *db = t->database();
+    const QString table = t->tableName();
+    bool changed = false;
+    for (const ColumnInfo &c : columns) {
+        if (!isConversionColumn(c.name))
+            continue;
+        const QString target = convertedColumnOf(db, table, c.name);
+        const FieldDef *def = target.isEmpty() ? nullptr : t->findFieldDef(target);
+        const ColumnInfo *original = findColumn(columns, def ? def->name : target);
+        if (!def) {
+            // An earlier program did not name the column: the copy is spare only while
+            // a text column still waits for its conversion.
+            bool pending = false;
+            for (const FieldDef &d : t->fieldDefs()) {
+                const ColumnInfo *col = findColumn(columns, d.name);
+                pending = pending || (col && col->isText() && d.type == FieldType::Integer);
+            }
+            if (pending) {
+                alterTable(t, QStringLiteral("Drop ") + c.name);
+                changed = true;
+            }
+            continue;
+        }
+        if (def->type != FieldType::Integer)
+            continue;
+        if (original && original->isText()) {
+            alterTable(t, QStringLiteral("Drop ") + c.name);
+        } else {
+            log(l, QStringLiteral("Alterando datatype da coluna ") + table + QLatin1Char('.') +
+                       def->name);
+            // Rows stored since then keep their own values.
+            finishConversion(t, *def, c.name, original != nullptr,
+                             def->name + QStringLiteral("=coalesce(") + c.name +
+                                 QStringLiteral(", ") + def->name + QLatin1Char(')'));
+        }
+        changed = true;
+    }
+    return changed;
 }
 
 } // namespace
@@ -184,8 +296,10 @@ void convertTextToInteger(Table *t, const FieldDef &def) {
 void CheckTableStructure(Table *table, StartupLog *logWindow) {
     Database *db = table->database();
     const QString name = table->tableName();
-    const QList<ColumnInfo> columns = db->columns(name);
-    const QList<IndexInfo> indexes = db->indexes(name);
+    QList<ColumnInfo> columns = db->columns(name);
+    if (finishInterruptedConversions(table, columns, logWindow))
+        columns = db->columns(name);
+    QList<IndexInfo> indexes = db->indexes(name);
 
     // After one widening the other columns keep their types until the next start,
     // but missing columns are still added: the job statements name every column.
@@ -222,7 +336,8 @@ void CheckTableStructure(Table *table, StartupLog *logWindow) {
                        QStringLiteral("Alter ") + def.name + QStringLiteral(" Type TimeStamp"));
         } else if (col->isText() && def.type == FieldType::Integer) {
             log(logWindow, QStringLiteral("Alterando datatype da coluna ") + dotted);
-            convertTextToInteger(table, def);
+            convertTextToInteger(table, def, indexes);
+            indexes = db->indexes(name);
         } else if (col->isText() && def.type == FieldType::String && col->charLength < def.size) {
             const QString type = FieldTypeToStr(def);
             log(logWindow, QStringLiteral("Alterando coluna ") + dotted + QLatin1Char(' ') + type);
@@ -253,12 +368,9 @@ void CheckTableStructure(Table *table, StartupLog *logWindow) {
             continue;
         log(logWindow, QStringLiteral("Criando índice ") + name + QLatin1Char('.') + i.name);
         try {
-            run(db,
-                {QStringLiteral("Create ") +
-                 (i.descending ? QStringLiteral("DESC") : QStringLiteral("ASC")) +
-                 QStringLiteral(" Index ") + i.name + QStringLiteral(" on ") + name +
-                 QLatin1Char('(') + QString(i.fields).replace(QLatin1Char(';'), QLatin1Char(',')) +
-                 QLatin1Char(')')});
+            run(db, {indexStatement(name, i.name,
+                                    QString(i.fields).replace(QLatin1Char(';'), QLatin1Char(',')),
+                                    false, i.descending)});
         } catch (const DatabaseError &) {
             // An index that cannot be made is not worth stopping the start for.
         }
@@ -289,11 +401,13 @@ bool ConnectOrCreateDatabase(Database *database, StartupLog *logWindow) {
         database->open();
         return true;
     } catch (const DatabaseError &e) {
-        // No server at this computer's address: the file is local, so the embedded
-        // engine opens it by its plain path.
+        // No server at this computer's own address: the file is local, so the embedded
+        // engine opens it by its plain path. Any other host is used as it was named.
         const QString name = database->databaseName();
-        if (e.isNetworkError() && isServerName(name)) {
-            const QString path = name.mid(name.indexOf(QLatin1Char(':')) + 1);
+        const int colon = int(name.indexOf(QLatin1Char(':')));
+        if (e.isNetworkError() && isServerName(name) &&
+            name.left(colon) == platform::localIPAddress()) {
+            const QString path = name.mid(colon + 1);
             if (fs::fileExists(path)) {
                 database->setDatabaseName(path);
                 try {

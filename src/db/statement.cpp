@@ -109,10 +109,15 @@ struct Statement::Impl {
 };
 
 Statement::Statement(Database *database, Transaction *transaction)
-    : d(std::make_unique<Impl>()), m_database(database), m_transaction(transaction) {}
+    : d(std::make_unique<Impl>()), m_database(database), m_transaction(transaction) {
+    if (m_database)
+        m_database->attachStatement(this);
+}
 
 Statement::~Statement() {
     unprepare();
+    if (m_database)
+        m_database->detachStatement(this);
 }
 
 void Statement::prepare(const QString &sql) {

@@ -64,6 +64,8 @@ public:
     qint64 affectedRows() const;
 
 private:
+    friend class Database;
+    friend class Transaction;
     struct Impl;
     std::unique_ptr<Impl> d;
     Database *m_database;

@@ -21,6 +21,14 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
 
+    Label_NewJob = new QLabel(QStringLiteral("Salve o novo backup antes de incluir pastas: "
+                                             "as pastas pertencem a um backup já gravado."),
+                              panel);
+    Label_NewJob->setWordWrap(true);
+    Label_NewJob->setStyleSheet(QStringLiteral("QLabel { color: #800000; font-weight: bold; }"));
+    Label_NewJob->hide();
+    layout->addWidget(Label_NewJob);
+
     DBNavigator1 = new widgets::DBNavigator(panel);
     DBNavigator1->setDataSet(data.arquivos);
     DBNavigator1->beforeAction = [this](widgets::DBNavigator::Button b) {
@@ -64,9 +72,17 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     edit->addWidget(DBEdit_ARQUIVOS, 1, 1, 1, 3);
     layout->addWidget(Panel_Backups_Arquivos_Edit);
 
+    // The one guard of the file-set rows: none is started for a job not stored yet.
+    data.arquivos->beforeInsert = [this](db::DataSet &) {
+        if (jobIsNew())
+            throw db::AbortError();
+    };
     data.arquivos->afterInsert = [this](db::DataSet &) {
         IBQuery_ArquivosAfterInsert();
     };
+    if (data.jobs)
+        connect(data.jobs, &db::DataSet::stateChanged, this, &FileSetsPage::followJobState);
+    followJobState();
     data.arquivos->beforePost = [this](db::DataSet &) {
         IBQuery_ArquivosBeforePost();
     };
@@ -75,10 +91,46 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     };
 }
 
+bool FileSetsPage::jobIsNew() const {
+    return m_data.jobs && m_data.jobs->state() == db::DataSetState::Insert;
+}
+
+void FileSetsPage::followJobState() {
+    const bool isNew = jobIsNew();
+    if (isNew == m_newJobShown)
+        return;
+    m_newJobShown = isNew;
+    if (isNew)
+        m_editPanelBeforeNewJob = Panel_Backups_Arquivos_Edit->isEnabled();
+    Label_NewJob->setVisible(isNew);
+    DBNavigator1->setRefused(widgets::DBNavigator::Insert, isNew);
+    const QString why = isNew ? Label_NewJob->text() : QString();
+    DBNavigator1->button(widgets::DBNavigator::Insert)->setToolTip(why);
+    BitBtn_Folder_Files->setEnabled(!isNew);
+    BitBtn_Folder_Files->setToolTip(why);
+    Panel_Backups_Arquivos_Edit->setEnabled(!isNew && m_editPanelBeforeNewJob);
+}
+
+void FileSetsPage::settlePendingRow() {
+    db::Query *files = m_data.arquivos;
+    if (!files->active())
+        return;
+    if (files->state() == db::DataSetState::Insert) {
+        if (files->fieldByName(QStringLiteral("PASTA"))->asString().trimmed().isEmpty())
+            files->cancel();
+        else
+            files->post();
+    } else if (files->state() == db::DataSetState::Edit) {
+        files->checkBrowseMode();
+    }
+}
+
 void FileSetsPage::followJob() {
     db::Query *files = m_data.arquivos;
+    settlePendingRow();
     files->close();
-    const bool hasJob = m_data.jobs && m_data.jobs->active() && !m_data.jobs->isEmpty();
+    const bool hasJob =
+        m_data.jobs && m_data.jobs->active() && !m_data.jobs->isEmpty() && !jobIsNew();
     // A job not stored yet has no key: its list is empty.
     files->paramByName(QStringLiteral("backup"))
         .setValue(hasJob ? m_data.jobs->fieldByName(QStringLiteral("ID"))->value() : QVariant());
@@ -86,6 +138,8 @@ void FileSetsPage::followJob() {
 }
 
 void FileSetsPage::DBNavigator1BeforeAction(widgets::DBNavigator::Button button) {
+    if (button == widgets::DBNavigator::Insert && jobIsNew())
+        throw db::AbortError();
     const bool opens =
         button == widgets::DBNavigator::Insert || button == widgets::DBNavigator::Edit;
     Panel_Backups_Arquivos_Edit->setEnabled(opens);

@@ -6,6 +6,7 @@
 
 #include <QObject>
 
+class QLabel;
 class QPushButton;
 
 namespace bkp::db {
@@ -33,8 +34,15 @@ public:
     // Builds the controls into `panel` (Panel_Backups_Arquivos).
     FileSetsPage(QWidget *panel, const Data &data, QObject *parent = nullptr);
 
-    // The current job changed: its rows, ordered by folder.
+    // The current job changed: its rows, ordered by folder. A row still being edited
+    // is settled first (settlePendingRow).
     void followJob();
+    // A row being inserted is stored when its folder is filled and dropped when it is
+    // empty; an edited row is stored when it was changed. Errors reach the caller
+    // with the row still in editing.
+    void settlePendingRow();
+    // A job not stored yet has no key of its own: its page takes no new row and says why.
+    bool jobIsNew() const;
 
     void DBNavigator1BeforeAction(widgets::DBNavigator::Button button);
     void IBQuery_ArquivosAfterInsert();
@@ -52,9 +60,13 @@ public:
     QPushButton *BitBtn_Folder_Files = nullptr;
     widgets::DBCheckBox *DBCheckBox1 = nullptr;
     widgets::DBEdit *DBEdit_ARQUIVOS = nullptr;
+    QLabel *Label_NewJob = nullptr;
 
 private:
+    void followJobState();
     Data m_data;
+    bool m_editPanelBeforeNewJob = true;
+    bool m_newJobShown = false;
 };
 
 } // namespace bkp::jobs

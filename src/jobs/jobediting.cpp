@@ -8,6 +8,7 @@
 #include "db/query.h"
 #include "db/table.h"
 #include "lib/datetime.h"
+#include "lib/paths.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 #include "platform/filesystem.h"
@@ -84,9 +85,12 @@ void IBQuery_BackupsAfterEdit(db::DataSet &jobs, const JobDefaults &defaults) {
 void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int tipoIndex) {
     db::Field *folder = field(jobs, "BACKUPFOLDER");
     folder->setValue(
-        backup::SetPathBackup(field(jobs, "BACKUPNAME")->asString(), folder->asString()));
+        backup::BackupFolderFor(field(jobs, "BACKUPNAME")->asString(), folder->asString()));
     field(jobs, "TIPO")->setValue(VarMax(tipoIndex, 0));
     db::NextID(backupsTable, field(jobs, "ID"));
+    // A row that will be refused creates no folder.
+    jobs.checkFieldSizes();
+    ForceFolder(folder->asString());
 }
 
 void DeleteJob(db::Database *database, db::DataSet &jobs) {

@@ -38,8 +38,9 @@ void IBQuery_BackupsAfterInsert(db::DataSet &jobs, db::Table *backupsTable,
 // A job put into editing: a missing date becomes tomorrow, a missing time 12:00.
 void IBQuery_BackupsAfterEdit(db::DataSet &jobs, const JobDefaults &defaults);
 
-// Before a job row is stored: its folder normalised below BACKUPS and created, the
-// rotation type from the selected item (0 when none), a new job's key taken again.
+// Before a job row is stored: its folder normalised below BACKUPS, the rotation type
+// from the selected item (0 when none), a new job's key taken again; then, unless a
+// value is too long for its column (ValueTooLongError), the folder is created.
 void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int tipoIndex);
 
 // Deletes the current job and its file sets; the commit follows the deletion.

@@ -12,7 +12,20 @@
 
 namespace bkp::platform {
 
+namespace {
+QString &overriddenAddress() {
+    static QString address;
+    return address;
+}
+} // namespace
+
+void overrideLocalIPAddress(const QString &address) {
+    overriddenAddress() = address;
+}
+
 QString localIPAddress() {
+    if (!overriddenAddress().isEmpty())
+        return overriddenAddress();
     const QHostInfo info = QHostInfo::fromName(QHostInfo::localHostName());
     if (info.error() != QHostInfo::NoError)
         return QString();

@@ -7,6 +7,8 @@ namespace bkp::platform {
 // The first IPv4 address that the lookup of this computer's own name returns,
 // as four decimal numbers joined by "."; empty when the name does not resolve.
 QString localIPAddress();
+// Tests make another address this computer's own; an empty text restores the lookup.
+void overrideLocalIPAddress(const QString &address);
 QString computerName();
 QString tempFolder(); // without a trailing separator
 

@@ -20,8 +20,10 @@ void DBEdit::bind(db::DataSet *dataSet, const QString &fieldName) {
 
 void DBEdit::showField() {
     db::Field *f = m_link.field();
-    setMaxLength(f && f->isText() && f->size() > 0 ? f->size() : 32767);
     const QString text = f ? f->asString() : QString();
+    // Typing stops at the field's size, but a longer value set by the program is shown
+    // whole: the edit must not cut it (storing it is refused instead).
+    setMaxLength(f && f->isText() && f->size() > 0 ? qMax(f->size(), int(text.size())) : 32767);
     if (QLineEdit::text() != text)
         setText(text);
     setReadOnly(!m_link.editable());

@@ -74,6 +74,14 @@ void DBNavigator::updateButtons() {
     m_buttons[Post]->setEnabled(canModify && editing);
     m_buttons[Cancel]->setEnabled(canModify && editing);
     m_buttons[Refresh]->setEnabled(active && !editing);
+    for (int i = 0; i < ButtonCount; ++i)
+        if (m_refused[i])
+            m_buttons[i]->setEnabled(false);
+}
+
+void DBNavigator::setRefused(Button b, bool refused) {
+    m_refused[b] = refused;
+    updateButtons();
 }
 
 void DBNavigator::click(Button b) {

@@ -33,10 +33,13 @@ public:
 
     void click(Button b);
     void updateButtons();
+    // A refused button stays disabled whatever the data set's state.
+    void setRefused(Button b, bool refused);
 
 private:
     QPointer<db::DataSet> m_dataSet;
     QToolButton *m_buttons[ButtonCount];
+    bool m_refused[ButtonCount] = {};
 };
 
 } // namespace bkp::widgets

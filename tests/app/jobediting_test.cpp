@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -273,4 +275,101 @@ TEST_F(JobEditing, CtrlDeleteInTheJobGridTakesTheFileSetsAlongToo) {
     EXPECT_EQ(dialogs.shown()[0].text, "Delete record?");
     EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
     EXPECT_EQ(count("select count(*) from ARQUIVOS"), 0);
+}
+
+TEST_F(JobEditing, ANewJobTakesNoFileSetsUntilItIsStoredUnderItsOwnKey) {
+    start();
+    jobs::FileSetsPage *page = master->FileSets1;
+    // Cancelled: no row is left for the next new job to inherit.
+    master->ToolButtonNew->click();
+    EXPECT_TRUE(page->Label_NewJob->isVisibleTo(master->Panel_Backups_Arquivos));
+    EXPECT_FALSE(page->DBNavigator1->button(widgets::DBNavigator::Insert)->isEnabled());
+    EXPECT_FALSE(page->BitBtn_Folder_Files->isEnabled());
+    EXPECT_THROW(page->DBNavigator1->click(widgets::DBNavigator::Insert), db::AbortError);
+    EXPECT_THROW(page->BitBtn_Folder_FilesClick(), db::AbortError);
+    EXPECT_THROW(files().append(), db::AbortError);
+    EXPECT_EQ(files().state(), db::DataSetState::Browse);
+    EXPECT_TRUE(files().isEmpty());
+    master->ToolButtonCancel->click();
+    EXPECT_EQ(count("select count(*) from ARQUIVOS"), 0);
+
+    // Stored while another workstation took its first key: rows go under the key
+    // the job was stored with.
+    master->ToolButtonNew->click();
+    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+    job("BACKUPFOLDER")->setValue(dir.file("dados"));
+    ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'X')"));
+    master->ToolButtonSave->click();
+    EXPECT_EQ(job("ID")->asInteger(), 2);
+    EXPECT_FALSE(page->Label_NewJob->isVisibleTo(master->Panel_Backups_Arquivos));
+    page->DBNavigator1->click(widgets::DBNavigator::Insert);
+    QTest::keyClicks(page->DBEdit_PASTA, "/dados");
+    page->DBNavigator1->click(widgets::DBNavigator::Post);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS where BACKUP=2 and PASTA='/DADOS'"), 1);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS"), 1);
+}
+
+TEST_F(JobEditing, AFileSetRowBeingInsertedIsStoredOrDroppedByItsFolderWhenTheJobChanges) {
+    create();
+    addJobs();
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    jobs::FileSetsPage *page = master->FileSets1;
+    // ALFA (key 2) first: a row with a folder goes with it when ZETA is chosen.
+    page->DBNavigator1->click(widgets::DBNavigator::Insert);
+    QTest::keyClicks(page->DBEdit_PASTA, "/dados");
+    QTest::keyClicks(page->DBEdit_ARQUIVOS, "*.doc");
+    master->DBNavigator2->click(widgets::DBNavigator::Next);
+    EXPECT_EQ(job("ID")->asInteger(), 1);
+    EXPECT_EQ(files().state(), db::DataSetState::Browse);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS where BACKUP=2 and PASTA='/DADOS' and "
+                    "ARQUIVOS='*.DOC'"),
+              1);
+    // A row without a folder is dropped; nothing reaches the table.
+    page->DBNavigator1->click(widgets::DBNavigator::Insert);
+    QTest::keyClicks(page->DBEdit_ARQUIVOS, "*.xls");
+    master->DBNavigator2->click(widgets::DBNavigator::Prior);
+    EXPECT_EQ(job("ID")->asInteger(), 2);
+    EXPECT_EQ(files().recordCount(), 1);
+    EXPECT_EQ(count("select count(*) from ARQUIVOS"), 1);
+}
+
+TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
+    start();
+    // The folder as saved, below BACKUPS and the name, would pass its 50 characters.
+    const QString parent = dir.file(QString(39 - dir.path().size(), QChar('p')));
+    auto messages = [this] {
+        QStringList out;
+        for (const auto &shown : dialogs.shown())
+            if (shown.kind == "message")
+                out << shown.text;
+        return out;
+    };
+    for (const char *mode : {"N", "E"}) {
+        SCOPED_TRACE(mode);
+        dialogs.clear();
+        if (QString(mode) == "N") {
+            master->ToolButtonNew->click();
+            QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+        } else {
+            master->ToolButtonCancel->click();
+            ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values "
+                                                "(1, 'DIARIO')"));
+            master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+            master->ToolButtonEdit->click();
+        }
+        const QString states = modeStates();
+        dialogs.answerText(parent);
+        master->JobPanels1->BitBtnPasta->click();
+        EXPECT_EQ(master->JobPanels1->DBEdit_BACKUPFOLDER->text(), parent);
+        master->ToolButtonSave->click();
+        ASSERT_EQ(messages().size(), 1);
+        EXPECT_TRUE(messages()[0].startsWith("O campo BACKUPFOLDER aceita no máximo 50 caracteres"))
+            << messages()[0].toStdString();
+        EXPECT_EQ(modeStates(), states);
+        EXPECT_EQ(jobs().state(),
+                  QString(mode) == "N" ? db::DataSetState::Insert : db::DataSetState::Edit);
+        EXPECT_FALSE(QDir(parent).exists());
+        EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPFOLDER is not null"), 0);
+    }
 }

@@ -225,3 +225,48 @@ TEST(Program, RunsDueJobsByItselfUploadFirstThenArchivesOneJobPerCheck) {
     // The job that does not upload keeps its upload date.
     EXPECT_EQ(q.fieldByName("FTP_DATA")->value().toDate(), QDate::currentDate());
 }
+
+TEST(Program, CopiedIntoAnAccentedFolderStartsTwiceAndRunsAJobWithAnAccentedFolder) {
+    test::TempDir dir;
+    const QString home = dir.file("Cópia de segurança");
+    ASSERT_TRUE(QDir().mkpath(home));
+    ASSERT_TRUE(QFile::copy(BKP_BINARY_DIR "/bkpzelto", home + "/bkpzelto"));
+    QFile::setPermissions(home + "/bkpzelto",
+                          QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    {
+        ProgramRun first(home);
+        ASSERT_TRUE(first.startedAndResident());
+        ASSERT_EQ(first.terminate(), 0);
+    }
+    QDir().mkpath(dir.file("ftproot/up"));
+    test::FtpServerProcess server;
+    ASSERT_TRUE(server.startPyftpd(dir.file("ftproot"), "bkp", "segredo"))
+        << server.error().toStdString();
+    const QString archiver = recordingZip(dir);
+    const QString folder = dir.file("Cópias/BACKUPS/ALFA");
+    QDir().mkpath(folder);
+    QFile previous(folder + "/alfa.zip");
+    ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+    previous.write("last night");
+    previous.close();
+    {
+        test::TestDatabase jobs(home + "/DataBase/BKPZELTO.FB", false);
+        ASSERT_TRUE(
+            db::ExecSQL(jobs.get(), jobInsert(1, "ALFA", folder, archiver, server.host(), true)));
+        jobs.transaction->commit();
+    }
+
+    // The second start reopens the database (through the server) and runs the job:
+    // the upload at the first check, the archive at the next.
+    ProgramRun run(home);
+    ASSERT_TRUE(run.startedAndResident());
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 60000 && dir.read("bin/runs.log").isEmpty())
+        QThread::msleep(200);
+    EXPECT_EQ(run.terminate(), 0);
+    EXPECT_EQ(QFile(dir.file("ftproot/up/alfa.zip")).size(), 10);
+    const QString line = QString::fromUtf8(dir.read("bin/runs.log")).trimmed();
+    EXPECT_TRUE(line.contains(QString("/Cópias/BACKUPS/ALFA/alfa.zip"), Qt::CaseInsensitive))
+        << line.toStdString();
+}

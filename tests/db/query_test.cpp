@@ -153,8 +153,20 @@ TEST_F(QueryTest, EditingThroughUpdateStatementsUsesOldValues) {
     q.edit();
     EXPECT_EQ(q.state(), DataSetState::Edit);
     q.fieldByName("ID")->setValue(10);
+    // A text longer than its column is refused, never cut: the row stays in editing.
     q.fieldByName("NAME")->setValue(QString("a longer name than ten"));
-    EXPECT_EQ(q.fieldByName("NAME")->asString(), "a longer n");
+    try {
+        q.post();
+        FAIL() << "stored a value too long for its column";
+    } catch (const ValueTooLongError &e) {
+        EXPECT_EQ(e.field(), "NAME");
+        EXPECT_EQ(e.limit(), 10);
+        EXPECT_TRUE(e.message().startsWith("O campo NAME aceita no máximo 10 caracteres"))
+            << e.message().toStdString();
+    }
+    EXPECT_EQ(q.state(), DataSetState::Edit);
+    EXPECT_EQ(q.fieldByName("NAME")->asString(), "a longer name than ten");
+    q.fieldByName("NAME")->setValue(QString("a longer n"));
     EXPECT_EQ(q.fieldByName("ID")->oldValue().toInt(), 1);
     q.post();
     EXPECT_EQ(q.state(), DataSetState::Browse);
@@ -375,4 +387,40 @@ TEST(ServerQuery, NoServerAtAnAddressIsANetworkError) {
     } catch (const DatabaseError &e) {
         EXPECT_TRUE(e.isNetworkError()) << e.message().toStdString();
     }
+}
+
+TEST_F(QueryTest, ClosingOrDestroyingTheConnectionLeavesItsDataSetsAndStatementsSafe) {
+    ExecSQL(db(), "insert into T (ID, NAME) values (1, 'A')");
+    db()->defaultTransaction()->commitRetaining();
+    auto q = std::make_unique<Query>();
+    query(*q, "select ID, NAME from T");
+    q->open();
+    auto st = std::make_unique<Statement>(db(), db()->defaultTransaction());
+    st->prepare("select ID from T");
+    st->open({});
+
+    // Closing: everything on the connection is closed with it, and opens again.
+    db()->close();
+    EXPECT_FALSE(q->active());
+    EXPECT_FALSE(st->prepared());
+    QVector<QVariant> row;
+    EXPECT_FALSE(st->fetch(row));
+    db()->open();
+    q->open();
+    EXPECT_EQ(q->recordCount(), 1);
+    st->prepare("select ID from T");
+
+    // Destroyed in the wrong order: the connection, then its transaction, then the
+    // data set and the statement, which are told and fail cleanly in between.
+    std::unique_ptr<Transaction> transaction = std::move(fdb->transaction);
+    fdb->database.reset();
+    EXPECT_FALSE(q->active());
+    EXPECT_EQ(q->database(), nullptr);
+    EXPECT_FALSE(st->prepared());
+    EXPECT_THROW(q->open(), DatabaseError);
+    EXPECT_THROW(st->prepare("select ID from T"), DatabaseError);
+    transaction.reset();
+    EXPECT_EQ(q->transaction(), nullptr);
+    q.reset();
+    st.reset();
 }

@@ -2,6 +2,7 @@
 #include "db/dataroutines.h"
 #include "db/query.h"
 #include "db/schema.h"
+#include "db/statement.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -11,6 +12,7 @@
 #include "support/tempdir.h"
 
 #include <QDir>
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -164,8 +166,13 @@ TEST_F(SchemaTest, AnOlderDatabaseIsBroughtUpToDateKeepingItsRows) {
             "FTP Date, FTP_ACTIVE Smallint, FTP_HOST VarChar(50), FTP_USER VarChar(50), "
             "FTP_PASSWORD VarChar(8), FTP_FOLDER VarChar(50), FTP_DATA Date, FTP_HORA Time, "
             "FTP_LASTSEND Date, FTP_LASTERR VarChar(40))");
+        // As the job database really was: its own index on the text column, and a
+        // temporary column that an earlier program's failed conversion left.
         ExecSQL(old.get(), "create table ARQUIVOS (ID Integer Not Null Primary Key, BACKUP "
-                           "VarChar(10), PASTA VarChar(60), ARQUIVOS VarChar(120))");
+                           "VarChar(10), PASTA VarChar(60), ARQUIVOS VarChar(120), "
+                           "TMP__0001234 Integer)");
+        old->defaultTransaction()->commitRetaining();
+        ExecSQL(old.get(), "create ASC index ARQUIVOS_BACKUP on ARQUIVOS(BACKUP)");
         old->defaultTransaction()->commitRetaining();
         ExecSQL(old.get(), "insert into BACKUPS (ID, BACKUPNAME, BACKUPFOLDER, FTP_LASTSEND, "
                            "FTP_LASTERR) values (1, 'DIARIO', '/dados/backups', '2026-12-01', "
@@ -193,6 +200,11 @@ TEST_F(SchemaTest, AnOlderDatabaseIsBroughtUpToDateKeepingItsRows) {
     EXPECT_EQ(column(lastColumns, "FTP_PASSIVE")->fieldType, 8);
     EXPECT_EQ(column(lastColumns, "FTP_LASTSEND")->fieldType, 12); // waits for the next start
     EXPECT_EQ(column(lastFileColumns, "BACKUP")->fieldType, 8);
+    EXPECT_EQ(lastFileColumns.size(), 6);
+    bool indexed = false;
+    for (const IndexInfo &i : lastIndexes)
+        indexed = indexed || (i.name == "ARQUIVOS_BACKUP" && i.columns == QStringList{"BACKUP"});
+    EXPECT_TRUE(indexed);
 
     lines = openOnce(&ok);
     ASSERT_TRUE(ok);
@@ -235,6 +247,8 @@ TEST_F(SchemaTest, TextThatIsNoNumberStaysAsItWas) {
                            "VarChar(10), PASTA VarChar(60), SUBPASTAS Date, ARQUIVOS VarChar(120), "
                            "SUBFOLDER Smallint)");
         old->defaultTransaction()->commitRetaining();
+        ExecSQL(old.get(), "create ASC index ARQUIVOS_BACKUP on ARQUIVOS(BACKUP)");
+        old->defaultTransaction()->commitRetaining();
         ExecSQL(old.get(), "insert into ARQUIVOS (ID, BACKUP) values (1, 'abc')");
         old->defaultTransaction()->commit();
     }
@@ -249,12 +263,79 @@ TEST_F(SchemaTest, TextThatIsNoNumberStaysAsItWas) {
     EXPECT_EQ(column(lastFileColumns, "BACKUP")->fieldType, 37);
     for (const ColumnInfo &c : lastFileColumns)
         EXPECT_FALSE(c.name.startsWith("TMP_")) << c.name.toStdString();
+    int backupIndexes = 0;
+    for (const IndexInfo &i : lastIndexes)
+        backupIndexes += i.name == "ARQUIVOS_BACKUP" ? 1 : 0;
+    EXPECT_EQ(backupIndexes, 1);
     test::TestDatabase check(dbPath(), false);
     Query q;
     q.setDatabase(check.get());
     q.setSqlText("select BACKUP from ARQUIVOS");
     q.open();
     EXPECT_EQ(q.field(0)->asString(), "abc");
+}
+
+TEST_F(SchemaTest, AConversionStoppedAfterTheDropIsFinishedByTheNextStart) {
+    {
+        test::TestDatabase old(dbPath());
+        ExecSQL(old.get(), "create table ARQUIVOS (ID Integer Not Null Primary Key, BACKUP "
+                           "VarChar(10), PASTA VarChar(60), SUBPASTAS Date, ARQUIVOS VarChar(120), "
+                           "SUBFOLDER Smallint)");
+        ExecSQL(old.get(), "create generator G_UPDATES");
+        ExecSQL(old.get(), "create exception E_STOP 'stopped'");
+        old->defaultTransaction()->commitRetaining();
+        ExecSQL(old.get(), "create ASC index ARQUIVOS_BACKUP on ARQUIVOS(BACKUP)");
+        // Lets the first update of the two rows through and stops every later one:
+        // the copy back into the converted column fails.
+        ExecSQL(old.get(), "create trigger T_STOP for ARQUIVOS before update as begin if "
+                           "(gen_id(G_UPDATES, 1) > 2) then exception E_STOP; end");
+        old->defaultTransaction()->commitRetaining();
+        ExecSQL(old.get(), "insert into ARQUIVOS (ID, BACKUP) values (1, '12')");
+        ExecSQL(old.get(), "insert into ARQUIVOS (ID, BACKUP) values (2, '7')");
+        old->defaultTransaction()->commit();
+    }
+    auto tempColumns = [&] {
+        QStringList out;
+        for (const ColumnInfo &c : lastFileColumns)
+            if (c.name.startsWith("TMP__"))
+                out << c.name;
+        return out;
+    };
+    // Two starts while the update still fails: one message each, one temporary
+    // column in all, which keeps the values.
+    for (int start = 1; start <= 2; ++start) {
+        SCOPED_TRACE(start);
+        dialogs.clear();
+        bool ok = false;
+        openOnce(&ok);
+        ASSERT_TRUE(ok);
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        EXPECT_EQ(dialogs.shown()[0].text, "Erro ao verificar estrutura de ARQUIVOS");
+        ASSERT_EQ(tempColumns().size(), 1) << tempColumns().join(",").toStdString();
+    }
+    {
+        test::TestDatabase fix(dbPath(), false);
+        ExecSQL(fix.get(), "drop trigger T_STOP");
+        fix->defaultTransaction()->commit();
+    }
+    dialogs.clear();
+    bool ok = false;
+    QStringList lines = openOnce(&ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(dialogs.shown().isEmpty()) << dialogs.shown().value(0).text.toStdString();
+    EXPECT_TRUE(lines.contains("Alterando datatype da coluna ARQUIVOS.BACKUP"));
+    EXPECT_TRUE(tempColumns().isEmpty()) << tempColumns().join(",").toStdString();
+    EXPECT_EQ(column(lastFileColumns, "BACKUP")->fieldType, 8);
+    bool indexed = false;
+    for (const IndexInfo &i : lastIndexes)
+        indexed = indexed || i.name == "ARQUIVOS_BACKUP";
+    EXPECT_TRUE(indexed);
+    test::TestDatabase check(dbPath(), false);
+    const auto rows = db::selectRows(check.get(), check.transaction.get(),
+                                     "select BACKUP from ARQUIVOS order by ID");
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][0], QVariant(12));
+    EXPECT_EQ(rows[1][0], QVariant(7));
 }
 
 TEST_F(SchemaTest, MissingFolderIsReportedAndTheProgramIsNotEnded) {
@@ -286,16 +367,64 @@ TEST_F(SchemaTest, DatabaseThatCannotBeCreatedEndsTheProgram) {
     EXPECT_TRUE(platform::terminated());
 }
 
-TEST_F(SchemaTest, NoServerAtTheAddressOpensTheFileEmbedded) {
+namespace {
+// Makes an address this computer's own for the life of a scope.
+struct LocalAddress {
+    explicit LocalAddress(const QString &address) { platform::overrideLocalIPAddress(address); }
+    ~LocalAddress() { platform::overrideLocalIPAddress(QString()); }
+};
+} // namespace
+
+TEST_F(SchemaTest, OnlyThisComputersOwnAddressFallsBackToTheEmbeddedEngine) {
     { test::TestDatabase made(dbPath()); }
-    TDM dm;
-    // Nothing listens on this loopback address.
-    dm.IBDatabase1->setDatabaseName("127.0.0.2:" + dbPath());
-    MemoryLog log;
-    EXPECT_TRUE(ConnectOrCreateDatabase(dm.IBDatabase1, &log));
-    EXPECT_TRUE(dm.IBDatabase1->connected());
-    EXPECT_EQ(dm.IBDatabase1->databaseName(), dbPath());
-    EXPECT_TRUE(log.lines().isEmpty());
+    // Nothing listens on 127.0.0.2: as this computer's own address the local file
+    // is opened embedded, as any other host it is used as named and its failure told.
+    for (const bool own : {true, false}) {
+        SCOPED_TRACE(own ? "own address" : "another host");
+        LocalAddress local(own ? "127.0.0.2" : "127.0.0.1");
+        TDM dm;
+        dm.IBDatabase1->setDatabaseName("127.0.0.2:" + dbPath());
+        MemoryLog log;
+        dialogs.clear();
+        EXPECT_EQ(ConnectOrCreateDatabase(dm.IBDatabase1, &log), own);
+        EXPECT_EQ(dm.IBDatabase1->connected(), own);
+        EXPECT_EQ(dm.IBDatabase1->databaseName(), own ? dbPath() : "127.0.0.2:" + dbPath());
+        EXPECT_TRUE(log.lines().isEmpty());
+        ASSERT_EQ(dialogs.shown().size(), own ? 0 : 1);
+        if (!own) {
+            EXPECT_TRUE(dialogs.shown()[0].text.endsWith(
+                "\rnão existe, ou não está acessível no momento."));
+        }
+    }
+}
+
+TEST_F(SchemaTest, AccentedFoldersAndNamesOpenEmbeddedAndThroughTheServer) {
+    ASSERT_TRUE(test::serverAnswers()) << "the tests start a Firebird server on 3050";
+    const QString folder = dir.file("Cópia de segurança");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString name = folder + "/BKP ZELTO.FB";
+    platform::IniFile settings(dir.file("bkpzelto.Ini"));
+    settings.writeString("DataBase", "DataBaseName", name);
+    // First start creates it; the next ones open it embedded (no server at this
+    // computer's address) and through the server at the address that answers.
+    for (const char *route : {"127.0.0.2", "127.0.0.2", "127.0.0.1"}) {
+        SCOPED_TRACE(route);
+        LocalAddress local(route);
+        TDM dm;
+        MemoryLog log;
+        ASSERT_TRUE(AbrirDataBase(&dm, settings, &log)) << log.lines().join("|").toStdString();
+        EXPECT_TRUE(dialogs.shown().isEmpty()) << dialogs.shown().value(0).text.toStdString();
+        EXPECT_TRUE(dm.Backups->active());
+        ASSERT_TRUE(
+            ExecSQL(dm.IBDatabase1, "Insert into BACKUPS (ID, BACKUPFOLDER) values ((select "
+                                    "count(*) + 1 from BACKUPS), '" +
+                                        folder + "')"));
+        dm.IBTransaction1->commitRetaining();
+        dm.Backups->refresh();
+        dm.Backups->last();
+        EXPECT_EQ(dm.Backups->fieldByName("BACKUPFOLDER")->asString(), folder);
+    }
+    EXPECT_TRUE(QFile::exists(name));
 }
 
 TEST_F(SchemaTest, AnExistingLocalFileIsOpenedThroughTheServer) {

@@ -31,7 +31,8 @@ TestDatabase::TestDatabase(const QString &path, bool create)
 
 TestDatabase::~TestDatabase() {
     try {
-        database->close();
+        if (database)
+            database->close();
     } catch (const db::DatabaseError &) {
     }
     transaction.reset();
