@@ -34,8 +34,9 @@ stop_running_copy() {
   pids=$(running_copies)
   [ -n "$pids" ] || return 0
   echo "bkpzelto: ending the running copy (pid $(echo $pids))"
-  kill -TERM $pids 2>/dev/null || true
-  for _ in $(seq 1 300); do
+  # A copy still opening its database can miss the signal: it is sent again.
+  for i in $(seq 0 299); do
+    [ $((i % 20)) = 0 ] && { kill -TERM $(running_copies) 2>/dev/null || true; }
     [ -z "$(running_copies)" ] && return 0
     sleep 0.1
   done

@@ -32,9 +32,20 @@ exec 3< <(Xvfb -displayfd 4 -screen 0 1280x800x24 -nolisten tcp 4>&1 2>/dev/null
 pids+=($!)
 read -r -t 20 display <&3 || fail "Xvfb gave no display"
 export DISPLAY=:$display
-trayer --edge top --align right --widthtype request --height 32 --SetDockType true >/dev/null 2>&1 &
-pids+=($!)
-wait_for 100 xdotool search --class trayer >/dev/null || fail "no tray host"
+tray_host() {
+  trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+    >"$t/trayer.log" 2>&1 &
+  tray=$!
+  pids+=($tray)
+}
+# The tray host is up when it has made its panel; one that gave up is started again.
+tray_ready() {
+  xdotool search --class trayer >/dev/null 2>&1 && return 0
+  kill -0 "$tray" 2>/dev/null || tray_host
+  return 1
+}
+tray_host
+wait_for 300 tray_ready || { cat "$t/trayer.log" >&2; fail "no tray host"; }
 title="BKPZelto - Gerenciador de backups programados"
 window_shown() { xdotool search --onlyvisible --name "$title" >/dev/null 2>&1; }
 
@@ -77,9 +88,9 @@ kill -0 "$first" 2>/dev/null && fail "reinstall left the old copy running"
 wait_for 100 test -n "$(copies)" || fail "reinstall did not start the program"
 again=$(copies)
 pids+=($again)
-wait_for 100 test -S "$(ls "$XDG_RUNTIME_DIR"/bkpzelto-*.socket 2>/dev/null | head -1)" || true
-kill -TERM "$again"
-wait_for 300 test -z "$(copies)" || fail "the copy did not end on SIGTERM"
+# Ended as uninstall ends it (a copy still opening its database is sent it again).
+source "$src/scripts/desktop-common.sh"
+stop_running_copy || fail "the copy did not end on SIGTERM"
 
 # Settings file and database stay byte for byte through reinstall and uninstall.
 sums() { (cd "$folder" && sha256sum bkpzelto.Ini DataBase/BKPZELTO.FB); }
