@@ -27,6 +27,14 @@ running_copies() {
   return 0
 }
 
+# Whether a process has ended: gone, or only waiting for its parent to take notice
+# (its last thread gone too, so its files are closed).
+process_ended() {
+  [ -d "/proc/$1" ] || return 0
+  grep -q '^State:[[:space:]]*[ZX]' "/proc/$1/status" 2>/dev/null &&
+    [ "$(ls "/proc/$1/task" 2>/dev/null | wc -l)" -le 1 ]
+}
+
 # Ends the running copy as the end of the session does (SIGTERM: it commits and
 # closes its database) and waits for it, at most 30 s.
 stop_running_copy() {
@@ -35,9 +43,12 @@ stop_running_copy() {
   [ -n "$pids" ] || return 0
   echo "bkpzelto: ending the running copy (pid $(echo $pids))"
   # A copy still opening its database can miss the signal: it is sent again.
+  local i p left
   for i in $(seq 0 299); do
-    [ $((i % 20)) = 0 ] && { kill -TERM $(running_copies) 2>/dev/null || true; }
-    [ -z "$(running_copies)" ] && return 0
+    left=""
+    for p in $pids; do process_ended "$p" || left="$left $p"; done
+    [ -z "$left" ] && return 0
+    [ $((i % 20)) = 0 ] && { kill -TERM $left 2>/dev/null || true; }
     sleep 0.1
   done
   echo "bkpzelto: the running copy did not end within 30 s; nothing was changed" >&2

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -14,6 +15,17 @@ namespace bkp::app {
 namespace {
 const QByteArray restoreRequest = "restore\n";
 const QByteArray restoreDone = "ok\n";
+
+// A copy that has ended but whose parent has not yet taken notice still has its
+// process number; it holds the folder no more.
+bool processEnded(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const qsizetype close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) == "Z" || line.mid(close + 2, 1) == "X";
+}
 } // namespace
 
 QString SingleInstance::baseName(const QString &programFolder) {
@@ -41,8 +53,13 @@ SingleInstance::~SingleInstance() {
 }
 
 SingleInstance::Role SingleInstance::claim(int waitMs) {
-    if (!m_lock.tryLock(0))
-        return handOver(waitMs);
+    if (!m_lock.tryLock(0)) {
+        qint64 pid = 0;
+        QString host, application;
+        if (!m_lock.getLockInfo(&pid, &host, &application) || !processEnded(pid) ||
+            !m_lock.removeStaleLockFile() || !m_lock.tryLock(0))
+            return handOver(waitMs);
+    }
     // The socket of a copy that died is left behind; the lock says it is ours now.
     const QString name = m_base + QStringLiteral(".socket");
     QLocalServer::removeServer(name);
