@@ -13,6 +13,8 @@ packages=(
   # test peers: FTP servers, archivers, a display with a tray host
   python3 python3-pyftpdlib vsftpd arj 7zip zip
   xvfb xauth x11-utils trayer imagemagick xdotool
+  # checks of the desktop entries and of the Debian package
+  desktop-file-utils lintian
   # fonts so windows render readable text under Xvfb
   fonts-dejavu-core
 )

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/mainwindow.h"
 #include "app/sessionsignals.h"
+#include "app/singleinstance.h"
 #include "app/startuplog.h"
 #include "db/database.h"
 #include "db/errors.h"
@@ -12,6 +13,7 @@
 #include "schedule/calendario.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QSessionManager>
 
 namespace bkp::app {
@@ -36,6 +38,19 @@ int runProgram(int argc, char *argv[]) {
     // session ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A start in a folder whose program already runs brings that one's window up.
+    SingleInstance instance(QFileInfo(platform::fs::programPath()).absolutePath());
+    switch (instance.claim()) {
+    case SingleInstance::Role::HandedOver:
+        return 0;
+    case SingleInstance::Role::Unreachable:
+        ShowMessageBox(QStringLiteral("O BKPZelto já está em execução nesta pasta e não responde."),
+                       QString(), platform::MB_OK | platform::MB_ICONERROR);
+        return 1;
+    case SingleInstance::Role::First:
+        break;
+    }
+
     SessionSignals session;
     int rc = 1;
     {
@@ -55,7 +70,9 @@ int runProgram(int argc, char *argv[]) {
         // Without its database the program has nothing to run: it ends after the message.
         if (!opened || platform::terminated())
             return 1;
+        instance.setRestoreHandler([&fMaster] { fMaster.RestoreFromTray(); });
         rc = QApplication::exec();
+        instance.setRestoreHandler({});
         // Whatever is pending is kept, then the database client is ended in order.
         try {
             fMaster.state.DM->IBTransaction1->commit();

@@ -1,10 +1,6 @@
 #include "app/tray.h"
 
-#include "widgets/headingpanel.h"
-
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
 #include <QSystemTrayIcon>
 
 namespace bkp::app {
@@ -81,25 +77,10 @@ void QtTrayIcon::showBalloon(const QString &title, const QString &text, BalloonK
 }
 
 QIcon programIcon() {
+    // The same pictures the desktop's menu shows, compiled into the program.
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        // A dark teal box with a yellow "B", the colours of the window's captions.
-        p.setBrush(widgets::headingBackground());
-        p.setPen(QPen(QColor(32, 64, 64), qMax(1, size / 16)));
-        p.drawRoundedRect(QRectF(0.5, 0.5, size - 1, size - 1), size / 6.0, size / 6.0);
-        QFont font;
-        font.setBold(true);
-        font.setPixelSize(int(size * 0.72));
-        p.setFont(font);
-        p.setPen(widgets::headingText());
-        p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QStringLiteral("B"));
-        p.end();
-        icon.addPixmap(pixmap);
-    }
+    icon.addFile(QStringLiteral(":/icons/bkpzelto-48.png"), QSize(48, 48));
+    icon.addFile(QStringLiteral(":/icons/bkpzelto-256.png"), QSize(256, 256));
     return icon;
 }
 

@@ -92,7 +92,7 @@ private:
     RecordingTray m_recorder;
 };
 
-// The program's own icon, drawn so that it needs no image file.
+// The program's own icon (data/icons), as the desktop's menu shows it.
 QIcon programIcon();
 
 } // namespace bkp::app
