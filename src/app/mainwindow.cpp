@@ -62,6 +62,9 @@ TfMaster::TfMaster(TrayIcon *tray, QWidget *parent)
 
     StatusBar1 = new widgets::PanelStatusBar({120, 120, 120, 50}, this);
     setStatusBar(StatusBar1);
+    RemoteListing1 = std::make_unique<ftp::RemoteFolderListing>(
+        Panel_Pasta_FTP, Panel_Folder_FTP, ListView_FTP, StatusBar1,
+        [this](bool enabled) { return statusTimer(enabled); });
 
     // The clock runs from the start, the window shown or not.
     Timer_Now->start();
@@ -90,11 +93,7 @@ void TfMaster::buildMenus() {
     PopupMenu_Tools->addSeparator();
     SDK1 = PopupMenu_Tools->addAction(QStringLiteral("SDK"));
 
-    // The entry only switches the schedule off and on again.
-    connect(VerificarBackupsFTP1, &QAction::triggered, this, [this] {
-        Timer1Port.setEnabled(false);
-        Timer1Port.setEnabled(true);
-    });
+    connect(VerificarBackupsFTP1, &QAction::triggered, this, &TfMaster::Check_FTPFiles);
     // Their windows come with later parts of the program.
     connect(Update1, &QAction::triggered, this, [this] {
         if (FileSets1)
@@ -272,8 +271,7 @@ void TfMaster::buildPages() {
     Panel_Pasta_FTP = widgets::headingPanel(QStringLiteral("FTP"), Panel_Folder_FTP, true);
     Panel_Pasta_FTP->setMinimumHeight(40);
     SpeedButton_FTPFile = widgets::addHeadingButton(Panel_Pasta_FTP, QStyle::SP_BrowserReload);
-    // The remote listing comes with its own part of the program.
-    SpeedButton_FTPFile->setEnabled(false);
+    connect(SpeedButton_FTPFile, &QToolButton::clicked, this, &TfMaster::SpeedButton_FTPFileClick);
     remote->addWidget(Panel_Pasta_FTP);
     ListView_FTP = new QTreeWidget(Panel_Folder_FTP);
     backup::SetupFolderList(ListView_FTP);
@@ -524,6 +522,25 @@ void TfMaster::Envia_FTP(db::DataSet &query) {
 void TfMaster::ToolButton_FTPClick() {
     if (FtpUpload1)
         FtpUpload1->ToolButton_FTPClick();
+}
+
+void TfMaster::SpeedButton_FTPFileClick() {
+    Check_FTPFolder();
+}
+
+void TfMaster::Check_FTPFolder() {
+    if (RemoteListing1 && state.queries)
+        RemoteListing1->Check_FTPFolder(state.queries->IBQuery_Backups);
+}
+
+void TfMaster::Check_FTPFiles() {
+    if (RemoteListing1)
+        RemoteListing1->Check_FTPFiles();
+}
+
+bool TfMaster::statusTimer(bool enabled) {
+    return schedule::Status_Timer(
+        Timer1Port, [this](const QString &caption) { ToolButtonTimer->setText(caption); }, enabled);
 }
 
 void TfMaster::ToolButtonBackupClick() {

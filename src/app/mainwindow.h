@@ -5,6 +5,7 @@
 #include "app/tray.h"
 #include "backup/archiverun.h"
 #include "backup/localfolderview.h"
+#include "ftp/remotelisting.h"
 #include "ftp/upload.h"
 #include "jobs/filesets.h"
 #include "jobs/jobediting.h"
@@ -100,6 +101,12 @@ public:
     // The upload with its client IdFTP_Backup and its progress display.
     std::unique_ptr<ftp::FtpUpload> FtpUpload1;
     void IBQuery_BackupsAfterScroll();
+
+    // The remote folder list of the "Pasta" page.
+    void SpeedButton_FTPFileClick();
+    void Check_FTPFolder();
+    void Check_FTPFiles();
+    std::unique_ptr<ftp::RemoteFolderListing> RemoteListing1;
 
     // Job editing.
     void ToolButtonNewClick();
@@ -203,6 +210,8 @@ private:
     QToolButton *addToolButton(const QString &caption, const QString &hint, int standardIcon);
     void DBNavigator2Click();
     void bindJobQuery();
+    // Status_Timer with the timer button's caption.
+    bool statusTimer(bool enabled);
     QString m_programPath;
 
     EnterToTab m_enterToTab;
