@@ -99,8 +99,10 @@ void TfMaster::buildMenus() {
         if (FileSets1)
             FileSets1->Update1Click();
     });
-    for (QAction *later :
-         {VerificarEspacoFTP1, ConfigurarFTP1, ReprogramarHorarios1, FBConsole1, SDK1})
+    connect(ConfigurarFTP1, &QAction::triggered, this, &TfMaster::ConfigurarFTP1Click);
+    connect(VerificarEspacoFTP1, &QAction::triggered, this,
+            &TfMaster::VerificarespaoocupadoporFTP1Click);
+    for (QAction *later : {ReprogramarHorarios1, FBConsole1, SDK1})
         later->setEnabled(false);
 
     PopupMenu_TrayIcon = new QMenu(this);
@@ -289,6 +291,8 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     m_programPath = programPath;
     IniParams = state.IniParams.get();
     bindJobQuery();
+    fFTP_Config = new ftp::TfFTP_Config(IniParams, state.DM.get(), this);
+    fFTPSize = new ftp::TfFTPSize(fFTP_Config, this);
     FtpUpload1 = std::make_unique<ftp::FtpUpload>(*state.DM, state.queries->IBQuery_Backups,
                                                   StatusBar1, NotificationIcon1, &Timer1Port);
 
@@ -536,6 +540,29 @@ void TfMaster::Check_FTPFolder() {
 void TfMaster::Check_FTPFiles() {
     if (RemoteListing1)
         RemoteListing1->Check_FTPFiles();
+}
+
+void TfMaster::ConfigurarFTP1Click() {
+    execWithTimerOff(fFTP_Config);
+}
+
+void TfMaster::VerificarespaoocupadoporFTP1Click() {
+    execWithTimerOff(fFTPSize);
+}
+
+void TfMaster::execWithTimerOff(QDialog *dialog) {
+    if (!dialog)
+        return;
+    const bool wasOn = statusTimer(false);
+    try {
+        if (dialog == fFTPSize)
+            dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
+        dialog->exec();
+    } catch (...) {
+        statusTimer(wasOn);
+        throw;
+    }
+    statusTimer(wasOn);
 }
 
 bool TfMaster::statusTimer(bool enabled) {

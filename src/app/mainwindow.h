@@ -5,6 +5,8 @@
 #include "app/tray.h"
 #include "backup/archiverun.h"
 #include "backup/localfolderview.h"
+#include "ftp/ftpconfig.h"
+#include "ftp/ftpspace.h"
 #include "ftp/remotelisting.h"
 #include "ftp/upload.h"
 #include "jobs/filesets.h"
@@ -107,6 +109,12 @@ public:
     void Check_FTPFolder();
     void Check_FTPFiles();
     std::unique_ptr<ftp::RemoteFolderListing> RemoteListing1;
+
+    // The FTP settings dialog and the FTP space report, created hidden at start.
+    void ConfigurarFTP1Click();
+    void VerificarespaoocupadoporFTP1Click();
+    ftp::TfFTP_Config *fFTP_Config = nullptr;
+    ftp::TfFTPSize *fFTPSize = nullptr;
 
     // Job editing.
     void ToolButtonNewClick();
@@ -212,6 +220,9 @@ private:
     void bindJobQuery();
     // Status_Timer with the timer button's caption.
     bool statusTimer(bool enabled);
+    // Shows the dialog modally with the schedule off, then gives the timer back
+    // its state, also after an error.
+    void execWithTimerOff(QDialog *dialog);
     QString m_programPath;
 
     EnterToTab m_enterToTab;

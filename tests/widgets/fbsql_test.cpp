@@ -4,6 +4,7 @@
 #include "lib/datetime.h"
 #include "platform/dialogs.h"
 #include "support/firebird.h"
+#include "support/modal.h"
 #include "support/tempdir.h"
 #include "widgets/fbsql.h"
 #include "widgets/rascunho.h"
@@ -24,25 +25,8 @@ using namespace bkp::widgets;
 
 namespace {
 
-// Waits for the viewer that ShowLines opens, lets `look` see it and closes it
-// as the operator would.
 void whenViewerOpens(const std::function<void(TfRascunho &)> &look) {
-    auto *poll = new QTimer;
-    poll->setInterval(10);
-    int *tries = new int(0);
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        auto *viewer = qobject_cast<TfRascunho *>(QApplication::activeModalWidget());
-        if (!viewer && ++*tries < 500)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        delete tries;
-        if (!viewer)
-            return;
-        look(*viewer);
-        viewer->close();
-    });
-    poll->start();
+    test::whenModalOpens<TfRascunho>(look);
 }
 
 TEST(TextViewerTest, ShowsTheLinesReadOnlyWithTheCaretInItsStatusBar) {
