@@ -13,6 +13,8 @@ packages=(
   # test peers: FTP servers, archivers, a display with a tray host
   python3 python3-pyftpdlib vsftpd arj 7zip zip
   xvfb xauth x11-utils trayer imagemagick xdotool
+  # the fuzz target of the listing lines (built only when asked)
+  clang-14 libclang-rt-14-dev
   # fonts so windows render readable text under Xvfb
   fonts-dejavu-core
 )

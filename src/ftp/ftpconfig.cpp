@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QVBoxLayout>
 
 namespace bkp::ftp {
@@ -19,6 +20,16 @@ const char *const DefaultFtpHost = "ftp.zelto.com.br";
 namespace {
 
 const QString Section = QStringLiteral("FTP");
+
+class StarPasswordStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *data) const override {
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return '*';
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
 
 QLineEdit *labeledEdit(const QString &label, QWidget *parent, QVBoxLayout *layout) {
     layout->addWidget(new QLabel(label, parent));
@@ -59,6 +70,15 @@ TfFTP_Config::TfFTP_Config(platform::IniFile *IniParams, db::TDM *DM, QWidget *p
     LabeledEditHost = labeledEdit(QStringLiteral("Host"), Panel1, fields);
     LabeledEditLogin = labeledEdit(QStringLiteral("Login"), Panel1, fields);
     LabeledEditPassword = labeledEdit(QStringLiteral("Password"), Panel1, fields);
+    // One "*" per character, whatever the style's own mask character (a style
+    // sheet would bring its own style back, so the colour goes by the palette).
+    LabeledEditPassword->setStyleSheet(QString());
+    auto *stars = new StarPasswordStyle;
+    stars->setParent(LabeledEditPassword);
+    LabeledEditPassword->setStyle(stars);
+    QPalette palette = LabeledEditPassword->palette();
+    palette.setColor(QPalette::Base, QColor(0xff, 0xff, 0xe1));
+    LabeledEditPassword->setPalette(palette);
     LabeledEditPassword->setEchoMode(QLineEdit::Password);
     LabeledEditFolder = labeledEdit(QStringLiteral("Folder"), Panel1, fields);
     connect(LabeledEditFolder, &QLineEdit::textEdited, this, [this](const QString &text) {

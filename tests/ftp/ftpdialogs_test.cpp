@@ -71,6 +71,9 @@ TEST_F(FtpDialogsTest, SettingsLoadWithDefaultsSaveTheirFourKeysAndCancelRestore
     EXPECT_EQ(config.LabeledEditLogin->text(), "orbelan");
     EXPECT_EQ(config.LabeledEditPassword->text(), "zuqolmed");
     EXPECT_EQ(config.LabeledEditPassword->echoMode(), QLineEdit::Password);
+    config.show();
+    EXPECT_EQ(config.LabeledEditPassword->displayText(), "********");
+    config.hide();
     EXPECT_TRUE(config.LabeledEditFolder->text().isEmpty());
     EXPECT_FALSE(config.CheckBox_SaveDB->isChecked());
     EXPECT_EQ(config.BitBtn_Testar->toolTip(),

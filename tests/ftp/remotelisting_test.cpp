@@ -73,6 +73,28 @@ TEST(ListingRowTest, PlainFileLinesBecomeRowsAndOthersAreSkipped) {
         EXPECT_THROW(ListingRowOf(QString::fromLatin1(bad), Today), ListingError) << bad;
 }
 
+// The lines the fuzz target started from, as pyftpdlib, vsftpd and a Windows
+// server wrote them: every one gives a row, is skipped, or is refused cleanly,
+// and the report can take every one apart.
+TEST(ListingRowTest, TheFuzzCorpusOfRealServerLinesReadsCleanly) {
+    const QDir corpus(QStringLiteral(BKP_SOURCE_DIR "/tests/fuzz/corpus"));
+    const QStringList files = corpus.entryList(QDir::Files);
+    ASSERT_GE(files.size(), 10);
+    int rows = 0;
+    for (const QString &name : files) {
+        QFile f(corpus.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QString line = QString::fromLatin1(f.readAll());
+        SCOPED_TRACE(line.toStdString());
+        try {
+            rows += ListingRowOf(line, Today) ? 1 : 0;
+        } catch (const ListingError &) {
+        }
+        EXPECT_EQ(ParseListingLine(line, Today).size(), 4);
+    }
+    EXPECT_GE(rows, 5); // the archives of both servers and the big one
+}
+
 // A job on a real job database whose remote folder is listed into a real list.
 class RemoteListingTest : public ::testing::Test {
 protected:
