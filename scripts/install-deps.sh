@@ -15,6 +15,8 @@ packages=(
   xvfb xauth x11-utils trayer imagemagick xdotool
   # checks of the desktop entries and of the Debian package
   desktop-file-utils lintian
+  # the fuzz target of the listing lines (built only when asked)
+  clang-14 libclang-rt-14-dev
   # fonts so windows render readable text under Xvfb
   fonts-dejavu-core
 )

@@ -64,6 +64,9 @@ TfMaster::TfMaster(TrayIcon *tray, QWidget *parent)
 
     StatusBar1 = new widgets::PanelStatusBar({120, 120, 120, 50}, this);
     setStatusBar(StatusBar1);
+    RemoteListing1 = std::make_unique<ftp::RemoteFolderListing>(
+        Panel_Pasta_FTP, Panel_Folder_FTP, ListView_FTP, StatusBar1,
+        [this](bool enabled) { return statusTimer(enabled); });
 
     // The clock runs from the start, the window shown or not.
     Timer_Now->start();
@@ -92,18 +95,17 @@ void TfMaster::buildMenus() {
     PopupMenu_Tools->addSeparator();
     SDK1 = PopupMenu_Tools->addAction(QStringLiteral("SDK"));
 
-    // The entry only switches the schedule off and on again.
-    connect(VerificarBackupsFTP1, &QAction::triggered, this, [this] {
-        Timer1Port.setEnabled(false);
-        Timer1Port.setEnabled(true);
-    });
+    connect(VerificarBackupsFTP1, &QAction::triggered, this, &TfMaster::Check_FTPFiles);
     // Their windows come with later parts of the program.
     connect(Update1, &QAction::triggered, this, [this] {
         if (FileSets1)
             FileSets1->Update1Click();
     });
-    for (QAction *later : {VerificarEspacoFTP1, ConfigurarFTP1, FBConsole1})
-        later->setEnabled(false);
+    connect(ConfigurarFTP1, &QAction::triggered, this, &TfMaster::ConfigurarFTP1Click);
+    connect(VerificarEspacoFTP1, &QAction::triggered, this,
+            &TfMaster::VerificarespaoocupadoporFTP1Click);
+    // The console comes with a later part of the program.
+    FBConsole1->setEnabled(false);
     connect(SDK1, &QAction::triggered, this, &TfMaster::SDK1Click);
     connect(ReprogramarHorarios1, &QAction::triggered, this, &TfMaster::Reprogramarhorrios1Click);
 
@@ -275,8 +277,7 @@ void TfMaster::buildPages() {
     Panel_Pasta_FTP = widgets::headingPanel(QStringLiteral("FTP"), Panel_Folder_FTP, true);
     Panel_Pasta_FTP->setMinimumHeight(40);
     SpeedButton_FTPFile = widgets::addHeadingButton(Panel_Pasta_FTP, QStyle::SP_BrowserReload);
-    // The remote listing comes with its own part of the program.
-    SpeedButton_FTPFile->setEnabled(false);
+    connect(SpeedButton_FTPFile, &QToolButton::clicked, this, &TfMaster::SpeedButton_FTPFileClick);
     remote->addWidget(Panel_Pasta_FTP);
     ListView_FTP = new QTreeWidget(Panel_Folder_FTP);
     backup::SetupFolderList(ListView_FTP);
@@ -294,6 +295,8 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     m_programPath = programPath;
     IniParams = state.IniParams.get();
     bindJobQuery();
+    fFTP_Config = new ftp::TfFTP_Config(IniParams, state.DM.get(), this);
+    fFTPSize = new ftp::TfFTPSize(fFTP_Config, this);
     FtpUpload1 = std::make_unique<ftp::FtpUpload>(*state.DM, state.queries->IBQuery_Backups,
                                                   StatusBar1, NotificationIcon1, &Timer1Port);
 
@@ -553,6 +556,48 @@ void TfMaster::Envia_FTP(db::DataSet &query) {
 void TfMaster::ToolButton_FTPClick() {
     if (FtpUpload1)
         FtpUpload1->ToolButton_FTPClick();
+}
+
+void TfMaster::SpeedButton_FTPFileClick() {
+    Check_FTPFolder();
+}
+
+void TfMaster::Check_FTPFolder() {
+    if (RemoteListing1 && state.queries)
+        RemoteListing1->Check_FTPFolder(state.queries->IBQuery_Backups);
+}
+
+void TfMaster::Check_FTPFiles() {
+    if (RemoteListing1)
+        RemoteListing1->Check_FTPFiles();
+}
+
+void TfMaster::ConfigurarFTP1Click() {
+    execWithTimerOff(fFTP_Config);
+}
+
+void TfMaster::VerificarespaoocupadoporFTP1Click() {
+    execWithTimerOff(fFTPSize);
+}
+
+void TfMaster::execWithTimerOff(QDialog *dialog) {
+    if (!dialog)
+        return;
+    const bool wasOn = statusTimer(false);
+    try {
+        if (dialog == fFTPSize)
+            dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
+        dialog->exec();
+    } catch (...) {
+        statusTimer(wasOn);
+        throw;
+    }
+    statusTimer(wasOn);
+}
+
+bool TfMaster::statusTimer(bool enabled) {
+    return schedule::Status_Timer(
+        Timer1Port, [this](const QString &caption) { ToolButtonTimer->setText(caption); }, enabled);
 }
 
 void TfMaster::ToolButtonBackupClick() {

@@ -5,6 +5,9 @@
 #include "app/tray.h"
 #include "backup/archiverun.h"
 #include "backup/localfolderview.h"
+#include "ftp/ftpconfig.h"
+#include "ftp/ftpspace.h"
+#include "ftp/remotelisting.h"
 #include "ftp/upload.h"
 #include "jobs/filesets.h"
 #include "jobs/jobediting.h"
@@ -100,6 +103,18 @@ public:
     // The upload with its client IdFTP_Backup and its progress display.
     std::unique_ptr<ftp::FtpUpload> FtpUpload1;
     void IBQuery_BackupsAfterScroll();
+
+    // The remote folder list of the "Pasta" page.
+    void SpeedButton_FTPFileClick();
+    void Check_FTPFolder();
+    void Check_FTPFiles();
+    std::unique_ptr<ftp::RemoteFolderListing> RemoteListing1;
+
+    // The FTP settings dialog and the FTP space report, created hidden at start.
+    void ConfigurarFTP1Click();
+    void VerificarespaoocupadoporFTP1Click();
+    ftp::TfFTP_Config *fFTP_Config = nullptr;
+    ftp::TfFTPSize *fFTPSize = nullptr;
 
     // Job editing.
     void ToolButtonNewClick();
@@ -207,6 +222,11 @@ private:
     QToolButton *addToolButton(const QString &caption, const QString &hint, int standardIcon);
     void DBNavigator2Click();
     void bindJobQuery();
+    // Status_Timer with the timer button's caption.
+    bool statusTimer(bool enabled);
+    // Shows the dialog modally with the schedule off, then gives the timer back
+    // its state, also after an error.
+    void execWithTimerOff(QDialog *dialog);
     QString m_programPath;
 
     EnterToTab m_enterToTab;

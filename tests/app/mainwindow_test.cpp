@@ -203,6 +203,12 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
     EXPECT_EQ(master->CheckCustomGroupBox_FTPFileUnique->title(), "Enviar apenas o arquivo:");
     EXPECT_TRUE(master->CheckCustomGroupBox_FTPFileUnique->isChecked());
     EXPECT_EQ(master->SpeedButton_FTPFile->toolTip(), "Verificar backups no servidor remoto");
+    // The FTP windows are there, hidden, and their entries and button are live.
+    EXPECT_TRUE(master->SpeedButton_FTPFile->isEnabled());
+    EXPECT_TRUE(master->ConfigurarFTP1->isEnabled() && master->VerificarEspacoFTP1->isEnabled());
+    ASSERT_TRUE(master->fFTP_Config && master->fFTPSize);
+    EXPECT_FALSE(master->fFTP_Config->isVisible() || master->fFTPSize->isVisible());
+    EXPECT_EQ(master->fFTPSize->windowTitle(), "FTPSize");
 
     ASSERT_EQ(master->StatusBar1->panelCount(), 4);
     for (int i = 0; i < 3; ++i)

@@ -7,12 +7,21 @@ Usage: fakeftp.py MODE
   dropdata accepts STOR, reads a little of the data, drops the data connection
            and says 426
   stall    accepts STOR and the data connection, then never reads it
+  badlist  answers LIST in active mode with a plain-file line whose size is not a
+           number between two good ones
 Prints its port on one line and runs until SIGTERM.
 """
 import signal
 import socket
 import sys
 import threading
+
+
+BAD_LISTING = (
+    b"-rw-r--r--    1 0        0            2048 Jan 15  2025 first.zip\r\n"
+    b"-rw-r--r--    1 0        0            12ab Jan 15  2025 broken.zip\r\n"
+    b"-rw-r--r--    1 0        0            4096 Jan 15  2025 after.zip\r\n"
+)
 
 
 def serve_client(conn, mode):
@@ -23,6 +32,7 @@ def serve_client(conn, mode):
 
     say("220 fake ready")
     data_listener = None
+    active_peer = None
     while True:
         line = f.readline()
         if not line:
@@ -50,6 +60,16 @@ def serve_client(conn, mode):
             data_listener.listen(1)
             port = data_listener.getsockname()[1]
             say("227 Entering Passive Mode (127,0,0,1,%d,%d)" % (port >> 8, port & 255))
+        elif verb == "PORT":
+            n = [int(x) for x in cmd[5:].split(",")]
+            active_peer = ("%d.%d.%d.%d" % tuple(n[:4]), n[4] * 256 + n[5])
+            say("200 PORT command successful")
+        elif verb == "LIST" and mode == "badlist" and active_peer is not None:
+            say("150 Here comes the listing")
+            data = socket.create_connection(active_peer, timeout=5)
+            data.sendall(BAD_LISTING)
+            data.close()
+            say("226 Transfer complete")
         elif verb == "STOR" and data_listener is not None:
             say("150 Ok to send data")
             data, _ = data_listener.accept()
