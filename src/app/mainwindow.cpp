@@ -96,7 +96,6 @@ void TfMaster::buildMenus() {
     SDK1 = PopupMenu_Tools->addAction(QStringLiteral("SDK"));
 
     connect(VerificarBackupsFTP1, &QAction::triggered, this, &TfMaster::Check_FTPFiles);
-    // Their windows come with later parts of the program.
     connect(Update1, &QAction::triggered, this, [this] {
         if (FileSets1)
             FileSets1->Update1Click();
