@@ -306,6 +306,9 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     context.Envia_FTP = [this](db::Query &query) {
         Envia_FTP(query);
     };
+    context.ShowError = [](const std::exception &e) {
+        showHandlerError(e);
+    };
     ScheduleLoop1 = std::make_unique<schedule::ScheduleLoop>(Schedule, context);
 
     NotificationIcon1->setIcon(programIcon());
