@@ -8,6 +8,7 @@
 #include "lib/paths.h"
 #include "lib/sqltext.h"
 #include "lib/strings.h"
+#include "lib/ui.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 
@@ -98,17 +99,22 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     const QString utilitario = backups.fieldByName(QStringLiteral("UTILITARIO"))->asString();
     const QString backupFolder = backups.fieldByName(QStringLiteral("BACKUPFOLDER"))->asString();
 
+    const QString backupFile = backups.fieldByName(QStringLiteral("BACKUPFILE"))->asString();
+    // A name that leads out of the backup folder would rotate and overwrite files
+    // elsewhere: nothing is touched or started, and the operator is told.
+    const bool nameInside = ArchiveNameInsideFolder(backupFile);
+    if (!nameInside)
+        ShowMessageBox(ArchiveNameRefusedText(backupFile), QString(),
+                       platform::MB_OK | platform::MB_ICONERROR);
     // Without a folder the resolution would put the archives at the root of the
     // file system: nothing is created or started then.
-    if (!Trim(backupFolder).isEmpty()) {
+    if (nameInside && !Trim(backupFolder).isEmpty()) {
         result.folder = AnsiLowerCase(SetFolderBackup(backupFolder));
         ForceFolder(result.folder);
 
         const QString extension = ArchiveExtension(utilitario);
-        result.archivePath = LowerCaseAZ(
-            JoinPath(result.folder, backups.fieldByName(QStringLiteral("BACKUPFILE"))->asString(),
-                     QString(fs::separator())) +
-            extension);
+        result.archivePath =
+            LowerCaseAZ(JoinPath(result.folder, backupFile, QString(fs::separator())) + extension);
         result.rotatedTo = rotatePrevious(result.folder, result.archivePath, extension, tipo);
 
         QString parametros = backups.fieldByName(QStringLiteral("PARAMETROS"))->asString();

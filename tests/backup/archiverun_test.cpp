@@ -383,6 +383,21 @@ TEST_F(ArchiveRunTest, ATypeAboveFourMovesNothing) {
     takeRecorderOutput();
 }
 
+TEST_F(ArchiveRunTest, AnArchiveNameLeadingOutOfTheFolderTouchesNothing) {
+    addJob(9, b + "/meus programas/winrar.exe", "a", b + "/dados/BACKUPS/DIARIO", "../../ab", 0);
+    writeFile(b + "/dados/ab.rar", "outside");
+    writeRecorder();
+    const QStringList before = entries(b) + entries(b + "/dados");
+    const ArchiveRunResult r = GeraBackup(context, 9);
+    EXPECT_TRUE(r.rotatedTo.isEmpty());
+    EXPECT_TRUE(r.commandLine.isEmpty());
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(readFile(b + "/dados/ab.rar"), "outside");
+    EXPECT_EQ(entries(b) + entries(b + "/dados"), before);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown().first().text, ArchiveNameRefusedText("../../ab"));
+}
+
 TEST_F(ArchiveRunTest, AJobWithoutRowOrFolderStartsNothing) {
     const bool rootBackups = QFileInfo::exists("/Backups") || QFileInfo::exists("/backups");
     queries->IBQuery_Backups.open();
