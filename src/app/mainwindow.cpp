@@ -512,6 +512,7 @@ backup::ArchiveRunContext TfMaster::archiveRunContext() {
     backup::ArchiveRunContext context;
     context.DM = state.DM.get();
     context.IBQuery_Backups = &state.queries->IBQuery_Backups;
+    context.pending = &PendingDates;
     return context;
 }
 
