@@ -369,7 +369,7 @@ TEST_F(ArchiveRunTest, AnArchiverOutsideTheTableGivesNoExtension) {
 }
 
 TEST_F(ArchiveRunTest, ATypeAboveFourMovesNothing) {
-    workedJob(6, 5);
+    workedJob(6, 5, 3); // the archiver waits, so the check sees the file before it writes
     writeFile(b + "/dados/BACKUPS/outro.rar", "x");
     writeFile(b + "/dados/DIARIO.rar", "y");
     const QStringList before =
