@@ -311,6 +311,9 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     context.Envia_FTP = [this](db::Query &query) {
         Envia_FTP(query);
     };
+    context.ShowError = [](const std::exception &e) {
+        showHandlerError(e);
+    };
     ScheduleLoop1 = std::make_unique<schedule::ScheduleLoop>(Schedule, context);
 
     NotificationIcon1->setIcon(programIcon());
@@ -540,6 +543,7 @@ backup::ArchiveRunContext TfMaster::archiveRunContext() {
     backup::ArchiveRunContext context;
     context.DM = state.DM.get();
     context.IBQuery_Backups = &state.queries->IBQuery_Backups;
+    context.pending = &PendingDates;
     return context;
 }
 

@@ -147,6 +147,8 @@ public:
     bool &TimerBusy = Schedule.TimerBusy;
     bool &WindowsEnding = Schedule.WindowsEnding;
     std::unique_ptr<schedule::ScheduleLoop> ScheduleLoop1;
+    // Archive runs whose next date could not be stored yet.
+    backup::PendingNextDates PendingDates;
     // One sort state for the local and the remote folder lists.
     backup::FolderSortState FolderSort;
 

@@ -1,5 +1,7 @@
 #include "app/sessionsignals.h"
 
+#include "platform/application.h"
+
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -11,6 +13,8 @@ namespace {
 int g_pipe[2] = {-1, -1};
 
 void onSignal(int number) {
+    // A transfer in progress does not wait for the message loop to hear of it.
+    bkp::platform::announceSessionEnd();
     unsigned char b = static_cast<unsigned char>(number);
     [[maybe_unused]] ssize_t n = ::write(g_pipe[1], &b, 1);
 }

@@ -8,6 +8,7 @@
 #include "lib/paths.h"
 #include "lib/sqltext.h"
 #include "lib/strings.h"
+#include "lib/ui.h"
 #include "platform/filesystem.h"
 #include "platform/process.h"
 
@@ -80,9 +81,41 @@ QString fileList(db::Query &files, int &subFolders) {
 
 } // namespace
 
+namespace {
+
+QString nextDateSql(int jobId, double date) {
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("Update Backups") + crlf + QStringLiteral("Set") + crlf +
+           QStringLiteral("Data=") + SqlDate(date) + crlf + QStringLiteral("Where ID=") +
+           QString::number(jobId);
+}
+
+} // namespace
+
 ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     ArchiveRunResult result;
     db::TDM *dm = context.DM;
+
+    // The archive of this run exists already: running again would rotate it onto
+    // an older rotation name and lose that one. Only the date is tried again; its
+    // failure was reported when the run happened.
+    if (context.pending && context.pending->contains(jobId)) {
+        const double date = context.pending->value(jobId);
+        if (date > Date()) {
+            result.jobFound = true;
+            result.updateSql = nextDateSql(jobId, date);
+            try {
+                db::ExecSQL(dm->IBDatabase1, result.updateSql);
+                dm->IBTransaction1->commitRetaining();
+                context.pending->remove(jobId);
+                db::RefreshUnlessEditing(context.IBQuery_Backups);
+            } catch (const db::DatabaseError &) {
+            }
+            return result;
+        }
+        // A new day: the job is due for a run of its own.
+        context.pending->remove(jobId);
+    }
 
     db::Query backups;
     openQuery(backups, dm, QStringLiteral("Select * from Backups where ID=:ID"),
@@ -98,17 +131,22 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     const QString utilitario = backups.fieldByName(QStringLiteral("UTILITARIO"))->asString();
     const QString backupFolder = backups.fieldByName(QStringLiteral("BACKUPFOLDER"))->asString();
 
+    const QString backupFile = backups.fieldByName(QStringLiteral("BACKUPFILE"))->asString();
+    // A name that leads out of the backup folder would rotate and overwrite files
+    // elsewhere: nothing is touched or started, and the operator is told.
+    const bool nameInside = ArchiveNameInsideFolder(backupFile);
+    if (!nameInside)
+        ShowMessageBox(ArchiveNameRefusedText(backupFile), QString(),
+                       platform::MB_OK | platform::MB_ICONERROR);
     // Without a folder the resolution would put the archives at the root of the
     // file system: nothing is created or started then.
-    if (!Trim(backupFolder).isEmpty()) {
+    if (nameInside && !Trim(backupFolder).isEmpty()) {
         result.folder = AnsiLowerCase(SetFolderBackup(backupFolder));
         ForceFolder(result.folder);
 
         const QString extension = ArchiveExtension(utilitario);
-        result.archivePath = LowerCaseAZ(
-            JoinPath(result.folder, backups.fieldByName(QStringLiteral("BACKUPFILE"))->asString(),
-                     QString(fs::separator())) +
-            extension);
+        result.archivePath =
+            LowerCaseAZ(JoinPath(result.folder, backupFile, QString(fs::separator())) + extension);
         result.rotatedTo = rotatePrevious(result.folder, result.archivePath, extension, tipo);
 
         QString parametros = backups.fieldByName(QStringLiteral("PARAMETROS"))->asString();
@@ -127,12 +165,17 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     backups.close();
     arquivos.close();
 
-    const QString crlf = QStringLiteral("\r\n");
-    result.updateSql = QStringLiteral("Update Backups") + crlf + QStringLiteral("Set") + crlf +
-                       QStringLiteral("Data=") + SqlDate(Date() + 1) + crlf +
-                       QStringLiteral("Where ID=") + QString::number(jobId);
-    db::ExecSQL(dm->IBDatabase1, result.updateSql);
-    dm->IBTransaction1->commitRetaining();
+    const double next = Date() + 1;
+    result.updateSql = nextDateSql(jobId, next);
+    try {
+        db::ExecSQL(dm->IBDatabase1, result.updateSql);
+        dm->IBTransaction1->commitRetaining();
+    } catch (const db::DatabaseError &) {
+        if (context.pending &&
+            (result.started || !result.commandLine.isEmpty() || !result.rotatedTo.isEmpty()))
+            context.pending->insert(jobId, next);
+        throw;
+    }
 
     db::RefreshUnlessEditing(context.IBQuery_Backups);
     return result;
@@ -142,7 +185,11 @@ ArchiveRunResult ToolButtonBackupClick(const ArchiveRunContext &context) {
     db::DataSet *jobs = context.IBQuery_Backups;
     if (!jobs || !jobs->active() || jobs->isEmpty())
         return ArchiveRunResult();
-    return GeraBackup(context, jobs->fieldByName(QStringLiteral("ID"))->asInteger());
+    const int id = jobs->fieldByName(QStringLiteral("ID"))->asInteger();
+    // The operator asks for a new run, whatever the schedule remembers.
+    if (context.pending)
+        context.pending->remove(id);
+    return GeraBackup(context, id);
 }
 
 } // namespace bkp::backup

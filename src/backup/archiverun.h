@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <functional>
 
@@ -20,6 +21,11 @@ QString ArchiveExtension(const QString &archiver);
 // Starts a command line and returns at once (platform::winExec by default).
 using ProcessStart = std::function<bool(const QString &commandLine, int showMode)>;
 
+// Runs that happened but whose next date could not be stored (the job row was
+// locked by another program): the job id and the date still to be stored. Kept in
+// memory by the window for the life of the program.
+using PendingNextDates = QHash<int, double>;
+
 // What an archive run reaches in the main window.
 struct ArchiveRunContext {
     db::TDM *DM = nullptr; // job database and the shared transaction
@@ -27,6 +33,9 @@ struct ArchiveRunContext {
     // written so that the grid shows it. May be missing.
     db::DataSet *IBQuery_Backups = nullptr;
     ProcessStart start; // empty: platform::winExec
+    // With it, a run whose date could not be stored is not repeated: a later call
+    // for that job on the same day only tries to store the date again, silently.
+    PendingNextDates *pending = nullptr;
 };
 
 // What one run did, for the caller's tests; the window ignores it.

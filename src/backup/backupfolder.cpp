@@ -54,3 +54,17 @@ QString AnsiLowerCase(const QString &text) {
 }
 
 } // namespace bkp::backup
+
+namespace bkp::backup {
+
+bool ArchiveNameInsideFolder(const QString &name) {
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QLatin1String(".."));
+}
+
+QString ArchiveNameRefusedText(const QString &name) {
+    return QStringLiteral("O nome do arquivo de backup \"") + name +
+           QStringLiteral("\" não pode conter \"/\", \"\\\" nem \"..\".");
+}
+
+} // namespace bkp::backup

@@ -23,6 +23,12 @@ QString SetPathBackup(const QString &jobName, const QString &folder);
 // "/BACKUPS" anywhere in it, in any letter case.
 QString SetFolderBackup(const QString &folder);
 
+// Whether an archive name (BACKUPFILE) stays inside the backup folder: no path
+// separator ("/" or "\\") and no "..".
+bool ArchiveNameInsideFolder(const QString &name);
+// The message for a name that would leave the folder.
+QString ArchiveNameRefusedText(const QString &name);
+
 // Lower case of the letters A to Z only; every other character stays as it is.
 QString LowerCaseAZ(const QString &text);
 // Lower case with the locale's rules, accented capitals included, letter by

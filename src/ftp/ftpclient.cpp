@@ -1,16 +1,23 @@
 #include "ftp/ftpclient.h"
 
 #include "platform/ansi.h"
+#include "platform/application.h"
 #include "platform/filesystem.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QHostInfo>
 #include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace bkp::ftp {
 
@@ -20,26 +27,50 @@ namespace {
 constexpr int ControlSendBuffer = 16384;
 // After a data connection broke, how long the server is given to say why.
 constexpr int BrokenTransferReplyWait = 1000;
+// Waits are cut into slices this long, so that the end of the session is noticed.
+constexpr int WaitSlice = 50;
+// What the control connection keeps of a server's unread bytes.
+constexpr int ControlReadBuffer = 8 * FtpClient::MaxReplyLine;
+
+int sliceOf(const QDeadlineTimer &deadline) {
+    return int(qBound<qint64>(0, deadline.remainingTime(), qint64(WaitSlice)));
+}
+
+QString stoppedText() {
+    return QStringLiteral("Operação interrompida pelo fim da sessão");
+}
+
+// Closes a data connection with a reset: bytes still queued are dropped, so the
+// server sees a broken transfer instead of a complete, shorter file.
+void resetConnection(QTcpSocket &socket) {
+    const qintptr fd = socket.socketDescriptor();
+    if (fd >= 0) {
+        const linger l{1, 0};
+        ::setsockopt(int(fd), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    }
+    socket.abort();
+}
 
 QString hostPort(const QString &host, int port) {
     return (host.contains(QLatin1Char(':')) ? QLatin1Char('[') + host + QLatin1Char(']') : host) +
            QLatin1Char(':') + QString::number(port);
 }
 
-// Why a connection to host:port could not be opened, naming the host.
-QString connectErrorText(const QTcpSocket &socket, const QString &host, int port) {
+// Why a connection to host:port could not be opened (errno, or ETIMEDOUT for the
+// time-out), naming the host.
+QString connectErrorText(int error, const QString &host, int port) {
     const QString where = hostPort(host, port);
-    switch (socket.error()) {
-    case QAbstractSocket::ConnectionRefusedError:
+    switch (error) {
+    case ECONNREFUSED:
         return QStringLiteral("Conexão recusada por %1").arg(where);
-    case QAbstractSocket::HostNotFoundError:
-        return QStringLiteral("Servidor não encontrado: %1").arg(host);
-    case QAbstractSocket::SocketTimeoutError:
+    case ETIMEDOUT:
         return QStringLiteral("Tempo esgotado ao conectar a %1").arg(where);
-    case QAbstractSocket::NetworkError:
+    case ENETUNREACH:
+    case EHOSTUNREACH:
         return QStringLiteral("Rede inacessível ao conectar a %1").arg(where);
     default:
-        return QStringLiteral("Erro ao conectar a %1: %2").arg(where, socket.errorString());
+        return QStringLiteral("Erro ao conectar a %1: %2")
+            .arg(where, QString::fromLocal8Bit(std::strerror(error)));
     }
 }
 
@@ -69,11 +100,11 @@ int replyCode(const QString &line) {
     return line.left(3).toInt();
 }
 
-enum class SendResult { Sent, Stalled, Broken };
+enum class SendResult { Sent, Stalled, Broken, Stopped };
 
 // Writes a block straight to the socket, so the file's bytes are not copied once
 // more into a buffer of the socket object; waits for room at most `timeoutMs`
-// at a time.
+// at a time, and not at all once the session ends.
 SendResult sendBlock(qintptr descriptor, const char *data, qint64 size, int timeoutMs) {
     const int fd = int(descriptor);
     while (size > 0) {
@@ -86,12 +117,19 @@ SendResult sendBlock(qintptr descriptor, const char *data, qint64 size, int time
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            pollfd p{fd, POLLOUT, 0};
-            const int ready = ::poll(&p, 1, timeoutMs);
-            if (ready == 0)
-                return SendResult::Stalled;
-            if (ready < 0 && errno != EINTR)
-                return SendResult::Broken;
+            const QDeadlineTimer stall(timeoutMs);
+            for (;;) {
+                if (platform::sessionEnding())
+                    return SendResult::Stopped;
+                pollfd p{fd, POLLOUT, 0};
+                const int ready = ::poll(&p, 1, sliceOf(stall));
+                if (ready > 0)
+                    break;
+                if (ready < 0 && errno != EINTR)
+                    return SendResult::Broken;
+                if (stall.hasExpired())
+                    return SendResult::Stalled;
+            }
             continue;
         }
         return SendResult::Broken;
@@ -166,28 +204,107 @@ void FtpClient::closeControl() {
     m_control.reset();
 }
 
+void FtpClient::checkStop() const {
+    if (platform::sessionEnding())
+        throw FtpError(stoppedText());
+}
+
+void FtpClient::openSocket(QTcpSocket &socket, const QHostAddress &address, quint16 port,
+                           const QString &hostText) {
+    // Connected here, not by the socket object, so that the wait can be cut short.
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    bool ipv4 = false;
+    const quint32 v4 = address.toIPv4Address(&ipv4);
+    if (ipv4) {
+        auto *in = reinterpret_cast<sockaddr_in *>(&storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(port);
+        in->sin_addr.s_addr = htonl(v4);
+        length = sizeof(sockaddr_in);
+    } else {
+        auto *in6 = reinterpret_cast<sockaddr_in6 *>(&storage);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons(port);
+        const Q_IPV6ADDR v6 = address.toIPv6Address();
+        std::memcpy(&in6->sin6_addr, &v6, sizeof v6);
+        in6->sin6_scope_id = address.scopeId().toUInt();
+        length = sizeof(sockaddr_in6);
+    }
+    const int fd = ::socket(storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        throw FtpError(connectErrorText(errno, hostText, port));
+    auto fail = [&](int error) {
+        ::close(fd);
+        throw FtpError(connectErrorText(error, hostText, port));
+    };
+    if (::connect(fd, reinterpret_cast<sockaddr *>(&storage), length) != 0) {
+        if (errno != EINPROGRESS)
+            fail(errno);
+        const QDeadlineTimer deadline(m_connectTimeout);
+        for (;;) {
+            if (platform::sessionEnding()) {
+                ::close(fd);
+                throw FtpError(stoppedText());
+            }
+            pollfd p{fd, POLLOUT, 0};
+            const int ready = ::poll(&p, 1, sliceOf(deadline));
+            if (ready > 0)
+                break;
+            if (ready < 0 && errno != EINTR)
+                fail(errno);
+            if (deadline.hasExpired())
+                fail(ETIMEDOUT);
+        }
+        int error = 0;
+        socklen_t size = sizeof error;
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+        if (error != 0)
+            fail(error);
+    }
+    if (!socket.setSocketDescriptor(fd)) {
+        ::close(fd);
+        throw FtpError(QStringLiteral("Erro ao conectar a %1: %2")
+                           .arg(hostPort(hostText, port), socket.errorString()));
+    }
+}
+
 void FtpClient::connectToServer() {
     if (m_control)
         disconnect();
     m_lastReply.clear();
     m_lastCode = 0;
+    // Nothing at all goes to the server when the login could not travel.
+    requireSafe(m_username, QStringLiteral("O usuário"));
+    requireSafe(m_password, QStringLiteral("A senha"));
     const QString host = effectiveHost();
     const int port = effectivePort();
     status(QStringLiteral("Conectando a %1").arg(hostPort(host, port)));
 
-    m_control = std::make_unique<QTcpSocket>();
     // PASV and PORT carry IPv4 addresses only, so a name goes to its IPv4 address
-    // ("localhost" would otherwise often be ::1); an IPv6 address given as such is
+    // ("localhost" would otherwise often be ::1); an address given as such is
     // used as it is.
-    const QHostAddress literal(host);
-    const bool ipv6 = !literal.isNull() && literal.protocol() == QAbstractSocket::IPv6Protocol;
-    m_control->connectToHost(host, quint16(port), QIODevice::ReadWrite,
-                             ipv6 ? QAbstractSocket::AnyIPProtocol : QAbstractSocket::IPv4Protocol);
-    if (!m_control->waitForConnected(m_connectTimeout)) {
-        const QString text = connectErrorText(*m_control, host, port);
-        closeControl();
-        throw FtpError(text);
+    QHostAddress address(host);
+    if (address.isNull()) {
+        checkStop();
+        const QHostInfo info = QHostInfo::fromName(host);
+        for (const QHostAddress &a : info.addresses())
+            if (a.protocol() == QAbstractSocket::IPv4Protocol) {
+                address = a;
+                break;
+            }
+        if (address.isNull())
+            throw FtpError(QStringLiteral("Servidor não encontrado: %1").arg(host));
     }
+    m_control = std::make_unique<QTcpSocket>();
+    try {
+        openSocket(*m_control, address, quint16(port), host);
+    } catch (...) {
+        closeControl();
+        throw;
+    }
+    // A server that sends without end fills this much and no more.
+    m_control->setReadBufferSize(ControlReadBuffer);
     m_control->setSocketOption(QAbstractSocket::SendBufferSizeSocketOption, ControlSendBuffer);
     m_control->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_announced = true;
@@ -226,46 +343,80 @@ void FtpClient::requireConnected() const {
 
 // ----------------------------------------------------- commands and replies
 
+bool FtpClient::safeArgument(const QString &value) {
+    for (QChar c : value)
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0))
+            return false;
+    return true;
+}
+
+QString FtpClient::unsafeArgumentText(const QString &what) {
+    return what + QStringLiteral(" contém caractere inválido (CR, LF ou NUL)");
+}
+
+void FtpClient::requireSafe(const QString &value, const QString &what) const {
+    if (!safeArgument(value))
+        throw FtpError(unsafeArgumentText(what));
+}
+
 void FtpClient::sendCommand(const QString &command) {
     requireConnected();
+    requireSafe(command, QStringLiteral("O comando"));
     m_control->write(toAnsi(command) + "\r\n");
+    const QDeadlineTimer deadline(m_replyTimeout);
     while (m_control && m_control->bytesToWrite() > 0) {
-        if (!m_control->waitForBytesWritten(m_replyTimeout)) {
-            if (m_control->error() == QAbstractSocket::SocketTimeoutError &&
-                m_control->state() == QAbstractSocket::ConnectedState)
-                throw FtpError(
-                    QStringLiteral("Tempo esgotado enviando comando a %1").arg(peerText()));
+        checkStop();
+        if (deadline.hasExpired())
+            throw FtpError(QStringLiteral("Tempo esgotado enviando comando a %1").arg(peerText()));
+        if (!m_control->waitForBytesWritten(qMax(1, sliceOf(deadline))) &&
+            (m_control->state() != QAbstractSocket::ConnectedState ||
+             m_control->error() != QAbstractSocket::SocketTimeoutError))
             throw FtpError(QStringLiteral("Conexão encerrada por %1").arg(peerText()));
-        }
     }
 }
 
-QByteArray FtpClient::readControlLine() {
-    QDeadlineTimer deadline(m_replyTimeout);
+bool FtpClient::waitReadable(QTcpSocket &socket, const QDeadlineTimer &deadline) {
+    for (;;) {
+        checkStop();
+        if (deadline.hasExpired())
+            return false;
+        if (socket.waitForReadyRead(qMax(1, sliceOf(deadline))) ||
+            socket.state() != QAbstractSocket::ConnectedState)
+            return true;
+        if (socket.error() != QAbstractSocket::SocketTimeoutError)
+            throw FtpError(
+                QStringLiteral("Erro na conexão com %1: %2").arg(peerText(), socket.errorString()));
+    }
+}
+
+QByteArray FtpClient::readControlLine(const QDeadlineTimer &deadline) {
     for (;;) {
         if (!m_control)
             throw FtpError(QStringLiteral("Não conectado a %1").arg(peerText()));
-        if (m_control->canReadLine())
-            return m_control->readLine();
+        const bool whole = m_control->canReadLine();
+        if (whole || m_control->bytesAvailable() > MaxReplyLine) {
+            const QByteArray line = m_control->readLine(MaxReplyLine + 2);
+            if (!whole || (line.size() > MaxReplyLine && !line.endsWith('\n')))
+                throw FtpError(
+                    QStringLiteral("Linha de resposta longa demais de %1").arg(peerText()));
+            return line;
+        }
         if (m_control->state() != QAbstractSocket::ConnectedState) {
             // What the server wrote before closing still counts as its last line.
             if (m_control->bytesAvailable() > 0)
                 return m_control->readAll();
             throw FtpError(QStringLiteral("Conexão encerrada por %1").arg(peerText()));
         }
-        if (deadline.hasExpired())
+        if (!waitReadable(*m_control, deadline))
             throw FtpError(
                 QStringLiteral("Tempo esgotado esperando resposta de %1").arg(peerText()));
-        if (!m_control->waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))) &&
-            m_control->state() == QAbstractSocket::ConnectedState &&
-            m_control->error() != QAbstractSocket::SocketTimeoutError)
-            throw FtpError(QStringLiteral("Erro na conexão com %1: %2")
-                               .arg(peerText(), m_control->errorString()));
     }
 }
 
 int FtpClient::readReply() {
-    QString line = withoutLineEnd(readControlLine());
+    // One deadline for the whole reply: continuation lines do not extend it.
+    const QDeadlineTimer deadline(m_replyTimeout);
+    QString line = withoutLineEnd(readControlLine(deadline));
     const int code = replyCode(line);
     if (code == 0) {
         m_lastReply = line;
@@ -276,7 +427,7 @@ int FtpClient::readReply() {
         // A reply of several lines ends with the line that has the code and a blank.
         const QString end = line.left(3) + QLatin1Char(' ');
         for (;;) {
-            line = withoutLineEnd(readControlLine());
+            line = withoutLineEnd(readControlLine(deadline));
             if (line.startsWith(end) || line == end.trimmed())
                 break;
         }
@@ -301,14 +452,18 @@ int FtpClient::command(const QString &cmd, std::initializer_list<int> accepted) 
 // ---------------------------------------------------------------- operations
 
 void FtpClient::deleteFile(const QString &remoteName) {
+    requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     command(QStringLiteral("DELE ") + remoteName, {250});
 }
 
 void FtpClient::changeDir(const QString &folder) {
+    requireSafe(folder, QStringLiteral("A pasta"));
     command(QStringLiteral("CWD ") + folder, {250});
 }
 
 void FtpClient::rename(const QString &from, const QString &to) {
+    requireSafe(from, QStringLiteral("O nome do arquivo"));
+    requireSafe(to, QStringLiteral("O novo nome do arquivo"));
     command(QStringLiteral("RNFR ") + from, {350});
     command(QStringLiteral("RNTO ") + to, {250});
 }
@@ -378,14 +533,16 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
         quint16 port = 0;
         if (!parsePasvReply(m_lastReply, address, port))
             throw FtpError(QStringLiteral("Resposta PASV sem endereço: %1").arg(m_lastReply));
-        // A server that does not know its own address answers 0.0.0.0.
-        if (address == QHostAddress(QHostAddress::AnyIPv4))
-            address = m_control->peerAddress();
+        // The data goes to the server this client talks to, whatever address the
+        // reply names (0.0.0.0 from a server that does not know its own, or another
+        // host altogether); only the port is the server's to choose.
+        address = m_control->peerAddress();
         passiveSocket = std::make_unique<QTcpSocket>();
-        passiveSocket->connectToHost(address, port);
-        if (!passiveSocket->waitForConnected(m_connectTimeout))
-            throw FtpError(QStringLiteral("Conexão de dados: ") +
-                           connectErrorText(*passiveSocket, address.toString(), port));
+        try {
+            openSocket(*passiveSocket, address, port, address.toString());
+        } catch (const FtpError &e) {
+            throw FtpError(QStringLiteral("Conexão de dados: ") + e.message());
+        }
     } else {
         bool ipv4 = false;
         const quint32 local = m_control->localAddress().toIPv4Address(&ipv4);
@@ -411,20 +568,41 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
     if (!isOneOf(readReply(), m_passive ? passiveCodes : activeCodes))
         raiseReply();
 
-    QTcpSocket *data = passiveSocket.get();
-    if (listener) {
-        if (!listener->hasPendingConnections() && !listener->waitForNewConnection(m_connectTimeout))
+    QTcpSocket *data = listener ? acceptFromPeer(*listener) : passiveSocket.get();
+    try {
+        transfer(*data);
+    } catch (...) {
+        resetConnection(*data);
+        throw;
+    }
+    readFinalReply();
+}
+
+QTcpSocket *FtpClient::acceptFromPeer(QTcpServer &listener) {
+    const QHostAddress peer = m_control->peerAddress();
+    const QDeadlineTimer deadline(m_connectTimeout);
+    for (;;) {
+        checkStop();
+        while (listener.hasPendingConnections()) {
+            QTcpSocket *incoming = listener.nextPendingConnection(); // owned by the listener
+            // Anyone may connect to the port announced; the archive goes only to
+            // the server itself.
+            if (incoming->peerAddress().isEqual(peer, QHostAddress::ConvertV4MappedToIPv4)) {
+                listener.close();
+                return incoming;
+            }
+            resetConnection(*incoming);
+        }
+        if (deadline.hasExpired())
             throw FtpError(QStringLiteral("Tempo esgotado esperando a conexão de dados de %1")
                                .arg(peerText()));
-        data = listener->nextPendingConnection(); // owned by the listener
-        listener->close();
+        listener.waitForNewConnection(qMax(1, sliceOf(deadline)));
     }
-    transfer(*data);
-    readFinalReply();
 }
 
 void FtpClient::put(const QString &localPath, const QString &remoteName) {
     requireConnected();
+    requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     QFile file(platform::fs::resolve(localPath));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw FtpError(
@@ -475,6 +653,8 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
                                          ? sendBlock(data.socketDescriptor(), block.constData(), n,
                                                      m_transferTimeout)
                                          : SendResult::Broken;
+                if (r == SendResult::Stopped)
+                    throw FtpError(stoppedText());
                 if (r != SendResult::Sent)
                     broken(r == SendResult::Stalled);
                 sent += n;
@@ -482,16 +662,21 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
                     onWork(sent);
                 if (!m_control)
                     throw FtpError(QStringLiteral("Não conectado a %1").arg(peerText()));
+                checkStop();
             }
             data.disconnectFromHost();
-            if (data.state() != QAbstractSocket::UnconnectedState &&
-                !data.waitForDisconnected(m_transferTimeout) &&
-                data.state() != QAbstractSocket::UnconnectedState)
-                broken(true);
+            const QDeadlineTimer closing(m_transferTimeout);
+            while (data.state() != QAbstractSocket::UnconnectedState) {
+                checkStop();
+                if (closing.hasExpired())
+                    broken(true);
+                data.waitForDisconnected(qMax(1, sliceOf(closing)));
+            }
         });
 }
 
 QStringList FtpClient::list(const QString &pattern, bool details) {
+    requireSafe(pattern, QStringLiteral("A especificação da listagem"));
     QString cmd = details ? QStringLiteral("LIST") : QStringLiteral("NLST");
     if (!pattern.isEmpty())
         cmd += QLatin1Char(' ') + pattern;
@@ -508,12 +693,9 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
             }
             if (data.state() != QAbstractSocket::ConnectedState)
                 break;
-            if (!data.waitForReadyRead(m_transferTimeout) &&
-                data.state() == QAbstractSocket::ConnectedState) {
-                data.abort();
+            if (!waitReadable(data, QDeadlineTimer(m_transferTimeout)))
                 throw FtpError(
                     QStringLiteral("Transferência parada após %1 bytes").arg(received.size()));
-            }
         }
     });
     QString text = fromAnsi(received);

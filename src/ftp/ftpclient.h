@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,8 @@ public:
     // Data blocks of a transfer: one work event after each.
     static constexpr int BlockSize = 32768;
     static constexpr int DefaultPort = 21;
+    // The longest reply line taken from a server; a longer one is an error.
+    static constexpr int MaxReplyLine = 8192;
 
     FtpClient();
     ~FtpClient();
@@ -53,8 +56,10 @@ public:
     bool passive() const { return m_passive; }
     void setPassive(bool passive) { m_passive = passive; }
 
-    // How long the client waits for a connection to open, for each reply, and
-    // for a data transfer that makes no progress, before it gives up (ms).
+    // How long the client waits for a connection to open, for a whole reply
+    // (continuation lines included), and for a data transfer that makes no
+    // progress, before it gives up (ms). Every wait also ends at once when the
+    // session ends.
     int connectTimeout() const { return m_connectTimeout; }
     void setConnectTimeout(int ms) { m_connectTimeout = ms; }
     int replyTimeout() const { return m_replyTimeout; }
@@ -95,6 +100,12 @@ public:
     QString effectiveHost() const;
     int effectivePort() const;
 
+    // Whether a value can travel inside a command: a CR, LF or NUL would end the
+    // command early and start another one.
+    static bool safeArgument(const QString &value);
+    // The error for a value that cannot travel, naming what it is ("FTP_USER").
+    static QString unsafeArgumentText(const QString &what);
+
     // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)": the address and port given,
     // read between the parentheses or, without them, after the last blank.
     // False when the reply holds no such six numbers.
@@ -103,7 +114,18 @@ public:
 private:
     void sendCommand(const QString &command);
     int readReply();
-    QByteArray readControlLine();
+    QByteArray readControlLine(const QDeadlineTimer &deadline);
+    void requireSafe(const QString &value, const QString &what) const;
+    // Raises when the session is ending: nothing more is waited for.
+    void checkStop() const;
+    // Opens `socket` to address:port within the connect time-out.
+    void openSocket(QTcpSocket &socket, const QHostAddress &address, quint16 port,
+                    const QString &hostText);
+    // Waits in short slices for the socket to become readable, until `deadline`;
+    // false when it passed.
+    bool waitReadable(QTcpSocket &socket, const QDeadlineTimer &deadline);
+    // The active-mode data connection: only one from the control connection's peer.
+    QTcpSocket *acceptFromPeer(QTcpServer &listener);
     // Sends the command and reads its reply; raises with the reply line unless
     // its code is one of `accepted`.
     int command(const QString &command, std::initializer_list<int> accepted);

@@ -33,10 +33,14 @@ QString messageOf(const std::exception &e) {
     return QString::fromLocal8Bit(e.what());
 }
 
-// The text as an SQL literal for the last-error column: cut to what the column
-// holds, quotes inside doubled so that the whole text is stored.
+// The text as an SQL literal for the last-error column: control characters a
+// server put in its reply become blanks (a NUL would end the statement), the text
+// is cut to what the column holds, quotes inside doubled so that it is stored whole.
 QString lastErrLiteral(const QString &text) {
     QString t = text.left(LastErrSize);
+    for (QChar &c : t)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
     t.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
@@ -191,6 +195,10 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
     IdFTP_Backup.setPassword(text("FTP_PASSWORD"));
     IdFTP_Backup.setPassive(query.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
     id = text("ID");
+    // A value that would carry a second command is refused before anything is sent.
+    for (const char *column : {"FTP_USER", "FTP_PASSWORD", "FTP_FOLDER", "BACKUPFILE"})
+        if (!FtpClient::safeArgument(text(column)))
+            throw FtpError(FtpClient::unsafeArgumentText(QString::fromLatin1(column)));
 
     if (IdFTP_Backup.connected())
         IdFTP_Backup.disconnect();

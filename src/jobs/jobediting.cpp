@@ -83,6 +83,13 @@ void IBQuery_BackupsAfterEdit(db::DataSet &jobs, const JobDefaults &defaults) {
 }
 
 void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int tipoIndex) {
+    // The row stays in editing for the operator to mend the name.
+    const QString file = field(jobs, "BACKUPFILE")->asString();
+    if (!backup::ArchiveNameInsideFolder(file)) {
+        ShowMessageBox(backup::ArchiveNameRefusedText(file), QString(),
+                       platform::MB_OK | platform::MB_ICONERROR);
+        throw db::AbortError();
+    }
     db::Field *folder = field(jobs, "BACKUPFOLDER");
     folder->setValue(
         backup::BackupFolderFor(field(jobs, "BACKUPNAME")->asString(), folder->asString()));

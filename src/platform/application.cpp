@@ -1,6 +1,7 @@
 #include "platform/application.h"
 
 #include <QCoreApplication>
+#include <csignal>
 
 namespace bkp::platform {
 
@@ -8,6 +9,7 @@ namespace {
 QString g_title;
 QString g_hint;
 bool g_terminated = false;
+volatile std::sig_atomic_t g_sessionEnding = 0;
 } // namespace
 
 QString applicationTitle() {
@@ -41,6 +43,18 @@ bool terminated() {
 }
 void resetTerminated() {
     g_terminated = false;
+}
+
+void announceSessionEnd() noexcept {
+    g_sessionEnding = 1;
+}
+
+bool sessionEnding() noexcept {
+    return g_sessionEnding != 0;
+}
+
+void resetSessionEnding() {
+    g_sessionEnding = 0;
 }
 
 void processMessages() {

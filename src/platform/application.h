@@ -18,6 +18,13 @@ void terminateApplication();
 bool terminated();
 void resetTerminated(); // tests
 
+// The end of the session has been announced (SIGTERM, SIGHUP): work that waits on
+// the network gives up at once instead of at its time-out. Safe to call from a
+// signal handler.
+void announceSessionEnd() noexcept;
+bool sessionEnding() noexcept;
+void resetSessionEnding(); // tests
+
 // Lets pending window messages be handled (repaints, progress, a waiting click).
 void processMessages();
 

@@ -78,6 +78,20 @@ void ScheduleLoop::Timer1Timer() {
             CheckBackups();
         else if (m_state.TimerPhase == 1)
             Check_FTP();
+    } catch (const std::exception &e) {
+        if (!m_context.ShowError) {
+            restore();
+            throw;
+        }
+        // An upload switches Timer1 on at its end; the box keeps it off.
+        setTimer(m_context.Timer1, false);
+        SwapCursor(platform::CursorKind::Default);
+        try {
+            m_context.ShowError(e);
+        } catch (...) {
+            restore();
+            throw;
+        }
     } catch (...) {
         restore();
         throw;

@@ -3,6 +3,7 @@
 #include "lib/datetime.h"
 
 #include <QString>
+#include <exception>
 #include <functional>
 
 namespace bkp {
@@ -41,6 +42,10 @@ struct ScheduleContext {
     // The upload of the job on the current row of the check's own query over
     // BACKUPS; it records its outcome in the job's row itself.
     std::function<void(db::Query &query)> Envia_FTP;
+    // Shows an error that escaped a check. The box is shown with the schedule
+    // still off, so no check runs (and no second box opens) until it is closed.
+    // When empty, the error leaves the tick instead.
+    std::function<void(const std::exception &error)> ShowError;
 };
 
 // Status panel the checks write their progress into.

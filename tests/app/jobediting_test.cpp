@@ -1,4 +1,6 @@
 #include "app/mainwindowfixture.h"
+#include "backup/backupfolder.h"
+#include "db/errors.h"
 #include "db/query.h"
 #include "jobs/jobediting.h"
 #include "lib/datetime.h"
@@ -372,4 +374,25 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
         EXPECT_FALSE(QDir(parent).exists());
         EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPFOLDER is not null"), 0);
     }
+}
+
+TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderIsRefusedOnSave) {
+    start();
+    master->ToolButtonNew->click();
+    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+    job("BACKUPFOLDER")->setValue(dir.file("dados"));
+    for (const char *name : {"../../AB", "A/B", "A\\B"}) {
+        SCOPED_TRACE(name);
+        job("BACKUPFILE")->setValue(QString::fromLatin1(name));
+        const int boxes = int(dialogs.shown().size());
+        EXPECT_THROW(master->ToolButtonSaveClick(), db::AbortError);
+        ASSERT_EQ(int(dialogs.shown().size()), boxes + 1);
+        EXPECT_EQ(dialogs.shown().last().text,
+                  backup::ArchiveNameRefusedText(QString::fromLatin1(name)));
+        EXPECT_EQ(jobs().state(), db::DataSetState::Insert);
+        EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
+    }
+    job("BACKUPFILE")->setValue(QStringLiteral("DIARIO"));
+    master->ToolButtonSaveClick();
+    EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPFILE='DIARIO'"), 1);
 }

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
@@ -269,4 +270,55 @@ TEST(Program, CopiedIntoAnAccentedFolderStartsTwiceAndRunsAJobWithAnAccentedFold
     const QString line = QString::fromUtf8(dir.read("bin/runs.log")).trimmed();
     EXPECT_TRUE(line.contains(QString("/Cópias/BACKUPS/ALFA/alfa.zip"), Qt::CaseInsensitive))
         << line.toStdString();
+}
+
+// The end of the session during an upload to a slow server: the transfer stops at
+// once, the failure is recorded (the job stays due) and the program ends long
+// before the server could have had the whole archive.
+TEST(Program, SigtermDuringAnUploadEndsTheProgramAtOnce) {
+    test::TempDir dir;
+    ASSERT_TRUE(copyProgram(dir));
+    {
+        ProgramRun first(dir.path());
+        ASSERT_TRUE(first.startedAndResident());
+        ASSERT_EQ(first.terminate(), 0);
+    }
+    test::TempDir logs;
+    test::FtpServerProcess server;
+    ASSERT_TRUE(server.startFake("slow", logs.path())) << server.error().toStdString();
+    const QString folder = dir.file("dados/BACKUPS/ALFA");
+    const qint64 size = 16 * 1024 * 1024;
+    dir.write("dados/BACKUPS/ALFA/alfa.zip", QByteArray(size, 'z'));
+    {
+        test::TestDatabase jobs(dir.file("DataBase/BKPZELTO.FB"), false);
+        ASSERT_TRUE(db::ExecSQL(
+            jobs.get(), jobInsert(1, "ALFA", folder, recordingZip(dir), server.host(), true)));
+        ASSERT_TRUE(db::ExecSQL(jobs.get(), "update BACKUPS set BACKUPACTIVE=1"));
+        jobs.transaction->commit();
+    }
+    ProgramRun run(dir.path());
+    ASSERT_TRUE(run.startedAndResident());
+    const QString received = logs.file("legit");
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 30000 && QFileInfo(received).size() < 100000)
+        QThread::msleep(50);
+    ASSERT_GE(QFileInfo(received).size(), 100000);
+    QElapsedTimer ending;
+    ending.start();
+    EXPECT_EQ(run.terminate(), 0);
+    EXPECT_LT(ending.elapsed(), 5000);
+    server.stop();
+    EXPECT_LT(QFileInfo(received).size(), size);
+
+    test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
+    db::Query q;
+    q.setDatabase(check.get());
+    q.setTransaction(check.transaction.get());
+    q.setSqlText("select FTP_DATA, FTP_LASTSEND, FTP_LASTERR from BACKUPS where ID=1");
+    q.open();
+    EXPECT_EQ(q.fieldByName("FTP_DATA")->value().toDate(), QDate::currentDate());
+    EXPECT_TRUE(q.fieldByName("FTP_LASTSEND")->isNull());
+    EXPECT_TRUE(q.fieldByName("FTP_LASTERR")->asString().contains("fim da sessão"))
+        << q.fieldByName("FTP_LASTERR")->asString().toStdString();
 }

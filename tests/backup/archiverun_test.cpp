@@ -383,6 +383,58 @@ TEST_F(ArchiveRunTest, ATypeAboveFourMovesNothing) {
     takeRecorderOutput();
 }
 
+// The job row locked by another program: the next date cannot be stored, the job
+// stays due, and the repeats must not rotate the archive just written onto last
+// week's name.
+TEST_F(ArchiveRunTest, ARunWhoseDateCouldNotBeStoredIsNotRepeated) {
+    PendingNextDates pending;
+    context.pending = &pending;
+    workedJob(3, 0);
+    writeFile(folder + "/Sexta.rar", "a week old");
+    db::Transaction other(dm.IBDatabase1);
+    other.setParams({"read_committed", "rec_version", "nowait"});
+    db::Query lock;
+    lock.setDatabase(dm.IBDatabase1);
+    lock.setTransaction(&other);
+    lock.setSqlText("update BACKUPS set HORA='21:00' where ID=3");
+    lock.execSQL();
+
+    EXPECT_THROW(GeraBackup(context, 3), db::DatabaseError); // said once
+    EXPECT_EQ(takeRecorderOutput().isEmpty(), false);
+    EXPECT_EQ(readFile(folder + "/Sexta.rar"), "previous");
+    // The archiver's archive of this run, rotated away by a repeat, would replace it.
+    writeFile(folder + "/diario.rar", "tonight", QDateTime(QDate(2026, 9, 5), QTime(20, 0)));
+    for (int repeat = 0; repeat < 2; ++repeat) {
+        const ArchiveRunResult r = GeraBackup(context, 3);
+        EXPECT_TRUE(r.rotatedTo.isEmpty());
+        EXPECT_TRUE(r.commandLine.isEmpty());
+    }
+    EXPECT_EQ(readFile(folder + "/Sexta.rar"), "previous");
+    EXPECT_EQ(readFile(folder + "/diario.rar"), "tonight");
+    EXPECT_EQ(nextDate(3), QDate(2026, 9, 1));
+
+    other.rollback();
+    GeraBackup(context, 3);
+    EXPECT_TRUE(pending.isEmpty());
+    EXPECT_EQ(nextDate(3), QDate(2026, 9, 6));
+    EXPECT_EQ(readFile(folder + "/diario.rar"), "tonight");
+}
+
+TEST_F(ArchiveRunTest, AnArchiveNameLeadingOutOfTheFolderTouchesNothing) {
+    addJob(9, b + "/meus programas/winrar.exe", "a", b + "/dados/BACKUPS/DIARIO", "../../ab", 0);
+    writeFile(b + "/dados/ab.rar", "outside");
+    writeRecorder();
+    const QStringList before = entries(b) + entries(b + "/dados");
+    const ArchiveRunResult r = GeraBackup(context, 9);
+    EXPECT_TRUE(r.rotatedTo.isEmpty());
+    EXPECT_TRUE(r.commandLine.isEmpty());
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(readFile(b + "/dados/ab.rar"), "outside");
+    EXPECT_EQ(entries(b) + entries(b + "/dados"), before);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown().first().text, ArchiveNameRefusedText("../../ab"));
+}
+
 TEST_F(ArchiveRunTest, AJobWithoutRowOrFolderStartsNothing) {
     const bool rootBackups = QFileInfo::exists("/Backups") || QFileInfo::exists("/backups");
     queries->IBQuery_Backups.open();

@@ -4,14 +4,15 @@
 #include "db/query.h"
 #include "db/schema.h"
 #include "ftp/upload.h"
-#include "support/ftpservers.h"
 #include "lib/datetime.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
+#include "support/ftpservers.h"
 #include "support/tempdir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTcpServer>
 #include <gtest/gtest.h>
@@ -366,6 +367,95 @@ TEST_F(UploadTest, MisbehavingServers) {
             message += fake.host();
         expectFailure(message);
     }
+}
+
+// Servers that attack the client: each case ends in an error recorded with the job
+// still due, or with the archive delivered to the server itself and to nobody else.
+TEST_F(UploadTest, HostileServers) {
+    const QByteArray data = content(300000, 'h');
+    archive(QStringLiteral("backup.rar"), data);
+    const struct {
+        const char *mode;
+        int passive;
+        QString message; // empty: sent
+    } cases[] = {
+        {"endless", -1, QStringLiteral("Tempo esgotado esperando resposta de ")},
+        {"longline", -1, QStringLiteral("Linha de resposta longa demais de ")},
+        {"nulreply", -1,
+         QStringLiteral("550 No") + QChar(0) +
+             QStringLiteral("such\x01"
+                            "folder\x7f"
+                            " here")},
+        {"elsewhere", -1, QString()},
+        {"stranger", 0, QString()},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.mode);
+        test::TempDir logs;
+        test::FtpServerProcess fake;
+        ASSERT_TRUE(fake.startFake(QLatin1String(c.mode), logs.path()))
+            << fake.error().toStdString();
+        db::ExecSQL(dm->IBDatabase1, QStringLiteral("update BACKUPS set FTP_DATA='1-DEC-2026', "
+                                                    "FTP_LASTSEND=null, FTP_LASTERR=null"));
+        set(QStringLiteral("FTP_PASSIVE"), QString::number(c.passive));
+        set(QStringLiteral("FTP_HOST"), fake.host());
+        timer = RecordingTimer(true);
+        QElapsedTimer took;
+        took.start();
+        upload->Envia_FTP(jobs.IBQuery_Backups);
+        // The reply's deadline holds for the whole reply, not for each line.
+        EXPECT_LT(took.elapsed(), 5000);
+        EXPECT_FALSE(QFile::exists(logs.file(QStringLiteral("thief"))) &&
+                     QFile(logs.file(QStringLiteral("thief"))).size() > 0);
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(logs.read(QStringLiteral("legit")), data);
+            expectSent();
+            continue;
+        }
+        QString message = c.message;
+        if (message.endsWith(QLatin1String("de ")))
+            message += fake.host();
+        QString stored = message;
+        for (QChar &ch : stored)
+            if (ch.unicode() < 0x20 || ch.unicode() == 0x7f)
+                ch = QLatin1Char(' ');
+        EXPECT_EQ(lastErr(), (stamp() + QStringLiteral(" - ") + stored).left(80));
+        EXPECT_EQ(ftpData(), QDate(2026, 12, 1));
+        EXPECT_EQ(tray.balloons().last().text, message);
+        expectRestored();
+    }
+}
+
+// A CR or LF in a value would reach the server as a second command: the upload
+// names the value and sends nothing at all.
+TEST_F(UploadTest, ValuesThatWouldCarryASecondCommandAreRefused) {
+    archive(QStringLiteral("backup.rar"), "x");
+    for (const char *column : {"FTP_USER", "FTP_PASSWORD", "FTP_FOLDER"}) {
+        SCOPED_TRACE(column);
+        test::TempDir logs;
+        test::FtpServerProcess fake;
+        ASSERT_TRUE(fake.startFake(QStringLiteral("elsewhere"), logs.path()));
+        set(QStringLiteral("FTP_HOST"), fake.host());
+        set(QStringLiteral("FTP_USER"), QStringLiteral("zelto"));
+        set(QStringLiteral("FTP_PASSWORD"), QStringLiteral("s3cret"));
+        set(QStringLiteral("FTP_FOLDER"), remote);
+        set(QLatin1String(column), QStringLiteral("a\r\nDELE"));
+        timer = RecordingTimer(true);
+        upload->Envia_FTP(jobs.IBQuery_Backups);
+        expectFailure(QLatin1String(column) +
+                      QStringLiteral(" contém caractere inválido (CR, LF ou NUL)"));
+        EXPECT_FALSE(QFile::exists(logs.file(QStringLiteral("commands"))));
+    }
+    // The client itself refuses such a value in any command.
+    FtpClient client;
+    client.setHost(server->host());
+    client.setUsername(QStringLiteral("zelto"));
+    client.setPassword(QStringLiteral("s3cret"));
+    client.connectToServer();
+    EXPECT_THROW(client.deleteFile(QStringLiteral("x\nDELE y")), FtpError);
+    EXPECT_THROW(client.changeDir(QStringLiteral("x") + QChar(0)), FtpError);
+    EXPECT_TRUE(client.connected());
+    EXPECT_NO_THROW(client.changeDir(remote));
 }
 
 TEST_F(UploadTest, FailureToRecordTheErrorLeavesAfterTheEndBlock) {

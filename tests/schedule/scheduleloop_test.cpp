@@ -287,6 +287,35 @@ TEST_F(ScheduleLoopTest, ErrorInARunnerRestoresTheTickAndTheJobStaysDue) {
     EXPECT_FALSE(state.TimerBusy);
 }
 
+TEST_F(ScheduleLoopTest, ErrorBoxKeepsTheScheduleOffUntilItIsClosed) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    // The upload puts the timer back on before its error leaves it.
+    onUpload = [this](db::Query &) {
+        timer1.setEnabled(true);
+        throw std::runtime_error("gravação do erro falhou");
+    };
+    int boxes = 0;
+    loop->context().ShowError = [&](const std::exception &e) {
+        ++boxes;
+        EXPECT_STREQ(e.what(), "gravação do erro falhou");
+        EXPECT_FALSE(timer1.enabled());
+        EXPECT_EQ(cursor.current(), CursorKind::Default);
+        // Ticks that reach the loop while the box is open check nothing.
+        const int before = int(uploaded.size() + archived.size());
+        loop->Timer1Timer();
+        loop->Timer1Timer();
+        EXPECT_EQ(int(uploaded.size() + archived.size()), before);
+    };
+    EXPECT_NO_THROW(loop->Timer1Timer());
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
+    EXPECT_FALSE(state.TimerBusy);
+    onUpload = nullptr;
+    ticks(2);
+    EXPECT_EQ(uploaded, (QList<int>{1, 1}));
+    EXPECT_EQ(archived, QList<int>{1});
+}
+
 TEST_F(ScheduleLoopTest, TickArrivingDuringAnUploadDoesNothing) {
     jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
     // The operator switched the timer on while the upload let messages through.

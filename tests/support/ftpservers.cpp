@@ -63,8 +63,11 @@ bool FtpServerProcess::startPyftpd(const QString &root, const QString &user,
     return startScript(scriptPath("pyftpd.py"), {root, user, password});
 }
 
-bool FtpServerProcess::startFake(const QString &mode) {
-    return startScript(scriptPath("fakeftp.py"), {mode});
+bool FtpServerProcess::startFake(const QString &mode, const QString &logFolder) {
+    QStringList args{mode};
+    if (!logFolder.isEmpty())
+        args << logFolder;
+    return startScript(scriptPath("fakeftp.py"), args);
 }
 
 bool FtpServerProcess::startVsftpd(const QString &root) {

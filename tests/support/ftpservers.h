@@ -18,8 +18,9 @@ public:
 
     // pyftpdlib serving `root` to one user.
     bool startPyftpd(const QString &root, const QString &user, const QString &password);
-    // The scripted misbehaving server of fakeftp.py in `mode`.
-    bool startFake(const QString &mode);
+    // The scripted misbehaving server of fakeftp.py in `mode`; with a log folder
+    // it records there the commands and data it received.
+    bool startFake(const QString &mode, const QString &logFolder = QString());
     // vsftpd serving `root` to anonymous users with upload rights (root only).
     bool startVsftpd(const QString &root);
 
