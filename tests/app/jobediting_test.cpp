@@ -385,7 +385,7 @@ TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderIsRefusedOnSave) {
         SCOPED_TRACE(name);
         job("BACKUPFILE")->setValue(QString::fromLatin1(name));
         const int boxes = int(dialogs.shown().size());
-        EXPECT_THROW(master->ToolButtonSaveClick(), db::AbortError);
+        master->ToolButtonSaveClick();
         ASSERT_EQ(int(dialogs.shown().size()), boxes + 1);
         EXPECT_EQ(dialogs.shown().last().text,
                   backup::ArchiveNameRefusedText(QString::fromLatin1(name)));
