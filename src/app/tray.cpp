@@ -51,8 +51,7 @@ bool QtTrayIcon::visible() const {
 
 void QtTrayIcon::setHint(const QString &hint) {
     m_hint = hint.left(127);
-    // A shown icon rebuilds its tool tip on every change: only a new text goes there.
-    if (m_icon && m_icon->toolTip() != m_hint)
+    if (m_icon)
         m_icon->setToolTip(m_hint);
 }
 

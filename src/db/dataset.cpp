@@ -43,13 +43,12 @@ bool DataSet::canModify() const {
 
 void DataSet::checkActive() const {
     if (!active())
-        throw DatabaseError(QStringLiteral("Operação impossível com o conjunto de dados fechado"));
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
 void DataSet::checkCanModify() const {
     if (!canModify())
-        throw DatabaseError(
-            QStringLiteral("Não é possível alterar um conjunto de dados somente leitura"));
+        throw DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
 }
 
 void DataSet::setState(DataSetState s) {
@@ -82,8 +81,7 @@ Field *DataSet::findField(const QString &name) const {
 Field *DataSet::fieldByName(const QString &name) const {
     Field *f = findField(name);
     if (!f)
-        throw DatabaseError(
-            QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
+        throw DatabaseError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), name));
     return f;
 }
 
@@ -268,12 +266,10 @@ QVariant DataSet::oldFieldValue(int index) const {
 
 void DataSet::setFieldValue(int index, const QVariant &value) {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
-        throw DatabaseError(
-            QStringLiteral("O conjunto de dados não está em edição nem em inclusão"));
+        throw DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
     Field *f = field(index);
     if (f->readOnly() && !f->calculated())
-        throw DatabaseError(
-            QStringLiteral("O campo '%1' não pode ser alterado").arg(f->fieldName()));
+        throw DatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
     QVariant &slot = m_buffer[index];
     if (slot == value && slot.isNull() == value.isNull() && slot.typeId() == value.typeId())
         return;
@@ -329,8 +325,7 @@ void DataSet::post() {
     fire(beforePost);
     for (const auto &f : m_fields) {
         if (f->required() && !f->calculated() && m_buffer.value(f->index()).isNull())
-            throw DatabaseError(
-                QStringLiteral("O campo '%1' precisa de um valor").arg(f->fieldName()));
+            throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->fieldName()));
     }
     checkFieldSizes();
     const bool inserting = m_state == DataSetState::Insert;
@@ -385,7 +380,7 @@ void DataSet::deleteRecord() {
         return;
     }
     if (m_rows.isEmpty())
-        throw DatabaseError(QStringLiteral("Operação impossível com o conjunto de dados vazio"));
+        throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
     checkCanModify();
     if (m_state == DataSetState::Edit)
         cancel();

@@ -105,33 +105,23 @@ int DayOfWeek(TDateTime value) {
     return ToQDate(value).dayOfWeek() % 7 + 1;
 }
 
-QLocale UserLocale(const QLocale &system) {
-    if (system.language() == QLocale::C)
-        return QLocale(QLocale::Portuguese, QLocale::Brazil);
-    return system;
-}
-
-QLocale UserLocale() {
-    return UserLocale(QLocale::system());
-}
-
 QString ShortDateFormat() {
-    return UserLocale().dateFormat(QLocale::ShortFormat);
+    return QLocale::system().dateFormat(QLocale::ShortFormat);
 }
 
 QString LongTimeFormat() {
     // Qt's long time format carries the time zone ("t"); the desktop's does not.
-    QString f = UserLocale().timeFormat(QLocale::LongFormat);
+    QString f = QLocale::system().timeFormat(QLocale::LongFormat);
     f.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
     return f.trimmed();
 }
 
 QString DateToStr(TDateTime value) {
-    return UserLocale().toString(ToQDate(value), ShortDateFormat());
+    return QLocale::system().toString(ToQDate(value), ShortDateFormat());
 }
 
 QString TimeToStr(TDateTime value) {
-    return UserLocale().toString(ToQTime(value), LongTimeFormat());
+    return QLocale::system().toString(ToQTime(value), LongTimeFormat());
 }
 
 QString DateTimeToStr(TDateTime value) {
@@ -139,7 +129,7 @@ QString DateTimeToStr(TDateTime value) {
 }
 
 QString FormatDateTime(const QString &format, TDateTime value) {
-    return UserLocale().toString(ToQDateTime(value), format);
+    return QLocale::system().toString(ToQDateTime(value), format);
 }
 
 } // namespace bkp

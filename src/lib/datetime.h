@@ -2,7 +2,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -40,10 +39,7 @@ TDateTime Time();
 // 1 = Sunday ... 7 = Saturday.
 int DayOfWeek(TDateTime value);
 
-// The user's formats: the system locale's, except that a C or POSIX locale (usual
-// on servers) gives Brazilian Portuguese: day/month/year, "." thousands, "," decimals.
-QLocale UserLocale();
-QLocale UserLocale(const QLocale &system);
+// The user's formats: short date, long time.
 QString ShortDateFormat();
 QString LongTimeFormat();
 QString DateToStr(TDateTime value);
