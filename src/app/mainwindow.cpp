@@ -305,11 +305,14 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
     context.NotificationIcon1 = NotificationIcon1;
     context.Timer1 = &Timer1Port;
     context.Timer_Now = &Timer_NowPort;
-    context.GeraBackup = [this](int id) {
-        GeraBackup(id);
+    context.GeraBackup = [this](int id, db::JobClaim *claim) {
+        backup::ArchiveRunContext run = archiveRunContext();
+        run.claim = claim;
+        backup::GeraBackup(run, id);
     };
-    context.Envia_FTP = [this](db::Query &query) {
-        Envia_FTP(query);
+    context.Envia_FTP = [this](db::Query &query, db::JobClaim *claim) {
+        if (FtpUpload1)
+            FtpUpload1->Envia_FTP(query, claim);
     };
     context.ShowError = [](const std::exception &e) {
         showHandlerError(e);

@@ -3,6 +3,7 @@
 #include "backup/backupfolder.h"
 #include "db/datamodule.h"
 #include "db/dataroutines.h"
+#include "db/jobclaim.h"
 #include "db/query.h"
 #include "lib/calendar.h"
 #include "lib/paths.h"
@@ -105,7 +106,7 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
             result.jobFound = true;
             result.updateSql = nextDateSql(jobId, date);
             try {
-                db::ExecSQL(dm->IBDatabase1, result.updateSql);
+                db::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
                 dm->IBTransaction1->commitRetaining();
                 context.pending->remove(jobId);
                 db::RefreshUnlessEditing(context.IBQuery_Backups);
@@ -168,7 +169,7 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     const double next = Date() + 1;
     result.updateSql = nextDateSql(jobId, next);
     try {
-        db::ExecSQL(dm->IBDatabase1, result.updateSql);
+        db::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
         dm->IBTransaction1->commitRetaining();
     } catch (const db::DatabaseError &) {
         if (context.pending &&

@@ -6,6 +6,7 @@
 
 namespace bkp::db {
 class DataSet;
+class JobClaim;
 class TDM;
 } // namespace bkp::db
 
@@ -36,6 +37,8 @@ struct ArchiveRunContext {
     // With it, a run whose date could not be stored is not repeated: a later call
     // for that job on the same day only tries to store the date again, silently.
     PendingNextDates *pending = nullptr;
+    // The schedule's claim on the job's row: the next date is stored through it.
+    db::JobClaim *claim = nullptr;
 };
 
 // What one run did, for the caller's tests; the window ignores it.

@@ -3,6 +3,8 @@
 #include "db/dataset.h"
 #include "db/fbclient.h"
 #include "db/statement.h"
+#include "platform/filesystem.h"
+#include "platform/hostinfo.h"
 
 using namespace Firebird;
 
@@ -206,6 +208,21 @@ IAttachment *connectTo(bool create, const QString &name, const QString &user,
 }
 } // namespace
 
+namespace {
+// The file on this computer that a database name stands for: a plain path, or a path
+// served at this computer's own or loopback address; empty for another computer's.
+QString localFileOf(const QString &name) {
+    const int colon = int(name.indexOf(QLatin1Char(':')));
+    if (colon <= 1)
+        return name;
+    const QString host = name.left(colon);
+    if (host == platform::localIPAddress() || host == QLatin1String("localhost") ||
+        host.startsWith(QLatin1String("127.")))
+        return name.mid(colon + 1);
+    return QString();
+}
+} // namespace
+
 void Database::open() {
     if (connected())
         return;
@@ -234,8 +251,18 @@ void Database::createDatabase(const QStringList &createParams) {
         }
         return QString();
     };
-    m_attachment = connectTo(true, m_name, value(QStringLiteral("user")),
-                             value(QStringLiteral("password")), m_dialect);
+    // A creation that fails part way (a full disk) may leave a file the engine cannot
+    // open, and every later start would take it for the database: it goes again.
+    const QString file = localFileOf(m_name);
+    const bool existed = file.isEmpty() || platform::fs::fileExists(file);
+    try {
+        m_attachment = connectTo(true, m_name, value(QStringLiteral("user")),
+                                 value(QStringLiteral("password")), m_dialect);
+    } catch (const DatabaseError &) {
+        if (!existed && platform::fs::fileExists(file))
+            platform::fs::deleteFile(file);
+        throw;
+    }
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "db/datamodule.h"
 #include "db/dataroutines.h"
+#include "db/jobclaim.h"
 #include "db/query.h"
 #include "lib/datetime.h"
 #include "lib/paths.h"
@@ -141,10 +142,11 @@ void FtpUpload::ToolButton_FTPClick() {
     Envia_FTP(m_jobQuery);
 }
 
-void FtpUpload::Envia_FTP(db::DataSet &query) {
+void FtpUpload::Envia_FTP(db::DataSet &query, db::JobClaim *claim) {
     if (m_uploading)
         return;
     m_uploading = true;
+    m_claim = claim;
     // The schedule must not start another upload while this one waits on the server.
     if (m_timer)
         m_timer->setEnabled(false);
@@ -156,6 +158,7 @@ void FtpUpload::Envia_FTP(db::DataSet &query) {
         m_transferTotal = 0;
         SwapCursor(previous);
         m_uploading = false;
+        m_claim = nullptr;
     };
 
     try {
@@ -180,9 +183,9 @@ void FtpUpload::Envia_FTP(db::DataSet &query) {
 }
 
 void FtpUpload::recordError(const QString &id, const QString &text, const QString &beforeWhere) {
-    db::ExecSQL(m_dm.IBDatabase1, QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
-                                      lastErrLiteral(text) + beforeWhere +
-                                      QStringLiteral("Where ID=") + id);
+    db::JobClaim::store(m_dm.IBDatabase1, m_claim,
+                        QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
+                            lastErrLiteral(text) + beforeWhere + QStringLiteral("Where ID=") + id);
     db::RefreshUnlessEditing(&m_jobQuery);
 }
 
@@ -252,9 +255,10 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
                 TrayPort::BalloonKind::Info, 5);
     }
 
-    db::ExecSQL(m_dm.IBDatabase1, QStringLiteral("Update Backups\r\nSet\r\nFTP_Data=") +
-                                      SqlDate(Date() + 1) + QStringLiteral(",\r\nFTP_LastSend=") +
-                                      SqlDateTime(Now()) + QStringLiteral("\r\nWhere ID=") + id);
+    db::JobClaim::store(m_dm.IBDatabase1, m_claim,
+                        QStringLiteral("Update Backups\r\nSet\r\nFTP_Data=") + SqlDate(Date() + 1) +
+                            QStringLiteral(",\r\nFTP_LastSend=") + SqlDateTime(Now()) +
+                            QStringLiteral("\r\nWhere ID=") + id);
     m_dm.IBTransaction1->commitRetaining();
     db::RefreshUnlessEditing(&m_jobQuery);
 }

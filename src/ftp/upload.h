@@ -11,6 +11,7 @@
 
 namespace bkp::db {
 class DataSet;
+class JobClaim;
 class Query;
 class TDM;
 } // namespace bkp::db
@@ -47,8 +48,9 @@ public:
     // outcome in the job's row. Errors are recorded, not raised; only a failure to
     // record one leaves here (after the timer, connection and cursor are restored).
     // A call while an upload is running (from a click handled during the transfer)
-    // does nothing.
-    void Envia_FTP(db::DataSet &query);
+    // does nothing. With the schedule's claim on the job's row, the outcome is stored
+    // through it.
+    void Envia_FTP(db::DataSet &query, db::JobClaim *claim = nullptr);
     // The toolbar button: Envia_FTP of the job selected in the job query.
     void ToolButton_FTPClick();
     bool uploading() const { return m_uploading; }
@@ -110,6 +112,7 @@ private:
     qint64 m_transferTotal = 0;
     int m_balloonCounter = 0;
     bool m_uploading = false;
+    db::JobClaim *m_claim = nullptr; // for the length of one upload
     int m_repaintInterval;
     QString m_decimalPoint;
 };

@@ -1,6 +1,7 @@
 #include "schedule/scheduleloop.h"
 
 #include "db/datamodule.h"
+#include "db/jobclaim.h"
 #include "db/query.h"
 #include "lib/ports.h"
 #include "lib/ui.h"
@@ -101,23 +102,26 @@ void ScheduleLoop::Timer1Timer() {
 
 void ScheduleLoop::CheckBackups() {
     walkJobs(QStringLiteral("Select * from Backups order by BackupName"),
-             QStringLiteral("Verificando backups... "), 200, BackupDue, [this](db::Query &jobs) {
+             QStringLiteral("Verificando backups... "), 200, BackupDue,
+             [this](db::Query &jobs, db::JobClaim *claim) {
                  if (m_context.GeraBackup)
-                     m_context.GeraBackup(jobs.fieldByName(QStringLiteral("ID"))->asInteger());
+                     m_context.GeraBackup(jobs.fieldByName(QStringLiteral("ID"))->asInteger(),
+                                          claim);
              });
 }
 
 void ScheduleLoop::Check_FTP() {
     walkJobs(QStringLiteral("Select * from Backups Order By BackupName"),
-             QStringLiteral("Verificando FTP... "), 100, FtpDue, [this](db::Query &jobs) {
+             QStringLiteral("Verificando FTP... "), 100, FtpDue,
+             [this](db::Query &jobs, db::JobClaim *claim) {
                  if (m_context.Envia_FTP)
-                     m_context.Envia_FTP(jobs);
+                     m_context.Envia_FTP(jobs, claim);
              });
 }
 
 void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pauseMs,
                             bool (*due)(const db::DataSet &, TDateTime),
-                            const std::function<void(db::Query &)> &run) {
+                            const std::function<void(db::Query &, db::JobClaim *)> &run) {
     db::Query jobs;
     jobs.setDatabase(m_context.DM->IBDatabase1);
     jobs.setTransaction(m_context.DM->IBTransaction1);
@@ -126,11 +130,22 @@ void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pause
     for (jobs.first(); !jobs.eof(); jobs.next()) {
         ShowStatus(m_context.StatusBar1, SchedulePanel,
                    status + jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString(), pauseMs);
+        if (!due(jobs, Now()))
+            continue;
+        // Another program on this database may be running the job: it is claimed
+        // first, and one held elsewhere is left to that program. Changes this
+        // program's shared transaction still holds on the row would stop its own
+        // claim, so they are committed before.
+        m_context.DM->IBTransaction1->commitRetaining();
+        db::JobClaim claim(m_context.DM->IBDatabase1);
+        if (!claim.take(jobs.fieldByName(QStringLiteral("ID"))->asInteger()))
+            continue;
+        // The other program may have finished the run since the row was read.
+        if (!due(claim.row(), Now()))
+            continue;
         // Only the first due job is run; the others wait for the next check.
-        if (due(jobs, Now())) {
-            run(jobs);
-            break;
-        }
+        run(jobs, &claim);
+        break;
     }
     ShowStatus(m_context.StatusBar1, SchedulePanel, QString());
 }

@@ -14,6 +14,7 @@ class TrayPort;
 
 namespace bkp::db {
 class DataSet;
+class JobClaim;
 class Query;
 class TDM;
 } // namespace bkp::db
@@ -37,11 +38,12 @@ struct ScheduleContext {
     TrayPort *NotificationIcon1 = nullptr;
     TimerPort *Timer1 = nullptr;
     TimerPort *Timer_Now = nullptr;
-    // The archive run for the job with this ID.
-    std::function<void(int id)> GeraBackup;
+    // The archive run for the job with this ID. Both runners get the check's claim
+    // on the job's row and store their changes to it through the claim.
+    std::function<void(int id, db::JobClaim *claim)> GeraBackup;
     // The upload of the job on the current row of the check's own query over
     // BACKUPS; it records its outcome in the job's row itself.
-    std::function<void(db::Query &query)> Envia_FTP;
+    std::function<void(db::Query &query, db::JobClaim *claim)> Envia_FTP;
     // Shows an error that escaped a check. The box is shown with the schedule
     // still off, so no check runs (and no second box opens) until it is closed.
     // When empty, the error leaves the tick instead.
@@ -78,10 +80,10 @@ public:
 
 private:
     // Walks every job in name order on a query of its own, showing each, and
-    // hands the first due one to `run`.
+    // hands the first due one that this program can claim to `run`.
     void walkJobs(const QString &sql, const QString &status, int pauseMs,
                   bool (*due)(const db::DataSet &, TDateTime),
-                  const std::function<void(db::Query &)> &run);
+                  const std::function<void(db::Query &, db::JobClaim *)> &run);
 
     ScheduleState &m_state;
     ScheduleContext m_context;

@@ -53,12 +53,13 @@ public:
         m_process.setWorkingDirectory(folder);
         m_process.start(folder + "/bkpzelto", {});
     }
-    bool startedAndResident() {
+    // `marker`: the file the start makes, below the program's folder.
+    bool startedAndResident(const QString &marker = "/DataBase/BKPZELTO.FB") {
         if (!m_process.waitForStarted(10000))
             return false;
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 20000 && !QFile::exists(m_folder + "/DataBase/BKPZELTO.FB"))
+        while (t.elapsed() < 20000 && !QFile::exists(m_folder + marker))
             QThread::msleep(50);
         // The opening shows its lines for a second before it is done.
         QThread::msleep(2500);
@@ -320,5 +321,75 @@ TEST(Program, SigtermDuringAnUploadEndsTheProgramAtOnce) {
     EXPECT_EQ(q.fieldByName("FTP_DATA")->value().toDate(), QDate::currentDate());
     EXPECT_TRUE(q.fieldByName("FTP_LASTSEND")->isNull());
     EXPECT_TRUE(q.fieldByName("FTP_LASTERR")->asString().contains("fim da sessão"))
+        << q.fieldByName("FTP_LASTERR")->asString().toStdString();
+}
+
+// Two programs, each in a folder of its own, on one job database through the
+// server, as two workstations share it: the upload one of them is running is not
+// started by the other, so the server gets one copy, recorded as sent.
+TEST(Program, TwoProgramsOnOneDatabaseUploadAJobOnce) {
+    ASSERT_TRUE(test::serverAnswers());
+    test::TempDir a, b;
+    ASSERT_TRUE(copyProgram(a));
+    ASSERT_TRUE(copyProgram(b));
+    {
+        ProgramRun first(a.path());
+        ASSERT_TRUE(first.startedAndResident());
+        ASSERT_EQ(first.terminate(), 0);
+    }
+    const QString shared = "127.0.0.1:" + a.file("DataBase/BKPZELTO.FB");
+    for (const test::TempDir *dir : {&a, &b})
+        platform::IniFile(dir->file("bkpzelto.Ini"))
+            .writeString("DataBase", "DataBaseName", shared);
+
+    test::TempDir logs;
+    test::FtpServerProcess server;
+    ASSERT_TRUE(server.startFake("slow", logs.path())) << server.error().toStdString();
+    // About 25 s at the server's pace: the other program's checks fall inside it.
+    const qint64 size = 8 * 1024 * 1024;
+    const QString folder = a.file("dados/BACKUPS/ALFA");
+    a.write("dados/BACKUPS/ALFA/alfa.zip", QByteArray(size, 'z'));
+    {
+        test::TestDatabase jobs(shared, false);
+        ASSERT_TRUE(db::ExecSQL(
+            jobs.get(), jobInsert(1, "ALFA", folder, recordingZip(a), server.host(), true)));
+        ASSERT_TRUE(db::ExecSQL(jobs.get(), "update BACKUPS set BACKUPACTIVE=1"));
+        jobs.transaction->commit();
+    }
+
+    ProgramRun runA(a.path());
+    ProgramRun runB(b.path());
+    ASSERT_TRUE(runA.startedAndResident("/BKPZELTO_Backups.Ini"));
+    ASSERT_TRUE(runB.startedAndResident("/BKPZELTO_Backups.Ini"));
+
+    auto stores = [&] {
+        return QString::fromLatin1(logs.read("commands")).count(QStringLiteral("STOR "));
+    };
+    test::TestDatabase check(shared, false);
+    auto sent = [&] {
+        db::Query q;
+        q.setDatabase(check.get());
+        q.setTransaction(check.transaction.get());
+        q.setSqlText("select FTP_LASTSEND from BACKUPS where ID=1");
+        q.open();
+        return !q.fieldByName("FTP_LASTSEND")->isNull();
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 90000 && !sent())
+        QThread::msleep(200);
+    EXPECT_TRUE(sent());
+    EXPECT_EQ(stores(), 1) << logs.read("commands").toStdString();
+    EXPECT_EQ(runA.terminate(), 0);
+    EXPECT_EQ(runB.terminate(), 0);
+    EXPECT_EQ(QFileInfo(logs.file("legit")).size(), size);
+
+    db::Query q;
+    q.setDatabase(check.get());
+    q.setTransaction(check.transaction.get());
+    q.setSqlText("select FTP_DATA, FTP_LASTERR from BACKUPS where ID=1");
+    q.open();
+    EXPECT_EQ(q.fieldByName("FTP_DATA")->value().toDate(), QDate::currentDate().addDays(1));
+    EXPECT_TRUE(q.fieldByName("FTP_LASTERR")->isNull())
         << q.fieldByName("FTP_LASTERR")->asString().toStdString();
 }

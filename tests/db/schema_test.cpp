@@ -13,7 +13,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace bkp;
 using namespace bkp::db;
@@ -365,6 +368,38 @@ TEST_F(SchemaTest, DatabaseThatCannotBeCreatedEndsTheProgram) {
         "Não foi possível conectar-se ao banco de dados\r" + dbPath() + "/X.FB\r\rErro:\r"))
         << dialogs.shown()[0].text.toStdString();
     EXPECT_TRUE(platform::terminated());
+}
+
+TEST_F(SchemaTest, ACreationThatFailsPartWayLeavesNoFileAndTheNextStartCreatesIt) {
+    // The engine writes a new database of about 1.4 MB; a file-size limit of 1200 KB makes
+    // its creation fail part way, as a full disk does. The limit is set in a child process
+    // of its own, which runs this test again up to here: it finds the parent's path in the
+    // environment.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    if (qEnvironmentVariableIsEmpty("BKP_TEST_CREATE_PATH"))
+        qputenv("BKP_TEST_CREATE_PATH", dbPath().toUtf8());
+    const QString path = qEnvironmentVariable("BKP_TEST_CREATE_PATH");
+    auto createUnderLimit = [&] {
+        const rlimit limit{1200 * 1024, 1200 * 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+        TDM dm;
+        dm.IBDatabase1->setDatabaseName(path);
+        MemoryLog log;
+        const bool opened = OpenDatabaseTables(&dm, QString(), &log);
+        const bool reported = dialogs.shown().size() == 1 &&
+                              dialogs.shown()[0].text.contains("Erro:\r") && platform::terminated();
+        return opened ? 1 : !reported ? 2 : QFile::exists(path) ? 3 : 0;
+    };
+    EXPECT_EXIT(_exit(createUnderLimit()), ::testing::ExitedWithCode(0), "");
+    qunsetenv("BKP_TEST_CREATE_PATH");
+    EXPECT_FALSE(QFile::exists(path));
+
+    bool ok = false;
+    QStringList lines = openOnce(&ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(lines.contains("Criando database " + path));
+    EXPECT_TRUE(dialogs.shown().isEmpty());
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "schedule/scheduleloop.h"
 
+#include "db/jobclaim.h"
 #include "db/query.h"
 #include "lib/ports.h"
 #include "lib/ui.h"
@@ -35,27 +36,34 @@ protected:
         c.NotificationIcon1 = &tray;
         c.Timer1 = &timer1;
         c.Timer_Now = &timerNow;
-        c.GeraBackup = [this](int id) {
-            archive(id);
+        c.GeraBackup = [this](int id, db::JobClaim *claim) {
+            archive(id, claim);
         };
-        c.Envia_FTP = [this](db::Query &q) {
-            upload(q);
+        c.Envia_FTP = [this](db::Query &q, db::JobClaim *claim) {
+            upload(q, claim);
         };
         loop = std::make_unique<ScheduleLoop>(state, std::move(c));
     }
     ~ScheduleLoopTest() override { platform::setCursorControl(nullptr); }
 
-    void archive(int id) {
+    // The runners store their changes to the job's row through the schedule's claim.
+    void store(db::JobClaim *claim, const QString &sql) {
+        EXPECT_TRUE(claim && claim->held());
+        db::JobClaim::store(jobs.dm.IBDatabase1, claim, sql);
+        jobs.dm.IBTransaction1->commitRetaining();
+    }
+
+    void archive(int id, db::JobClaim *claim) {
         archived << id;
         archivedAt << clock.now();
         if (onArchive)
             onArchive(id);
-        jobs.exec(QStringLiteral("Update Backups set DATA=%1 where ID=%2")
-                      .arg(SqlDate(Date() + 1))
-                      .arg(id));
+        store(claim, QStringLiteral("Update Backups set DATA=%1 where ID=%2")
+                         .arg(SqlDate(Date() + 1))
+                         .arg(id));
     }
 
-    void upload(db::Query &q) {
+    void upload(db::Query &q, db::JobClaim *claim) {
         EXPECT_TRUE(q.active());
         const int id = q.fieldByName("ID")->asInteger();
         uploaded << id;
@@ -63,11 +71,13 @@ protected:
         if (onUpload)
             onUpload(q);
         if (failingUploads.contains(id))
-            jobs.exec(QStringLiteral("Update Backups Set FTP_LastErr='erro' Where ID=%1").arg(id));
+            store(claim,
+                  QStringLiteral("Update Backups Set FTP_LastErr='erro' Where ID=%1").arg(id));
         else
-            jobs.exec(QStringLiteral("Update Backups set FTP_DATA=%1, FTP_LASTSEND=%2 where ID=%3")
-                          .arg(SqlDate(Date() + 1), SqlDateTime(Now()))
-                          .arg(id));
+            store(claim,
+                  QStringLiteral("Update Backups set FTP_DATA=%1, FTP_LASTSEND=%2 where ID=%3")
+                      .arg(SqlDate(Date() + 1), SqlDateTime(Now()))
+                      .arg(id));
     }
 
     // A tick, then the timer's interval before the next one.
@@ -333,6 +343,32 @@ TEST_F(ScheduleLoopTest, TickArrivingDuringAnUploadDoesNothing) {
     EXPECT_TRUE(archived.isEmpty());
     EXPECT_FALSE(state.TimerBusy);
     EXPECT_TRUE(timer1.enabled());
+}
+
+// A job whose row another program holds is left to it, silently, and the next due
+// job runs; changes of this program's own shared transaction do not hold it back.
+TEST_F(ScheduleLoopTest, AJobHeldByAnotherProgramIsLeftToIt) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    jobs.addJob(2, "BETA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    db::Transaction other(jobs.dm.IBDatabase1);
+    other.setParams({"read_committed", "rec_version", "nowait"});
+    db::Query hold;
+    hold.setDatabase(jobs.dm.IBDatabase1);
+    hold.setTransaction(&other);
+    hold.setSqlText("select ID from BACKUPS where ID=1 with lock");
+    hold.open();
+
+    ticks(2);
+    EXPECT_EQ(uploaded, QList<int>{2});
+    EXPECT_EQ(archived, QList<int>{2});
+    hold.close();
+    other.rollback();
+
+    // Left to the next commit, as a bulk reschedule leaves its change.
+    db::ExecSQL(jobs.dm.IBDatabase1, "update BACKUPS set FTP_LASTERR='x' where ID=1");
+    ticks(2);
+    EXPECT_EQ(uploaded, (QList<int>{2, 1}));
+    EXPECT_EQ(archived, (QList<int>{2, 1}));
 }
 
 TEST_F(ScheduleLoopTest, WhileWindowsEndsEveryTickOnlyWarns) {
