@@ -81,10 +81,19 @@ private:
 };
 
 // The program copied alone into the test's folder, as an operator installs it.
-bool copyProgram(const test::TempDir &dir) {
-    return QFile::copy(BKP_BINARY_DIR "/bkpzelto", dir.file("bkpzelto")) &&
-           QFile::setPermissions(dir.file("bkpzelto"),
+bool copyProgram(const QString &folder) {
+    return QFile::copy(BKP_BINARY_DIR "/bkpzelto", folder + "/bkpzelto") &&
+           QFile::setPermissions(folder + "/bkpzelto",
                                  QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// The program copied alone into the folder, started once so that it creates its
+// settings file and database, and ended.
+bool installedAndStartedOnce(const QString &folder) {
+    if (!copyProgram(folder))
+        return false;
+    ProgramRun first(folder);
+    return first.startedAndResident() && first.terminate() == 0;
 }
 
 int indexCount(db::Database *d) {
@@ -99,7 +108,7 @@ int indexCount(db::Database *d) {
 
 TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     test::TempDir dir;
-    ASSERT_TRUE(copyProgram(dir));
+    ASSERT_TRUE(copyProgram(dir.path()));
     {
         ProgramRun run(dir.path());
         ASSERT_TRUE(run.startedAndResident());
@@ -162,12 +171,7 @@ QString jobInsert(int id, const QString &name, const QString &folder, const QStr
 
 TEST(Program, RunsDueJobsByItselfUploadFirstThenArchivesOneJobPerCheck) {
     test::TempDir dir;
-    ASSERT_TRUE(copyProgram(dir));
-    {
-        ProgramRun first(dir.path());
-        ASSERT_TRUE(first.startedAndResident());
-        ASSERT_EQ(first.terminate(), 0);
-    }
+    ASSERT_TRUE(installedAndStartedOnce(dir.path()));
 
     QDir().mkpath(dir.file("ftproot/up"));
     test::FtpServerProcess server;
@@ -232,14 +236,7 @@ TEST(Program, CopiedIntoAnAccentedFolderStartsTwiceAndRunsAJobWithAnAccentedFold
     test::TempDir dir;
     const QString home = dir.file("Cópia de segurança");
     ASSERT_TRUE(QDir().mkpath(home));
-    ASSERT_TRUE(QFile::copy(BKP_BINARY_DIR "/bkpzelto", home + "/bkpzelto"));
-    QFile::setPermissions(home + "/bkpzelto",
-                          QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
-    {
-        ProgramRun first(home);
-        ASSERT_TRUE(first.startedAndResident());
-        ASSERT_EQ(first.terminate(), 0);
-    }
+    ASSERT_TRUE(installedAndStartedOnce(home));
     QDir().mkpath(dir.file("ftproot/up"));
     test::FtpServerProcess server;
     ASSERT_TRUE(server.startPyftpd(dir.file("ftproot"), "bkp", "segredo"))
@@ -278,12 +275,7 @@ TEST(Program, CopiedIntoAnAccentedFolderStartsTwiceAndRunsAJobWithAnAccentedFold
 // before the server could have had the whole archive.
 TEST(Program, SigtermDuringAnUploadEndsTheProgramAtOnce) {
     test::TempDir dir;
-    ASSERT_TRUE(copyProgram(dir));
-    {
-        ProgramRun first(dir.path());
-        ASSERT_TRUE(first.startedAndResident());
-        ASSERT_EQ(first.terminate(), 0);
-    }
+    ASSERT_TRUE(installedAndStartedOnce(dir.path()));
     test::TempDir logs;
     test::FtpServerProcess server;
     ASSERT_TRUE(server.startFake("slow", logs.path())) << server.error().toStdString();
@@ -330,13 +322,8 @@ TEST(Program, SigtermDuringAnUploadEndsTheProgramAtOnce) {
 TEST(Program, TwoProgramsOnOneDatabaseUploadAJobOnce) {
     ASSERT_TRUE(test::serverAnswers());
     test::TempDir a, b;
-    ASSERT_TRUE(copyProgram(a));
-    ASSERT_TRUE(copyProgram(b));
-    {
-        ProgramRun first(a.path());
-        ASSERT_TRUE(first.startedAndResident());
-        ASSERT_EQ(first.terminate(), 0);
-    }
+    ASSERT_TRUE(installedAndStartedOnce(a.path()));
+    ASSERT_TRUE(copyProgram(b.path()));
     const QString shared = "127.0.0.1:" + a.file("DataBase/BKPZELTO.FB");
     for (const test::TempDir *dir : {&a, &b})
         platform::IniFile(dir->file("bkpzelto.Ini"))

@@ -2,6 +2,7 @@
 #include "platform/process.h"
 
 #include "support/tempdir.h"
+#include "support/urlrecorder.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -17,14 +18,7 @@ using namespace bkp::platform;
 
 namespace {
 
-// Stands in for the desktop's associated programs.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
+using bkp::test::UrlRecorder;
 
 class InstalledHandlers {
 public:
@@ -88,5 +82,3 @@ TEST(Process, ExplorerLineOpensTheFileWithItsProgram) {
     ASSERT_EQ(recorder.opened.size(), 1);
     EXPECT_EQ(recorder.opened[0], QUrl::fromLocalFile(script));
 }
-
-#include "hostinfo_test.moc"

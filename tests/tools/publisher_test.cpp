@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/inifile.h"
 #include "support/tempdir.h"
+#include "support/urlrecorder.h"
 #include "widgets/buttonrow.h"
 
 #include <QDesktopServices>
@@ -118,13 +119,7 @@ TEST(Publisher, TheStampedVersionIsTheProjectVersion) {
     EXPECT_EQ(ProgramFileVersion(), QStringLiteral(BKP_PROJECT_VERSION));
 }
 
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
+using bkp::test::UrlRecorder;
 
 QByteArray waitForFile(const QString &path) {
     QElapsedTimer t;
@@ -190,5 +185,3 @@ TEST(PublisherWindow, KeepsItsFieldsStartsTheUploadAndOpensTheStampedScript) {
 }
 
 } // namespace
-
-#include "publisher_test.moc"
