@@ -12,7 +12,9 @@ packages=(
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   # test peers: FTP servers, archivers, a display with a tray host
   python3 python3-pyftpdlib vsftpd arj 7zip zip
-  xvfb xauth x11-utils trayer imagemagick xdotool
+  xvfb xauth x11-utils trayer openbox imagemagick xdotool faketime
+  # Qt's own dialogs in Portuguese
+  qt6-translations-l10n
   # checks of the desktop entries and of the Debian package
   desktop-file-utils lintian
   # the fuzz target of the listing lines (built only when asked)

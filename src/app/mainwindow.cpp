@@ -62,7 +62,11 @@ TfMaster::TfMaster(TrayIcon *tray, QWidget *parent)
     layout->addWidget(PageControl_Backups, 1);
     setCentralWidget(central);
 
-    StatusBar1 = new widgets::PanelStatusBar({120, 120, 120, 50}, this);
+    // The clock panel grows to show the whole date and time in the user's format.
+    const int clock = fontMetrics().horizontalAdvance(
+                          DateTimeToStr(EncodeDate(2026, 12, 28) + EncodeTime(20, 58, 58))) +
+                      16;
+    StatusBar1 = new widgets::PanelStatusBar({qMax(120, clock), 120, 120, 50}, this);
     setStatusBar(StatusBar1);
     RemoteListing1 = std::make_unique<ftp::RemoteFolderListing>(
         Panel_Pasta_FTP, Panel_Folder_FTP, ListView_FTP, StatusBar1,

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/application.h"
+#include "app/language.h"
 #include "app/mainwindow.h"
 #include "app/sessionsignals.h"
 #include "app/singleinstance.h"
@@ -32,6 +33,7 @@ void connectSessionEnd(TfMaster *master, SessionSignals *sessionSignals) {
 
 int runProgram(int argc, char *argv[]) {
     BkpApplication app(argc, argv);
+    installPortuguese(app);
     platform::setApplicationHint(QStringLiteral("Application.Hint"));
     platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
     // The program lives on when its windows close; only the tray or the end of the

@@ -51,7 +51,8 @@ bool QtTrayIcon::visible() const {
 
 void QtTrayIcon::setHint(const QString &hint) {
     m_hint = hint.left(127);
-    if (m_icon)
+    // A shown icon rebuilds its tool tip on every change: only a new text goes there.
+    if (m_icon && m_icon->toolTip() != m_hint)
         m_icon->setToolTip(m_hint);
 }
 

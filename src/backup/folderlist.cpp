@@ -20,7 +20,7 @@ void FolderSortState::columnClicked(int clicked) {
 }
 
 QString FormatFileSize(qint64 bytes) {
-    QLocale locale = QLocale::system();
+    QLocale locale = UserLocale();
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
     return locale.toString(bytes);
 }
@@ -29,7 +29,7 @@ bool ReadFolderDate(const QString &text, TDateTime &value) {
     const QString t = Trim(text);
     if (t.isEmpty())
         return false;
-    const QLocale locale = QLocale::system();
+    const QLocale locale = UserLocale();
     const QString date = ShortDateFormat();
     // The user's forms first: what the local list writes, then shorter ones.
     for (const QString &format :
@@ -86,7 +86,7 @@ int compareKeys(const SortKey &a, const SortKey &b, const QCollator &collator, b
 }
 
 QCollator folderCollator() {
-    QCollator collator(QLocale::system());
+    QCollator collator(UserLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     return collator;
 }

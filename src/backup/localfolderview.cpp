@@ -18,7 +18,8 @@ LocalFolderView::LocalFolderView(FolderSortState *sortState, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Panel_Pasta = widgets::headingPanel(QString(), this, false, 19);
+    // A long folder keeps its end, the job's own part, in view.
+    Panel_Pasta = widgets::headingPanel(QString(), this, false, 19, Qt::ElideLeft);
     Panel_Pasta->setObjectName(QStringLiteral("Panel_Pasta"));
     Panel_Pasta->setFixedHeight(40);
     Panel_Pasta->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

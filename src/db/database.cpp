@@ -51,9 +51,9 @@ void Transaction::setDatabase(Database *database) {
 
 void Transaction::start() {
     if (inTransaction())
-        throw DatabaseError(QStringLiteral("Transaction is active"));
+        throw DatabaseError(QStringLiteral("A transação já está ativa"));
     if (!m_database || !m_database->connected())
-        throw DatabaseError(QStringLiteral("Database not connected"));
+        throw DatabaseError(QStringLiteral("Banco de dados não conectado"));
     m_handle = fb::call([&](ThrowStatusWrapper *s) {
         fb::Ref<IXpbBuilder> tpb(fb::util()->getXpbBuilder(s, IXpbBuilder::TPB, nullptr, 0));
         for (const QString &p : m_params) {
@@ -78,7 +78,8 @@ void Transaction::start() {
                 }
             }
             if (!known && !w.isEmpty())
-                throw DatabaseError(QStringLiteral("Unknown transaction parameter: %1").arg(p));
+                throw DatabaseError(
+                    QStringLiteral("Parâmetro de transação desconhecido: %1").arg(p));
         }
         IAttachment *att = m_database->attachment();
         unsigned len = tpb->getBufferLength(s);
@@ -227,7 +228,7 @@ void Database::open() {
     if (connected())
         return;
     if (m_name.isEmpty())
-        throw DatabaseError(QStringLiteral("Database name is missing"));
+        throw DatabaseError(QStringLiteral("Nome do banco de dados não informado"));
     m_attachment = connectTo(false, m_name, param(QStringLiteral("user_name")),
                              param(QStringLiteral("password")), m_dialect);
 }
@@ -361,7 +362,7 @@ void Database::detachTransaction(Transaction *transaction) {
 namespace {
 Transaction *readTransaction(Database *db) {
     if (!db->defaultTransaction())
-        throw DatabaseError(QStringLiteral("Database has no default transaction"));
+        throw DatabaseError(QStringLiteral("O banco de dados não tem transação padrão"));
     return db->defaultTransaction();
 }
 QString trimmed(const QVariant &v) {

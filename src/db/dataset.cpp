@@ -43,12 +43,13 @@ bool DataSet::canModify() const {
 
 void DataSet::checkActive() const {
     if (!active())
-        throw DatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
+        throw DatabaseError(QStringLiteral("Operação impossível com o conjunto de dados fechado"));
 }
 
 void DataSet::checkCanModify() const {
     if (!canModify())
-        throw DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DatabaseError(
+            QStringLiteral("Não é possível alterar um conjunto de dados somente leitura"));
 }
 
 void DataSet::setState(DataSetState s) {
@@ -81,7 +82,8 @@ Field *DataSet::findField(const QString &name) const {
 Field *DataSet::fieldByName(const QString &name) const {
     Field *f = findField(name);
     if (!f)
-        throw DatabaseError(QStringLiteral("%1: Field '%2' not found").arg(objectName(), name));
+        throw DatabaseError(
+            QStringLiteral("%1: campo '%2' não encontrado").arg(objectName(), name));
     return f;
 }
 
@@ -266,10 +268,12 @@ QVariant DataSet::oldFieldValue(int index) const {
 
 void DataSet::setFieldValue(int index, const QVariant &value) {
     if (m_state != DataSetState::Edit && m_state != DataSetState::Insert)
-        throw DatabaseError(QStringLiteral("Dataset not in edit or insert mode"));
+        throw DatabaseError(
+            QStringLiteral("O conjunto de dados não está em edição nem em inclusão"));
     Field *f = field(index);
     if (f->readOnly() && !f->calculated())
-        throw DatabaseError(QStringLiteral("Field '%1' cannot be modified").arg(f->fieldName()));
+        throw DatabaseError(
+            QStringLiteral("O campo '%1' não pode ser alterado").arg(f->fieldName()));
     QVariant &slot = m_buffer[index];
     if (slot == value && slot.isNull() == value.isNull() && slot.typeId() == value.typeId())
         return;
@@ -325,7 +329,8 @@ void DataSet::post() {
     fire(beforePost);
     for (const auto &f : m_fields) {
         if (f->required() && !f->calculated() && m_buffer.value(f->index()).isNull())
-            throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(f->fieldName()));
+            throw DatabaseError(
+                QStringLiteral("O campo '%1' precisa de um valor").arg(f->fieldName()));
     }
     checkFieldSizes();
     const bool inserting = m_state == DataSetState::Insert;
@@ -380,7 +385,7 @@ void DataSet::deleteRecord() {
         return;
     }
     if (m_rows.isEmpty())
-        throw DatabaseError(QStringLiteral("Cannot perform this operation on an empty dataset"));
+        throw DatabaseError(QStringLiteral("Operação impossível com o conjunto de dados vazio"));
     checkCanModify();
     if (m_state == DataSetState::Edit)
         cancel();

@@ -67,7 +67,7 @@ void Field::clear() {
 
 namespace {
 QDate parseDate(const QString &text) {
-    QLocale loc = QLocale::system();
+    QLocale loc = UserLocale();
     QDate d = loc.toDate(text, QLocale::ShortFormat);
     if (!d.isValid())
         d = loc.toDate(text, ShortDateFormat());
@@ -84,9 +84,9 @@ QDate parseDate(const QString &text) {
 }
 
 QTime parseTime(const QString &text) {
-    QTime t = QLocale::system().toTime(text, LongTimeFormat());
+    QTime t = UserLocale().toTime(text, LongTimeFormat());
     if (!t.isValid())
-        t = QLocale::system().toTime(text, QLocale::ShortFormat);
+        t = UserLocale().toTime(text, QLocale::ShortFormat);
     for (const char *f : {"H:mm:ss", "H:mm", "H:mm:ss.zzz"}) {
         if (t.isValid())
             break;
@@ -96,7 +96,7 @@ QTime parseTime(const QString &text) {
 }
 
 [[noreturn]] void badValue(const QString &text, const QString &field, const char *kind) {
-    throw DatabaseError(QStringLiteral("'%1' is not a valid %2 value for field '%3'")
+    throw DatabaseError(QStringLiteral("'%1' não é um valor válido de %2 para o campo '%3'")
                             .arg(text, QLatin1String(kind), field));
 }
 } // namespace
@@ -121,27 +121,27 @@ QVariant Field::convert(const QVariant &v) const {
     case FieldType::Integer:
     case FieldType::Word:
     case FieldType::AutoInc: {
-        int x = isText ? QLocale::system().toInt(text, &ok) : v.toInt(&ok);
+        int x = isText ? UserLocale().toInt(text, &ok) : v.toInt(&ok);
         if (!ok && isText)
             x = text.toInt(&ok);
         if (!ok)
-            badValue(v.toString(), m_name, "integer");
+            badValue(v.toString(), m_name, "número inteiro");
         return x;
     }
     case FieldType::Largeint: {
         qlonglong x = isText ? text.toLongLong(&ok) : v.toLongLong(&ok);
         if (!ok)
-            badValue(v.toString(), m_name, "integer");
+            badValue(v.toString(), m_name, "número inteiro");
         return x;
     }
     case FieldType::Float:
     case FieldType::Currency:
     case FieldType::BCD: {
-        double x = isText ? QLocale::system().toDouble(text, &ok) : v.toDouble(&ok);
+        double x = isText ? UserLocale().toDouble(text, &ok) : v.toDouble(&ok);
         if (!ok && isText)
             x = text.toDouble(&ok);
         if (!ok)
-            badValue(v.toString(), m_name, "floating point");
+            badValue(v.toString(), m_name, "número");
         return x;
     }
     case FieldType::Boolean:
@@ -162,7 +162,7 @@ QVariant Field::convert(const QVariant &v) const {
         default: {
             QDate d = parseDate(text);
             if (!d.isValid())
-                badValue(text, m_name, "date");
+                badValue(text, m_name, "data");
             return d;
         }
         }
@@ -177,7 +177,7 @@ QVariant Field::convert(const QVariant &v) const {
         default: {
             QTime t = parseTime(text);
             if (!t.isValid())
-                badValue(text, m_name, "time");
+                badValue(text, m_name, "hora");
             return t;
         }
         }
@@ -197,7 +197,7 @@ QVariant Field::convert(const QVariant &v) const {
             if (!d.isValid() || !t.isValid()) {
                 QDateTime iso = QDateTime::fromString(text, Qt::ISODate);
                 if (!iso.isValid())
-                    badValue(text, m_name, "date and time");
+                    badValue(text, m_name, "data e hora");
                 return iso;
             }
             return QDateTime(d, t);
@@ -216,7 +216,7 @@ QVariant Field::convert(const QVariant &v) const {
 QString formatValue(const QVariant &v, FieldType type) {
     if (v.isNull())
         return QString();
-    QLocale loc = QLocale::system();
+    QLocale loc = UserLocale();
     switch (type) {
     case FieldType::Float:
     case FieldType::Currency:
@@ -308,7 +308,7 @@ QString Field::displayText() const {
         break;
     }
     if (m_currency && !v.isNull())
-        return QLocale::system().toCurrencyString(v.toDouble());
+        return UserLocale().toCurrencyString(v.toDouble());
     return asString();
 }
 

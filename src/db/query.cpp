@@ -46,10 +46,11 @@ void UpdateSQL::apply(Kind kind, DataSet &ds, const QVector<QVariant> &values,
                       const QVector<QVariant> &oldValues) const {
     const QStringList &lines = kind == Modify ? modifySQL : kind == Insert ? insertSQL : deleteSQL;
     if (lines.isEmpty())
-        throw DatabaseError(QStringLiteral("%1: no %2 statement to store the row")
-                                .arg(ds.objectName(), kind == Modify   ? QStringLiteral("modify")
-                                                      : kind == Insert ? QStringLiteral("insert")
-                                                                       : QStringLiteral("delete")));
+        throw DatabaseError(QStringLiteral("%1: sem comando de %2 para gravar o registro")
+                                .arg(ds.objectName(), kind == Modify ? QStringLiteral("alteração")
+                                                      : kind == Insert
+                                                          ? QStringLiteral("inclusão")
+                                                          : QStringLiteral("exclusão")));
     ParsedSql parsed = parseParams(lines.join(QLatin1Char('\n')));
     QVector<QVariant> params;
     for (const QString &name : parsed.names) {
@@ -115,7 +116,8 @@ Param *Query::findParam(const QString &name) {
 Param &Query::paramByName(const QString &name) {
     if (Param *p = findParam(name))
         return *p;
-    throw DatabaseError(QStringLiteral("%1: Parameter '%2' not found").arg(objectName(), name));
+    throw DatabaseError(
+        QStringLiteral("%1: parâmetro '%2' não encontrado").arg(objectName(), name));
 }
 
 bool Query::canModify() const {
@@ -142,12 +144,12 @@ void Query::prepare() {
     if (prepared())
         return;
     if (!database())
-        throw DatabaseError(QStringLiteral("%1: Database not assigned").arg(objectName()));
+        throw DatabaseError(QStringLiteral("%1: banco de dados não definido").arg(objectName()));
     if (!transaction())
-        throw DatabaseError(QStringLiteral("%1: Transaction not assigned").arg(objectName()));
+        throw DatabaseError(QStringLiteral("%1: transação não definida").arg(objectName()));
     QString text = statementText();
     if (text.trimmed().isEmpty())
-        throw DatabaseError(QStringLiteral("%1: Empty query").arg(objectName()));
+        throw DatabaseError(QStringLiteral("%1: consulta vazia").arg(objectName()));
     m_paramOrder = parseParams(text).names;
     auto st = std::make_unique<Statement>(database(), transaction());
     st->prepare(parseParams(text).sql);
@@ -188,7 +190,7 @@ void Query::describeFields(const QList<ColumnDesc> &columns) {
 void Query::internalOpen() {
     prepare();
     if (!m_statement->returnsRows())
-        throw DatabaseError(QStringLiteral("%1: the statement returns no rows").arg(objectName()));
+        throw DatabaseError(QStringLiteral("%1: o comando não retorna linhas").arg(objectName()));
     m_statement->open(paramValues());
     QVector<QVariant> row;
     while (m_statement->fetch(row))
@@ -209,14 +211,16 @@ void Query::execSQL() {
 
 void Query::internalPost(bool inserting) {
     if (!m_update)
-        throw DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DatabaseError(
+            QStringLiteral("Não é possível alterar um conjunto de dados somente leitura"));
     m_update->apply(inserting ? UpdateSQL::Insert : UpdateSQL::Modify, *this, bufferValues(),
                     oldValues());
 }
 
 void Query::internalDelete() {
     if (!m_update)
-        throw DatabaseError(QStringLiteral("Cannot modify a read-only dataset"));
+        throw DatabaseError(
+            QStringLiteral("Não é possível alterar um conjunto de dados somente leitura"));
     m_update->apply(UpdateSQL::Delete, *this, bufferValues(), oldValues());
 }
 

@@ -123,9 +123,9 @@ Statement::~Statement() {
 void Statement::prepare(const QString &sql) {
     unprepare();
     if (!m_database || !m_database->connected())
-        throw DatabaseError(QStringLiteral("Database not connected"));
+        throw DatabaseError(QStringLiteral("Banco de dados não conectado"));
     if (!m_transaction)
-        throw DatabaseError(QStringLiteral("No transaction for the statement"));
+        throw DatabaseError(QStringLiteral("Comando sem transação"));
     ITransaction *tra = m_transaction->handle();
     QByteArray text = toAnsi(sql);
     IAttachment *att = m_database->attachment();
@@ -198,7 +198,7 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
     return fb::call([&](ThrowStatusWrapper *s) {
         unsigned count = inMeta->getCount(s);
         if (unsigned(params.size()) < count)
-            throw DatabaseError(QStringLiteral("Statement needs %1 parameters, %2 given")
+            throw DatabaseError(QStringLiteral("O comando precisa de %1 parâmetros, %2 informados")
                                     .arg(count)
                                     .arg(params.size()));
         fb::Ref<IMetadataBuilder> builder(inMeta->getBuilder(s));
@@ -330,7 +330,7 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
                 break;
             }
             default:
-                throw DatabaseError(QStringLiteral("Unsupported parameter type %1")
+                throw DatabaseError(QStringLiteral("Tipo de parâmetro não suportado: %1")
                                         .arg(baseType(meta->getType(s, i))));
             }
         }
@@ -433,7 +433,7 @@ QVariant Statement::Impl::readColumn(unsigned i, const unsigned char *buf, IAtta
 
 qint64 Statement::execute(const QVector<QVariant> &params) {
     if (!prepared())
-        throw DatabaseError(QStringLiteral("Statement not prepared"));
+        throw DatabaseError(QStringLiteral("Comando não preparado"));
     closeCursor();
     ITransaction *tra = m_transaction->handle();
     IAttachment *att = m_database->attachment();
@@ -461,7 +461,7 @@ qint64 Statement::execute(const QVector<QVariant> &params) {
 
 void Statement::open(const QVector<QVariant> &params) {
     if (!prepared())
-        throw DatabaseError(QStringLiteral("Statement not prepared"));
+        throw DatabaseError(QStringLiteral("Comando não preparado"));
     closeCursor();
     ITransaction *tra = m_transaction->handle();
     QByteArray in;

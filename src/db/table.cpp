@@ -24,7 +24,7 @@ const FieldDef *Table::findFieldDef(const QString &name) const {
 
 bool Table::exists() {
     if (!database())
-        throw DatabaseError(QStringLiteral("%1: Database not assigned").arg(objectName()));
+        throw DatabaseError(QStringLiteral("%1: banco de dados não definido").arg(objectName()));
     return database()->tableExists(m_tableName);
 }
 
@@ -45,7 +45,7 @@ bool Table::canModify() const {
 
 void Table::internalOpen() {
     if (m_tableName.trimmed().isEmpty())
-        throw DatabaseError(QStringLiteral("%1: Table name missing").arg(objectName()));
+        throw DatabaseError(QStringLiteral("%1: nome da tabela não informado").arg(objectName()));
     Query::internalOpen();
     m_key = database()->primaryKey(m_tableName);
     buildUpdateStatements();

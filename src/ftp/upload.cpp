@@ -278,7 +278,7 @@ void FtpUpload::IdFTP_BackupStatus(const QString &status) {
 void FtpUpload::IdFTP_BackupWorkBegin(qint64 total) {
     m_transferTotal = total;
     m_balloonCounter = 0;
-    m_decimalPoint = QLocale::system().decimalPoint();
+    m_decimalPoint = UserLocale().decimalPoint();
     m_paced.flush();
     ShowStatus(m_statusBar, 2, QString::number(total) + QStringLiteral(" bytes totais"), 0);
 }
@@ -287,7 +287,7 @@ void FtpUpload::IdFTP_BackupWork(qint64 count) {
     if (m_transferTotal <= 0)
         m_transferTotal = 1;
     if (m_decimalPoint.isEmpty())
-        m_decimalPoint = QLocale::system().decimalPoint();
+        m_decimalPoint = UserLocale().decimalPoint();
     const QString percent =
         FloatToStrGeneral(double(count) / double(m_transferTotal) * 100.0, 3, 2, m_decimalPoint);
     const QString reply = IdFTP_Backup.lastCmdResult();

@@ -24,16 +24,20 @@ QPushButton *browseButton(QWidget *parent, QStyle::StandardPixmap icon) {
     return b;
 }
 
-// An edit with its button on its right.
-QWidget *withButton(QWidget *parent, QWidget *field, QPushButton *button) {
+// An edit with its button (if any) on its right.
+QWidget *withButton(QWidget *parent, QWidget *field, QPushButton *button = nullptr) {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     field->setParent(row);
-    button->setParent(row);
     layout->addWidget(field, 1);
-    layout->addWidget(button);
+    if (button) {
+        button->setParent(row);
+        layout->addWidget(button);
+    }
+    // A short field keeps its width; the rest of the row stays empty.
+    layout->addStretch(0);
     return row;
 }
 
@@ -41,6 +45,8 @@ void addRow(QGridLayout *grid, const QString &label, QWidget *field) {
     const int row = grid->rowCount();
     auto *l = new QLabel(label, field->parentWidget());
     l->setBuddy(field);
+    if (qobject_cast<widgets::DBEdit *>(field))
+        field = withButton(field->parentWidget(), field);
     grid->addWidget(l, row, 0);
     grid->addWidget(field, row, 1);
 }

@@ -105,23 +105,33 @@ int DayOfWeek(TDateTime value) {
     return ToQDate(value).dayOfWeek() % 7 + 1;
 }
 
+QLocale UserLocale(const QLocale &system) {
+    if (system.language() == QLocale::C)
+        return QLocale(QLocale::Portuguese, QLocale::Brazil);
+    return system;
+}
+
+QLocale UserLocale() {
+    return UserLocale(QLocale::system());
+}
+
 QString ShortDateFormat() {
-    return QLocale::system().dateFormat(QLocale::ShortFormat);
+    return UserLocale().dateFormat(QLocale::ShortFormat);
 }
 
 QString LongTimeFormat() {
     // Qt's long time format carries the time zone ("t"); the desktop's does not.
-    QString f = QLocale::system().timeFormat(QLocale::LongFormat);
+    QString f = UserLocale().timeFormat(QLocale::LongFormat);
     f.remove(QRegularExpression(QStringLiteral("\\s*\\bt+\\b")));
     return f.trimmed();
 }
 
 QString DateToStr(TDateTime value) {
-    return QLocale::system().toString(ToQDate(value), ShortDateFormat());
+    return UserLocale().toString(ToQDate(value), ShortDateFormat());
 }
 
 QString TimeToStr(TDateTime value) {
-    return QLocale::system().toString(ToQTime(value), LongTimeFormat());
+    return UserLocale().toString(ToQTime(value), LongTimeFormat());
 }
 
 QString DateTimeToStr(TDateTime value) {
@@ -129,7 +139,7 @@ QString DateTimeToStr(TDateTime value) {
 }
 
 QString FormatDateTime(const QString &format, TDateTime value) {
-    return QLocale::system().toString(ToQDateTime(value), format);
+    return UserLocale().toString(ToQDateTime(value), format);
 }
 
 } // namespace bkp

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 
@@ -39,7 +40,10 @@ TDateTime Time();
 // 1 = Sunday ... 7 = Saturday.
 int DayOfWeek(TDateTime value);
 
-// The user's formats: short date, long time.
+// The user's formats: the system locale's, except that a C or POSIX locale (usual
+// on servers) gives Brazilian Portuguese: day/month/year, "." thousands, "," decimals.
+QLocale UserLocale();
+QLocale UserLocale(const QLocale &system);
 QString ShortDateFormat();
 QString LongTimeFormat();
 QString DateToStr(TDateTime value);

@@ -26,7 +26,9 @@ void setSleeper(Sleeper *sleeper); // nullptr restores real pauses
 
 class FixedClock : public Clock {
 public:
-    explicit FixedClock(const QDateTime &now = QDateTime::currentDateTime()) : m_now(now) {}
+    // Without a moment given: noon of 1 January 2026, never the real date.
+    explicit FixedClock(const QDateTime &now = QDateTime(QDate(2026, 1, 1), QTime(12, 0)))
+        : m_now(now) {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime &now) { m_now = now; }
     void advanceMs(qint64 ms) { m_now = m_now.addMSecs(ms); }

@@ -18,8 +18,38 @@ void DBEdit::bind(db::DataSet *dataSet, const QString &fieldName) {
     m_link.setDataSet(dataSet);
 }
 
+// Characters an edit shows of its field: short columns, dates, times and numbers
+// get a width that fits them; 0 for the long ones, which take what the window gives.
+int DBEdit::fittingLength(const db::Field *f) {
+    if (!f)
+        return 0;
+    switch (f->dataType()) {
+    case db::FieldType::Date:
+        return 10;
+    case db::FieldType::Time:
+        return 8;
+    case db::FieldType::DateTime:
+        return 19;
+    case db::FieldType::Smallint:
+    case db::FieldType::Integer:
+    case db::FieldType::Word:
+    case db::FieldType::Float:
+        return 12;
+    default:
+        break;
+    }
+    return f->isText() && f->size() > 0 && f->size() <= 20 ? f->size() : 0;
+}
+
 void DBEdit::showField() {
     db::Field *f = m_link.field();
+    if (const int chars = fittingLength(f)) {
+        // Capitals are the widest letters the upper-cased columns hold.
+        const int text = fontMetrics().horizontalAdvance(QString(chars + 1, QLatin1Char('W')));
+        setMaximumWidth(text + 2 * (textMargins().left() + 6));
+    } else {
+        setMaximumWidth(QWIDGETSIZE_MAX);
+    }
     const QString text = f ? f->asString() : QString();
     // Typing stops at the field's size, but a longer value set by the program is shown
     // whole: the edit must not cut it (storing it is refused instead).
@@ -47,6 +77,12 @@ void DBEdit::typed(const QString &text) {
     else if (m_link.dataSet() && m_link.dataSet()->state() == db::DataSetState::Browse &&
              m_link.editable())
         m_link.dataSet()->edit();
+}
+
+void DBEdit::setPassword(bool on) {
+    setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal);
+    setStyleSheet(on ? QStringLiteral("QLineEdit { lineedit-password-character: 42; }")
+                     : QString());
 }
 
 void DBEdit::commit() {

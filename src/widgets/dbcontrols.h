@@ -23,7 +23,9 @@ public:
     FieldLink *link() { return &m_link; }
     void bind(db::DataSet *dataSet, const QString &fieldName);
     void setCharCase(CharCase c) { m_case = c; }
-    void setPassword(bool on) { setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal); }
+    // A password shows one "*" for each character.
+    void setPassword(bool on);
+    static int fittingLength(const db::Field *field);
     // Stores a pending text (also run when the edit loses the focus).
     void commit();
 

@@ -14,8 +14,10 @@ namespace bkp::widgets {
 QColor headingBackground();
 QColor headingText();
 
-// A heading bar with its caption; `pixelSize` 0 keeps the font's own size.
-QLabel *headingPanel(const QString &caption, QWidget *parent, bool bold, int pixelSize = 0);
+// A heading bar with its caption; `pixelSize` 0 keeps the font's own size. A caption
+// with an elide mode leaves out what does not fit beside the bar's buttons.
+QLabel *headingPanel(const QString &caption, QWidget *parent, bool bold, int pixelSize = 0,
+                     Qt::TextElideMode elide = Qt::ElideNone);
 
 // A flat button at the right end of a heading bar.
 QToolButton *addHeadingButton(QLabel *panel, QStyle::StandardPixmap icon);

@@ -11,11 +11,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -77,8 +80,7 @@ TEST_F(MainWindowTest, CloseAndMinimiseLeaveOnlyTheTrayIconAndFecharEndsTheProgr
     master->Restaurar1->trigger();
     EXPECT_TRUE(master->isVisible());
     master->showMinimized();
-    QTest::qWait(50);
-    EXPECT_FALSE(master->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !master->isVisible(); }, 5000));
     // The schedule goes on while the window is away.
     EXPECT_TRUE(master->Timer1->isActive());
 
@@ -143,8 +145,7 @@ TEST_F(MainWindowTest, AShutdownQueryIsRefusedDuringATickAndAnEndSessionEndsTheP
     app::connectSessionEnd(master, &session);
     session.install();
     ::raise(SIGTERM);
-    for (int i = 0; i < 50 && !platform::terminated(); ++i)
-        QTest::qWait(10);
+    EXPECT_TRUE(QTest::qWaitFor([] { return platform::terminated(); }, 5000));
     EXPECT_TRUE(master->WindowsEnding);
     EXPECT_TRUE(platform::terminated());
 }
@@ -211,7 +212,11 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
     EXPECT_EQ(master->fFTPSize->windowTitle(), "FTPSize");
 
     ASSERT_EQ(master->StatusBar1->panelCount(), 4);
-    for (int i = 0; i < 3; ++i)
+    // The clock panel may grow to show the whole date and time.
+    QLabel *clock = master->StatusBar1->panel(0);
+    EXPECT_GE(clock->width(), 120);
+    EXPECT_GE(clock->width(), clock->fontMetrics().horizontalAdvance(DateTimeToStr(Now())));
+    for (int i = 1; i < 3; ++i)
         EXPECT_EQ(master->StatusBar1->panel(i)->width(), 120);
 }
 
@@ -243,9 +248,8 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowIsTheWayInAndStaysReachable) {
     EXPECT_TRUE(master->isVisible());
     EXPECT_TRUE(master->Timer1->isActive());
     master->close();
-    QTest::qWait(20);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return master->isMinimized(); }, 5000));
     EXPECT_TRUE(master->isVisible());
-    EXPECT_TRUE(master->isMinimized());
 }
 
 TEST_F(MainWindowTest, FecharEndsTheMessageLoopWhileTheWindowIsShown) {
@@ -285,6 +289,7 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
     const QString folder = dir.file("Jobs/Diario/BACKUPS");
     QDir().mkpath(folder);
     dir.write("Jobs/Diario/BACKUPS/diario.rar", "old");
+    const QDateTime written = QFileInfo(folder + "/diario.rar").lastModified();
     ASSERT_TRUE(db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, "
                                       "BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO) values (1, "
                                       "'DIARIO', 'DIARIO', '" +
@@ -299,5 +304,37 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
     EXPECT_EQ(jobs.fieldByName("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
     // The old archive went to the weekday name of its last write.
     EXPECT_EQ(QDir(folder).entryList(QDir::Files),
-              QStringList({WeekdayName(FromQDateTime(QDateTime::currentDateTime())) + ".rar"}));
+              QStringList({WeekdayName(FromQDateTime(written)) + ".rar"}));
+}
+
+TEST_F(MainWindowTest, ShortColumnsGetFittingEditsAndTheFolderCaptionLeavesItsButtonClear) {
+    create();
+    addJobs();
+    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    master->resize(1600, 900);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(master));
+    jobs::JobPanels *p = master->JobPanels1;
+    // Eight characters fit in the name edit; the folder takes the room it is given.
+    EXPECT_LT(p->DBEdit_BACKUPNAME->width(), 200);
+    EXPECT_GE(p->DBEdit_BACKUPNAME->width(),
+              p->DBEdit_BACKUPNAME->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")));
+    EXPECT_GT(p->DBEdit_BACKUPFOLDER->width(), 3 * p->DBEdit_BACKUPNAME->width());
+    EXPECT_EQ(p->DBEdit_FTP_PASSWORD->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
+                                                         nullptr, p->DBEdit_FTP_PASSWORD),
+              '*');
+
+    // A long folder: the caption keeps its whole text and paints nothing under the button.
+    backup::LocalFolderView *view = master->LocalFolderView1;
+    master->PageControl_Backups->setCurrentWidget(master->TabSheet_Pasta);
+    const QString folder = "/" + QString("muito-longa/").repeated(30) + "backups/diario";
+    view->RefreshFolder(folder);
+    EXPECT_EQ(view->Panel_Pasta->text(), folder);
+    const QImage image = view->Panel_Pasta->grab().toImage();
+    const QRect button = view->SpeedButton_RefreshFolder->geometry();
+    int yellow = 0;
+    for (int x = button.left(); x <= button.right(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            yellow += image.pixelColor(x, y) == QColor(Qt::yellow) ? 1 : 0;
+    EXPECT_EQ(yellow, 0);
 }

@@ -543,7 +543,7 @@ TEST_F(ProgressTest, PanelsHintAndABalloonEveryElevenEvents) {
     EXPECT_EQ(tray.hint(), QStringLiteral("(100%) "));
     ASSERT_EQ(tray.balloons().size(), 3); // events 1, 12 and 23
     EXPECT_EQ(tray.balloons()[0].title, QStringLiteral("Enviando backup por FTP"));
-    const QString dp = QLocale::system().decimalPoint();
+    const QString dp = UserLocale().decimalPoint();
     EXPECT_EQ(tray.balloons()[0].text, QStringLiteral("\rEnviados 100 bytes (4%)"));
     EXPECT_EQ(tray.balloons()[1].text, QStringLiteral("\rEnviados 1200 bytes (48%)"));
     EXPECT_EQ(tray.balloons()[2].text, QStringLiteral("\rEnviados 2300 bytes (92%)"));

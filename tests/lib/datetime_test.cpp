@@ -1,5 +1,5 @@
-#include "platform/ansi.h"
 #include "lib/datetime.h"
+#include "platform/ansi.h"
 #include "platform/clock.h"
 
 #include <gtest/gtest.h>
@@ -39,4 +39,26 @@ TEST(Ansi, RoundTripsTheWindowsCodePage) {
     EXPECT_EQ(static_cast<unsigned char>(bytes.at(bytes.size() - 3)), 0x80);
     EXPECT_EQ(fromAnsi(bytes), text);
     EXPECT_EQ(toAnsi(QStringLiteral("日")), QByteArray("?"));
+}
+
+// A C or POSIX locale gives Brazilian formats; any other locale is the user's own.
+TEST(DateTime, UserFormatsAreBrazilianUnderACLocale) {
+    struct Case {
+        QLocale system;
+        QString date, number;
+    } cases[] = {
+        {QLocale::c(), "09/12/2026", "1.234,5"},
+        {QLocale(QLocale::English, QLocale::UnitedStates), "12/9/26", "1,234.5"},
+        {QLocale(QLocale::German, QLocale::Germany), "09.12.26", "1.234,5"},
+    };
+    for (const Case &c : cases) {
+        const QLocale user = UserLocale(c.system);
+        EXPECT_EQ(user.toString(QDate(2026, 12, 9), QLocale::ShortFormat), c.date)
+            << c.system.name().toStdString();
+        EXPECT_EQ(user.toString(1234.5, 'f', 1), c.number) << c.system.name().toStdString();
+    }
+    if (QLocale::system().language() == QLocale::C) {
+        EXPECT_EQ(DateTimeToStr(EncodeDate(2026, 12, 9) + EncodeTime(0, 5, 51)),
+                  "09/12/2026 00:05:51");
+    }
 }

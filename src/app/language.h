@@ -1,0 +1,14 @@
+#pragma once
+
+class QCoreApplication;
+
+namespace bkp::app {
+
+// The program speaks Portuguese: Qt's own texts (file and folder choosers, the
+// standard buttons) come from Qt's Brazilian Portuguese translations, and dates,
+// times and numbers follow the user's locale (Brazilian under C or POSIX). False
+// when the translations are not installed; the program then goes on with Qt's
+// English texts.
+bool installPortuguese(QCoreApplication &app);
+
+} // namespace bkp::app
