@@ -276,6 +276,8 @@ public:
                     if (current.isValid())
                         m_edit->setText(QDir::toNativeSeparators(m_model.filePath(current)));
                 });
+        // The field takes the focus: a focused tree would make its first folder current.
+        m_edit->setFocus();
         connect(buttons, &QDialogButtonBox::accepted, this, &FolderChooser::choose);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
