@@ -9,6 +9,7 @@
 #include "schedule/reprogramarhorarios.h"
 #include "tools/sdk.h"
 #include "widgets/headingpanel.h"
+#include "widgets/toolbarbutton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -121,16 +122,13 @@ void TfMaster::buildMenus() {
 
 QToolButton *TfMaster::addToolButton(const QString &caption, const QString &hint,
                                      int standardIcon) {
-    auto *button = new QToolButton(ToolBar1);
+    auto *button = new widgets::ToolBarButton(ToolBar1);
     button->setText(caption);
     button->setToolTip(hint);
     button->setIcon(style()->standardIcon(QStyle::StandardPixmap(standardIcon)));
-    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(65, 36);
-    // Icon and bold caption both fit in the button's 36 pixels.
-    button->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     QFont font = button->font();
     font.setBold(true);
     font.setPointSize(8);

@@ -4,10 +4,19 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
 
 namespace bkp::platform {
 
@@ -214,16 +223,129 @@ QString QtDialogs::saveFileName(const QString &title, const QString &folder, con
     return dialog.selectedFiles().value(0);
 }
 
+namespace {
+
+const char *const kFolderHelp =
+    "Escolha uma pasta na lista ou digite o caminho dela no campo \"Pasta:\".\n\n"
+    "Para criar uma pasta nova, digite o nome dela e pressione OK. Um nome sem caminho é "
+    "criado dentro da pasta selecionada na lista. O programa pede confirmação antes de criar "
+    "a pasta; respondendo \"Não\", nada é criado e a escolha continua aberta.";
+
+// The folder chooser: a tree of folders and a field where the operator may also
+// type a folder that does not exist yet; it is created once the operator confirms.
+class FolderChooser : public QDialog {
+public:
+    FolderChooser(QtDialogs &boxes, const QString &caption, const QString &folder)
+        : QDialog(QApplication::activeWindow()), m_boxes(boxes) {
+        setWindowTitle(caption.isEmpty() ? QStringLiteral("Selecionar pasta") : caption);
+        m_model.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+        m_model.setRootPath(QString());
+        m_model.setReadOnly(true);
+        m_tree = new QTreeView(this);
+        m_tree->setModel(&m_model);
+        for (int column = 1; column < m_model.columnCount(); ++column)
+            m_tree->hideColumn(column);
+        m_tree->header()->hide();
+        m_edit = new QLineEdit(this);
+        m_edit->setObjectName(QStringLiteral("folderEdit"));
+        auto *label = new QLabel(QStringLiteral("&Pasta:"), this);
+        label->setBuddy(m_edit);
+        auto *buttons = new QDialogButtonBox(this);
+        buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+        buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+        buttons->addButton(QStringLiteral("Aj&uda"), QDialogButtonBox::HelpRole);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(
+            QStringLiteral("Escolha uma pasta ou digite o nome de uma pasta nova:"), this));
+        layout->addWidget(m_tree);
+        layout->addWidget(label);
+        layout->addWidget(m_edit);
+        layout->addWidget(buttons);
+        resize(420, 460);
+
+        if (!folder.isEmpty()) {
+            const QModelIndex start = m_model.index(folder);
+            if (start.isValid()) {
+                m_tree->setCurrentIndex(start);
+                m_tree->scrollTo(start);
+            }
+            m_edit->setText(QDir::toNativeSeparators(folder));
+        }
+        connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this](const QModelIndex &current) {
+                    if (current.isValid())
+                        m_edit->setText(QDir::toNativeSeparators(m_model.filePath(current)));
+                });
+        // The field takes the focus: a focused tree would make its first folder current.
+        m_edit->setFocus();
+        connect(buttons, &QDialogButtonBox::accepted, this, &FolderChooser::choose);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+            m_boxes.messageBox(QString::fromUtf8(kFolderHelp), QStringLiteral("Ajuda"),
+                               MB_OK | MB_ICONINFORMATION, this);
+        });
+    }
+
+    QString chosen() const { return m_chosen; }
+
+private:
+    // A bare name lives in the folder selected in the tree (or the home folder).
+    QString typedFolder() const {
+        const QString typed = QDir::fromNativeSeparators(m_edit->text().trimmed());
+        if (typed.isEmpty() || QDir::isAbsolutePath(typed))
+            return typed.isEmpty() ? typed : QDir::cleanPath(typed);
+        const QModelIndex current = m_tree->currentIndex();
+        const QString base = current.isValid() ? m_model.filePath(current) : QDir::homePath();
+        return QDir::cleanPath(base + QLatin1Char('/') + typed);
+    }
+
+    void choose() {
+        const QString folder = typedFolder();
+        if (folder.isEmpty())
+            return;
+        const QString resolved = fs::resolve(folder);
+        if (QFileInfo(resolved).isDir()) {
+            m_chosen = resolved;
+            accept();
+            return;
+        }
+        if (QFileInfo::exists(resolved)) {
+            m_boxes.messageBox(QStringLiteral("\"") + resolved +
+                                   QStringLiteral("\" não é uma pasta."),
+                               QStringLiteral("Erro"), MB_OK | MB_ICONERROR, this);
+            return;
+        }
+        if (m_boxes.messageBox(QStringLiteral("A pasta \"") + resolved +
+                                   QStringLiteral("\" não existe.\nDeseja criá-la?"),
+                               QStringLiteral("Criar pasta"), MB_YESNO | MB_ICONQUESTION,
+                               this) != IDYES)
+            return;
+        if (!QDir().mkpath(resolved)) {
+            m_boxes.messageBox(QStringLiteral("Não foi possível criar a pasta \"") + resolved +
+                                   QStringLiteral("\"."),
+                               QStringLiteral("Erro"), MB_OK | MB_ICONERROR, this);
+            return;
+        }
+        m_chosen = resolved;
+        accept();
+    }
+
+    QtDialogs &m_boxes;
+    QFileSystemModel m_model;
+    QTreeView *m_tree = nullptr;
+    QLineEdit *m_edit = nullptr;
+    QString m_chosen;
+};
+
+} // namespace
+
 QString QtDialogs::selectFolder(const QString &caption, const QString &folder) {
     if (!haveWidgets())
         return QString();
-    QFileDialog dialog(QApplication::activeWindow(), caption, startFolder(folder));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
-    if (dialog.exec() != QDialog::Accepted)
+    FolderChooser chooser(*this, caption, startFolder(folder));
+    if (chooser.exec() != QDialog::Accepted)
         return QString();
-    return dialog.selectedFiles().value(0);
+    return chooser.chosen();
 }
 
 // --- Scripted dialogs -------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "support/tempdir.h"
+#include "widgets/toolbarbutton.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
@@ -156,6 +158,7 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
     EXPECT_EQ(master->minimumSize(), QSize(700, 500));
 
     QStringList buttons;
+    QSet<int> baselines;
     for (QAction *a : master->ToolBar1->actions()) {
         if (a->isSeparator()) {
             buttons << "-";
@@ -165,7 +168,20 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
         ASSERT_NE(b, nullptr);
         buttons << b->text() + "|" + b->toolTip();
         EXPECT_EQ(b->size(), QSize(65, 36));
+        // The whole caption, with the underline of its mnemonic, lies inside the
+        // button, on the same line as every other caption of the bar.
+        auto *shown = dynamic_cast<widgets::ToolBarButton *>(b);
+        ASSERT_NE(shown, nullptr);
+        const QFontMetrics metrics = b->fontMetrics();
+        QRect text =
+            metrics.boundingRect(shown->captionRect(),
+                                 Qt::AlignHCenter | Qt::AlignTop | Qt::TextShowMnemonic, b->text());
+        text.setBottom(qMax(text.bottom(), shown->captionBaseline() + metrics.underlinePos() +
+                                               metrics.lineWidth()));
+        EXPECT_TRUE(b->rect().contains(text)) << b->text().toStdString();
+        baselines.insert(b->y() + shown->captionBaseline());
     }
+    EXPECT_EQ(baselines.size(), 1);
     EXPECT_EQ(buttons,
               QStringList({"&Novo|Insere um novo registro de backup",
                            "&Editar|Altera configurações atuais do backup selecionado",

@@ -5,8 +5,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -243,13 +245,65 @@ TEST(QtDialogs, FileChoosersStartInTheResolvedFolderWithTheFilter) {
     });
     EXPECT_EQ(d.saveFileName("Salvar", dir.path() + "/scripts", "SQL|*.sql", ".sql"),
               dir.file("Scripts/novo.sql"));
+}
 
-    whenModal([&](QWidget *w) {
-        auto *chooser = qobject_cast<QFileDialog *>(w);
-        ASSERT_NE(chooser, nullptr);
-        chooser->reject();
-    });
-    EXPECT_EQ(d.selectFolder("Pasta", dir.path()), "");
+// The folder chooser: a typed name that does not exist is created only after
+// the operator confirms; refusing keeps the chooser open and creates nothing.
+TEST(QtDialogs, FolderChooserCreatesATypedFolderOnlyAfterConfirmation) {
+    bkp::test::TempDir dir;
+    QDir().mkpath(dir.file("Backups"));
+    QtDialogs d;
+    struct Case {
+        QString typed;
+        const char *answer; // to "Deseja criá-la?"; nullptr: no question expected
+        QString result;
+        QString created;
+    };
+    const QList<Case> cases = {
+        {dir.file("backups"), nullptr, dir.file("Backups"), QString()},
+        {"DIARIO", "&Sim", dir.file("Backups/DIARIO"), dir.file("Backups/DIARIO")},
+        {dir.file("Novo/Semanal"), "&Sim", dir.file("Novo/Semanal"), dir.file("Novo/Semanal")},
+        {"MENSAL", "&Não", "", QString()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        QString question;
+        QStringList captions;
+        whenModal([&](QWidget *w) {
+            auto *chooser = qobject_cast<QDialog *>(w);
+            ASSERT_NE(chooser, nullptr);
+            for (auto *b : chooser->findChildren<QAbstractButton *>())
+                captions.append(b->text());
+            auto *edit = chooser->findChild<QLineEdit *>("folderEdit");
+            ASSERT_NE(edit, nullptr);
+            EXPECT_EQ(edit->text(), dir.file("Backups")); // starts on the folder given
+            edit->setText(c.typed);
+            if (c.answer) {
+                whenModal([&, chooser](QWidget *boxWidget) {
+                    auto *box = qobject_cast<QMessageBox *>(boxWidget);
+                    ASSERT_NE(box, nullptr);
+                    question = box->text();
+                    buttonWithText(box, QString::fromUtf8(c.answer))->click();
+                    if (c.result.isEmpty()) // refused: the chooser is still open
+                        QTimer::singleShot(0, chooser, [chooser] { chooser->reject(); });
+                });
+            }
+            for (auto *b : chooser->findChildren<QPushButton *>()) {
+                if (b->text() == "OK")
+                    b->click();
+            }
+        });
+        EXPECT_EQ(d.selectFolder("Salvar em...", dir.file("backups")), c.result);
+        EXPECT_EQ(captions, QStringList({"OK", "Cancelar", "Aj&uda"}));
+        if (c.answer) {
+            EXPECT_TRUE(question.endsWith("não existe.\nDeseja criá-la?"))
+                << question.toStdString();
+        }
+        if (!c.created.isEmpty()) {
+            EXPECT_TRUE(QFileInfo(c.created).isDir());
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.file("Backups/MENSAL")));
 }
 
 TEST(CursorControl, DrivesTheApplicationsOverrideCursor) {
