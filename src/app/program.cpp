@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSessionManager>
 
 namespace bkp::app {
@@ -57,15 +58,27 @@ int runProgram(int argc, char *argv[]) {
     int rc = 1;
     {
         TfMaster fMaster;
+        bool opened = false;
+        // However the program leaves (the end of the session may come while it is
+        // still starting), what is pending is kept and the database client is ended
+        // in order before the window and its data module go: a detach after the end
+        // of the session can wait on the engine for a long time.
+        const auto endClient = qScopeGuard([&] {
+            if (opened) {
+                try {
+                    fMaster.state.DM->IBTransaction1->commit();
+                } catch (const db::DatabaseError &) {
+                }
+            }
+            db::shutdownClient();
+        });
         connectSessionEnd(&fMaster, &session);
         StartupLogWindow log;
-        bool opened = false;
         try {
             opened = fMaster.FormCreate(platform::fs::programPath(), &log);
         } catch (const db::DatabaseError &e) {
             ShowMessageBox(e.message(), QString(), platform::MB_OK | platform::MB_ICONERROR);
         }
-        session.install();
         // The date picker waits hidden for the job editor (the FTP windows come
         // with their own parts of the program).
         schedule::TfCalendario fCalendario;
@@ -75,14 +88,6 @@ int runProgram(int argc, char *argv[]) {
         instance.setRestoreHandler([&fMaster] { fMaster.RestoreFromTray(); });
         rc = QApplication::exec();
         instance.setRestoreHandler({});
-        // Whatever is pending is kept, then the database client is ended in order.
-        try {
-            fMaster.state.DM->IBTransaction1->commit();
-        } catch (const db::DatabaseError &) {
-        }
-        // Before the window and its data module go: a detach after the end of the
-        // session can wait on the engine for a long time.
-        db::shutdownClient();
     }
     return rc;
 }

@@ -15,14 +15,11 @@ public:
     explicit SessionSignals(QObject *parent = nullptr);
     ~SessionSignals() override;
 
-    // Takes the signals back: the database client installs handlers of its own
-    // when it starts, which would end the connections behind the program's back.
-    void install();
-
 Q_SIGNALS:
     void endSession(int signalNumber);
 
 private:
+    void install();
     void readSignal();
     QSocketNotifier *m_notifier = nullptr;
 };

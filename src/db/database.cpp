@@ -6,6 +6,8 @@
 #include "platform/filesystem.h"
 #include "platform/hostinfo.h"
 
+#include <csignal>
+
 using namespace Firebird;
 
 namespace bkp::db {
@@ -183,6 +185,28 @@ QString Database::param(const QString &key) const {
 }
 
 namespace {
+// The client library puts in its own SIGINT and SIGTERM handlers at the first
+// attach; they would end every connection behind the program's back and leave its
+// own close waiting on the engine. The handlers the process had are put back.
+class KeptSignalHandlers {
+public:
+    KeptSignalHandlers() {
+        for (int i = 0; i < count; ++i)
+            sigaction(handled[i], nullptr, &m_kept[i]);
+    }
+    ~KeptSignalHandlers() {
+        for (int i = 0; i < count; ++i)
+            sigaction(handled[i], &m_kept[i], nullptr);
+    }
+    KeptSignalHandlers(const KeptSignalHandlers &) = delete;
+    KeptSignalHandlers &operator=(const KeptSignalHandlers &) = delete;
+
+private:
+    static constexpr int count = 3;
+    static constexpr int handled[count] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction m_kept[count] = {};
+};
+
 // Attaches to or creates a database with the program's connection settings.
 IAttachment *connectTo(bool create, const QString &name, const QString &user,
                        const QString &password, int dialect) {
@@ -190,6 +214,7 @@ IAttachment *connectTo(bool create, const QString &name, const QString &user,
     // when told so; with that item every text of the block is UTF-8. Column text keeps
     // the connection's own character set.
     QByteArray n = name.toUtf8(), u = user.toUtf8(), p = password.toUtf8();
+    KeptSignalHandlers handlers;
     return fb::call([&](ThrowStatusWrapper *s) {
         fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
         dpb->insertTag(s, isc_dpb_utf8_filename);

@@ -145,7 +145,6 @@ TEST_F(MainWindowTest, AShutdownQueryIsRefusedDuringATickAndAnEndSessionEndsTheP
     // The service stop arrives as a signal and ends the program through the window.
     app::SessionSignals session;
     app::connectSessionEnd(master, &session);
-    session.install();
     ::raise(SIGTERM);
     EXPECT_TRUE(QTest::qWaitFor([] { return platform::terminated(); }, 5000));
     EXPECT_TRUE(master->WindowsEnding);

@@ -5,6 +5,7 @@
 #include "support/firebird.h"
 #include "support/tempdir.h"
 
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -348,6 +349,29 @@ TEST_F(QueryTest, DataRoutines) {
     query(q, "select count(*) from T");
     ReopenQuery(&q, true, true);
     EXPECT_EQ(q.field(0)->asInteger(), 2);
+}
+
+namespace {
+void keepSignal(int) {}
+} // namespace
+
+// The client library's own handlers would end the connections on SIGTERM behind the
+// program's back: creating and opening a database leaves the process's handlers.
+TEST(Connection, LeavesTheProcesssSignalHandlersAsTheyWere) {
+    struct sigaction mine = {};
+    mine.sa_handler = keepSignal;
+    sigemptyset(&mine.sa_mask);
+    for (int s : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(s, &mine, nullptr);
+    test::TempDir dir;
+    { test::TestDatabase created(dir.file("s.fdb")); }
+    test::TestDatabase opened(dir.file("s.fdb"), false);
+    for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction now = {};
+        sigaction(s, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, &keepSignal) << s;
+        signal(s, SIG_DFL);
+    }
 }
 
 TEST(ServerQuery, TheSameDataLayerWorksThroughTheServer) {
