@@ -82,8 +82,11 @@ int runProgram(int argc, char *argv[]) {
         // The date picker waits hidden for the job editor (the FTP windows come
         // with their own parts of the program).
         schedule::TfCalendario fCalendario;
-        // Without its database the program has nothing to run: it ends after the message.
-        if (!opened || platform::terminated())
+        // The end of the session during the start is an ordinary end; without its
+        // database the program has nothing to run: it ends after the message.
+        if (platform::terminated())
+            return 0;
+        if (!opened)
             return 1;
         instance.setRestoreHandler([&fMaster] { fMaster.RestoreFromTray(); });
         rc = QApplication::exec();
