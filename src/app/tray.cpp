@@ -1,11 +1,15 @@
 #include "app/tray.h"
 
+#include "app/trayballoon.h"
+
 #include <QMenu>
 #include <QSystemTrayIcon>
 
 namespace bkp::app {
 
-QtTrayIcon::QtTrayIcon(QObject *parent) : TrayIcon(parent), m_icon(new QSystemTrayIcon(this)) {
+QtTrayIcon::QtTrayIcon(QObject *parent)
+    : TrayIcon(parent), m_icon(new QSystemTrayIcon(this)),
+      m_hintGate([this] { applyHint(); }, this) {
     connect(m_icon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)
@@ -41,6 +45,7 @@ void QtTrayIcon::destroy() {
     if (!m_icon)
         return;
     m_icon->hide();
+    m_balloon.reset();
     delete m_icon;
     m_icon = nullptr;
 }
@@ -51,8 +56,14 @@ bool QtTrayIcon::visible() const {
 
 void QtTrayIcon::setHint(const QString &hint) {
     m_hint = hint.left(127);
-    // A shown icon rebuilds its tool tip on every change: only a new text goes there.
+    // A shown icon rebuilds its tool tip on every change: only a new text goes
+    // there, and at most once a frame.
     if (m_icon && m_icon->toolTip() != m_hint)
+        m_hintGate.request();
+}
+
+void QtTrayIcon::applyHint() {
+    if (m_icon)
         m_icon->setToolTip(m_hint);
 }
 
@@ -60,21 +71,11 @@ void QtTrayIcon::showBalloon(const QString &title, const QString &text, BalloonK
                              int timeoutMs) {
     if (!m_icon)
         return;
-    QSystemTrayIcon::MessageIcon icon = QSystemTrayIcon::NoIcon;
-    switch (kind) {
-    case BalloonKind::Info:
-        icon = QSystemTrayIcon::Information;
-        break;
-    case BalloonKind::Warning:
-        icon = QSystemTrayIcon::Warning;
-        break;
-    case BalloonKind::Error:
-        icon = QSystemTrayIcon::Critical;
-        break;
-    case BalloonKind::None:
-        break;
+    if (!m_balloon) {
+        m_balloon = std::make_unique<TrayBalloon>();
+        m_balloon->setAnchor([this] { return m_icon ? m_icon->geometry() : QRect(); });
     }
-    m_icon->showMessage(title.left(63), text.left(255), icon, timeoutMs);
+    m_balloon->showMessage(title.left(63), text.left(255), kind, timeoutMs);
 }
 
 QIcon programIcon() {

@@ -1,14 +1,18 @@
 #pragma once
 
 #include "lib/ports.h"
+#include "widgets/framegate.h"
 
 #include <QIcon>
 #include <QObject>
+#include <memory>
 
 class QMenu;
 class QSystemTrayIcon;
 
 namespace bkp::app {
+
+class TrayBalloon;
 
 // The program's notification-area icon: shown with an icon and a hint, a menu on
 // the right click, a signal on the left click, balloons.
@@ -50,8 +54,11 @@ public:
                      int timeoutMs) override;
 
 private:
+    void applyHint();
     QSystemTrayIcon *m_icon = nullptr;
     QString m_hint;
+    widgets::FrameGate m_hintGate;
+    std::unique_ptr<TrayBalloon> m_balloon;
 };
 
 // Keeps everything in memory; tests click it.

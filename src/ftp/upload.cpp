@@ -9,10 +9,9 @@
 #include "lib/sqltext.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
+#include "widgets/framegate.h"
 
-#include <QGuiApplication>
 #include <QLocale>
-#include <QScreen>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -44,13 +43,6 @@ QString lastErrLiteral(const QString &text) {
             c = QLatin1Char(' ');
     t.replace(QLatin1Char('\''), QStringLiteral("''"));
     return QLatin1Char('\'') + t + QLatin1Char('\'');
-}
-
-// One frame of the primary screen, in ms (60 Hz without a screen).
-int screenRefreshInterval() {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const qreal rate = screen ? screen->refreshRate() : 0;
-    return rate >= 1 ? qMax(1, int(1000 / rate)) : 16;
 }
 
 } // namespace
@@ -114,7 +106,7 @@ QString ProgressHint(const QString &reply, const QString &percent) {
 FtpUpload::FtpUpload(db::TDM &dm, db::Query &IBQuery_Backups, StatusBarPort *statusBar,
                      TrayPort *tray, TimerPort *Timer1)
     : m_dm(dm), m_jobQuery(IBQuery_Backups), m_statusBar(statusBar), m_tray(tray), m_timer(Timer1),
-      m_repaintInterval(screenRefreshInterval()) {
+      m_repaintInterval(widgets::screenRefreshInterval()) {
     IdFTP_Backup.onConnected = [this] {
         IdFTP_BackupConnected();
     };
