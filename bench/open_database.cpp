@@ -1,8 +1,8 @@
 // Opening and checking an up-to-date job database against a bare attach of the
 // same file, both embedded, in one run. Prints the median of each.
 #include "db/database.h"
-#include "db/datamodule.h"
-#include "db/schema.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/schema.h"
 #include "platform/clock.h"
 
 #include <QCoreApplication>

@@ -8,9 +8,9 @@
 //
 //   bench_upload_ftp [rounds] [MiB]
 #include "app/tray.h"
-#include "db/datamodule.h"
 #include "db/query.h"
 #include "ftp/upload.h"
+#include "jobdb/datamodule.h"
 #include "widgets/statusbar.h"
 
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "app/singleinstance.h"
 #include "app/startuplog.h"
 #include "db/database.h"
+#include "db/dataroutines.h"
 #include "db/errors.h"
 #include "lib/ui.h"
 #include "platform/application.h"
@@ -40,6 +41,13 @@ int runProgram(int argc, char *argv[]) {
     // The program lives on when its windows close; only the tray or the end of the
     // session ends it.
     QApplication::setQuitOnLastWindowClosed(false);
+    // While a data routine waits on the database the operator sees its wait cursor.
+    db::setWaitHook([previous = platform::CursorKind::Default](bool waiting) mutable {
+        if (waiting)
+            previous = SwapCursor(platform::CursorKind::SqlWait);
+        else
+            SwapCursor(previous);
+    });
 
     // A start in a folder whose program already runs brings that one's window up.
     SingleInstance instance(QFileInfo(platform::fs::programPath()).absolutePath());

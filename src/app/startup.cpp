@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "app/settings.h"
-#include "db/schema.h"
+#include "jobdb/schema.h"
 #include "lib/ui.h"
 
 namespace bkp::app {

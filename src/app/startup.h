@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/datamodule.h"
-#include "db/jobqueries.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/jobqueries.h"
 #include "platform/inifile.h"
 
 #include <memory>

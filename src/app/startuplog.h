@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/schema.h"
+#include "jobdb/schema.h"
 
 #include <QPointer>
 #include <QWidget>

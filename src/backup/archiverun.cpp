@@ -1,10 +1,10 @@
 #include "backup/archiverun.h"
 
 #include "backup/backupfolder.h"
-#include "db/datamodule.h"
 #include "db/dataroutines.h"
-#include "db/jobclaim.h"
 #include "db/query.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/jobclaim.h"
 #include "lib/calendar.h"
 #include "lib/paths.h"
 #include "lib/sqltext.h"

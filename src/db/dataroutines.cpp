@@ -3,7 +3,6 @@
 #include "db/database.h"
 #include "db/query.h"
 #include "db/table.h"
-#include "lib/ui.h"
 #include "platform/application.h"
 
 namespace bkp::db {
@@ -41,21 +40,69 @@ void RefreshUnlessEditing(DataSet *dataSet) {
         dataSet->refresh();
 }
 
-void ReopenQuery(Query *query, bool goLast, bool goFirst) {
-    platform::CursorKind previous = SwapCursor(platform::CursorKind::SqlWait);
-    try {
-        query->close();
-        query->open();
-        if (goLast)
-            query->last();
-        if (goFirst)
-            query->first();
-        platform::processMessages();
-    } catch (...) {
-        SwapCursor(previous);
-        throw;
+namespace {
+WaitHook g_waitHook;
+
+// Says "waiting" for its lifetime, however the routine leaves.
+class Waiting {
+public:
+    Waiting() {
+        if (g_waitHook)
+            g_waitHook(true);
     }
-    SwapCursor(previous);
+    ~Waiting() {
+        if (g_waitHook)
+            g_waitHook(false);
+    }
+    Waiting(const Waiting &) = delete;
+    Waiting &operator=(const Waiting &) = delete;
+};
+} // namespace
+
+void setWaitHook(WaitHook hook) {
+    g_waitHook = std::move(hook);
+}
+
+void ReopenQuery(Query *query, bool goLast, bool goFirst) {
+    Waiting waiting;
+    query->close();
+    query->open();
+    if (goLast)
+        query->last();
+    if (goFirst)
+        query->first();
+    platform::processMessages();
+}
+
+UpdateSQL keyedUpdateSQL(const QString &table, const QStringList &columns) {
+    UpdateSQL u;
+    const int n = int(columns.size());
+    auto listed = [&](const QString &prefix, const QString &suffix) {
+        QStringList lines;
+        for (int i = 0; i < n; ++i)
+            lines.append(prefix + columns[i] + suffix +
+                         (i + 1 < n ? QStringLiteral(",") : QString()));
+        return lines;
+    };
+    u.refreshSQL = QStringList{QStringLiteral("Select")} + listed(QStringLiteral("  "), QString()) +
+                   QStringList{QStringLiteral("from ") + table, QStringLiteral("where"),
+                               QStringLiteral("  ID = :ID")};
+    QStringList sets;
+    for (int i = 0; i < n; ++i)
+        sets.append(QStringLiteral("  ") + columns[i] + QStringLiteral(" = :") + columns[i] +
+                    (i + 1 < n ? QStringLiteral(",") : QString()));
+    u.modifySQL = QStringList{QStringLiteral("update ") + table, QStringLiteral("set")} + sets +
+                  QStringList{QStringLiteral("where"), QStringLiteral("  ID = :OLD_ID")};
+    QStringList marks;
+    for (const QString &c : columns)
+        marks.append(QLatin1Char(':') + c);
+    u.insertSQL = {QStringLiteral("insert into ") + table,
+                   QStringLiteral("  (") + columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
+                   QStringLiteral("values"),
+                   QStringLiteral("  (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')')};
+    u.deleteSQL = {QStringLiteral("delete from ") + table, QStringLiteral("where"),
+                   QStringLiteral("  ID = :OLD_ID")};
+    return u;
 }
 
 } // namespace bkp::db

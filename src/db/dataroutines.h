@@ -1,7 +1,11 @@
 #pragma once
 
+#include "db/query.h"
+
 #include <QString>
+#include <QStringList>
 #include <QVariant>
+#include <functional>
 
 namespace bkp::db {
 
@@ -25,8 +29,16 @@ void DefaultIfNull(Field *field, const QVariant &value);
 // the operator is editing a row of it: a refresh would store that edit half done.
 void RefreshUnlessEditing(DataSet *dataSet);
 
-// Closes and reopens the query under the database-wait cursor, optionally going
+// Told true when a data routine starts waiting on the database and false when it
+// is done, so the layer above can show the database-wait cursor; none by default.
+using WaitHook = std::function<void(bool waiting)>;
+void setWaitHook(WaitHook hook);
+
+// Closes and reopens the query while the wait hook says "waiting", optionally going
 // to its last and then to its first row.
 void ReopenQuery(Query *query, bool goLast, bool goFirst);
+
+// The four statements over `columns` of `table`, keyed on ID.
+UpdateSQL keyedUpdateSQL(const QString &table, const QStringList &columns);
 
 } // namespace bkp::db

@@ -1,6 +1,6 @@
 #include "ftp/ftpconfig.h"
 
-#include "db/datamodule.h"
+#include "jobdb/datamodule.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 #include "platform/inifile.h"

@@ -1,9 +1,9 @@
 #include "ftp/upload.h"
 
-#include "db/datamodule.h"
 #include "db/dataroutines.h"
-#include "db/jobclaim.h"
 #include "db/query.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/jobclaim.h"
 #include "lib/datetime.h"
 #include "lib/paths.h"
 #include "lib/sqltext.h"

@@ -1,8 +1,8 @@
 #include "schedule/reschedule.h"
 
-#include "db/datamodule.h"
 #include "db/dataroutines.h"
-#include "db/jobqueries.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/jobqueries.h"
 #include "lib/calendar.h"
 #include "lib/ui.h"
 

@@ -1,8 +1,8 @@
 #include "schedule/scheduleloop.h"
 
-#include "db/datamodule.h"
-#include "db/jobclaim.h"
 #include "db/query.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/jobclaim.h"
 #include "lib/ports.h"
 #include "lib/ui.h"
 #include "platform/application.h"

@@ -2,7 +2,7 @@
 #include "app/program.h"
 #include "app/sessionsignals.h"
 #include "db/dataroutines.h"
-#include "db/schema.h"
+#include "jobdb/schema.h"
 #include "lib/strings.h"
 #include "platform/application.h"
 #include "platform/clock.h"

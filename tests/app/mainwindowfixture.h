@@ -2,7 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "db/dataroutines.h"
-#include "db/schema.h"
+#include "jobdb/schema.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"

@@ -1,5 +1,5 @@
 #include "app/startup.h"
-#include "db/schema.h"
+#include "jobdb/schema.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"

@@ -1,10 +1,10 @@
 #include "backup/archiverun.h"
 #include "backup/backupfolder.h"
 
-#include "db/datamodule.h"
 #include "db/dataroutines.h"
-#include "db/jobqueries.h"
-#include "db/schema.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/jobqueries.h"
+#include "jobdb/schema.h"
 #include "lib/calendar.h"
 #include "lib/strings.h"
 #include "platform/clock.h"

@@ -1,6 +1,6 @@
 #include "schedule/calendario.h"
 
-#include "db/jobqueries.h"
+#include "jobdb/jobqueries.h"
 #include "platform/clock.h"
 #include "schedule/jobdatabase.h"
 #include "widgets/buttonrow.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/datamodule.h"
 #include "db/dataroutines.h"
-#include "db/schema.h"
+#include "jobdb/datamodule.h"
+#include "jobdb/schema.h"
 #include "lib/sqltext.h"
 #include "support/tempdir.h"
 

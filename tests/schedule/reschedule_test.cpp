@@ -2,7 +2,7 @@
 #include "schedule/reschedule.h"
 #include "widgets/buttonrow.h"
 
-#include "db/jobqueries.h"
+#include "jobdb/jobqueries.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "schedule/jobdatabase.h"

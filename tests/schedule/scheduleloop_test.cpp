@@ -1,7 +1,7 @@
 #include "schedule/scheduleloop.h"
 
-#include "db/jobclaim.h"
 #include "db/query.h"
+#include "jobdb/jobclaim.h"
 #include "lib/ports.h"
 #include "lib/ui.h"
 #include "platform/application.h"

@@ -1,7 +1,7 @@
 #include "support/firebird.h"
 
 #include "db/dataroutines.h"
-#include "db/jobqueries.h"
+#include "jobdb/jobqueries.h"
 
 #include <QTcpSocket>
 

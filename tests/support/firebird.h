@@ -1,8 +1,8 @@
 #pragma once
 
 #include "db/database.h"
-#include "db/datamodule.h"
 #include "db/query.h"
+#include "jobdb/datamodule.h"
 
 #include <QString>
 #include <memory>

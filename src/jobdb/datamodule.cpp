@@ -1,4 +1,4 @@
-#include "db/datamodule.h"
+#include "jobdb/datamodule.h"
 
 namespace bkp::db {
 

@@ -1,6 +1,7 @@
-#include "db/jobqueries.h"
+#include "jobdb/jobqueries.h"
 
-#include "db/datamodule.h"
+#include "db/dataroutines.h"
+#include "jobdb/datamodule.h"
 #include "lib/ui.h"
 
 namespace bkp::db {
@@ -22,37 +23,6 @@ QStringList backupsUpdateColumns() {
 QStringList arquivosUpdateColumns() {
     return {QStringLiteral("ID"),        QStringLiteral("BACKUP"),   QStringLiteral("PASTA"),
             QStringLiteral("SUBPASTAS"), QStringLiteral("ARQUIVOS"), QStringLiteral("SUBFOLDER")};
-}
-
-UpdateSQL keyedUpdateSQL(const QString &table, const QStringList &columns) {
-    UpdateSQL u;
-    const int n = int(columns.size());
-    auto listed = [&](const QString &prefix, const QString &suffix) {
-        QStringList lines;
-        for (int i = 0; i < n; ++i)
-            lines.append(prefix + columns[i] + suffix +
-                         (i + 1 < n ? QStringLiteral(",") : QString()));
-        return lines;
-    };
-    u.refreshSQL = QStringList{QStringLiteral("Select")} + listed(QStringLiteral("  "), QString()) +
-                   QStringList{QStringLiteral("from ") + table, QStringLiteral("where"),
-                               QStringLiteral("  ID = :ID")};
-    QStringList sets;
-    for (int i = 0; i < n; ++i)
-        sets.append(QStringLiteral("  ") + columns[i] + QStringLiteral(" = :") + columns[i] +
-                    (i + 1 < n ? QStringLiteral(",") : QString()));
-    u.modifySQL = QStringList{QStringLiteral("update ") + table, QStringLiteral("set")} + sets +
-                  QStringList{QStringLiteral("where"), QStringLiteral("  ID = :OLD_ID")};
-    QStringList marks;
-    for (const QString &c : columns)
-        marks.append(QLatin1Char(':') + c);
-    u.insertSQL = {QStringLiteral("insert into ") + table,
-                   QStringLiteral("  (") + columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
-                   QStringLiteral("values"),
-                   QStringLiteral("  (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')')};
-    u.deleteSQL = {QStringLiteral("delete from ") + table, QStringLiteral("where"),
-                   QStringLiteral("  ID = :OLD_ID")};
-    return u;
 }
 
 JobQueries::JobQueries(TDM *dm) {

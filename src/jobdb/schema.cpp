@@ -1,11 +1,11 @@
-#include "db/schema.h"
+#include "jobdb/schema.h"
 
 #include "db/database.h"
-#include "db/datamodule.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
 #include "db/statement.h"
 #include "db/table.h"
+#include "jobdb/datamodule.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
 #include "lib/ui.h"

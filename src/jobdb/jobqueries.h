@@ -10,9 +10,6 @@ class TDM;
 QStringList backupsUpdateColumns();
 QStringList arquivosUpdateColumns();
 
-// The four statements over `columns` of `table`, keyed on ID.
-UpdateSQL keyedUpdateSQL(const QString &table, const QStringList &columns);
-
 // The main window's job query and file-set query with their update statements,
 // on the job database and the shared transaction.
 class JobQueries {

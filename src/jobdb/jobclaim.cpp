@@ -1,4 +1,4 @@
-#include "db/jobclaim.h"
+#include "jobdb/jobclaim.h"
 
 #include "db/dataroutines.h"
 
