@@ -13,6 +13,7 @@
 #include "platform/application.h"
 #include "platform/filesystem.h"
 #include "schedule/calendario.h"
+#include "widgets/qtdialogs.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -35,6 +36,7 @@ void connectSessionEnd(TfMaster *master, SessionSignals *sessionSignals) {
 
 int runProgram(int argc, char *argv[]) {
     BkpApplication app(argc, argv);
+    widgets::installQtPorts();
     installPortuguese(app);
     platform::setApplicationHint(QStringLiteral("Application.Hint"));
     platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));

@@ -1,59 +1,21 @@
 #include "platform/cursor.h"
 
-#include <QCoreApplication>
-#include <QCursor>
-#include <QGuiApplication>
-
 namespace bkp::platform {
 
 namespace {
 
-// Drives the application's override cursor, keeping at most one override of its
-// own on Qt's stack. Without a GUI application it only remembers the kind.
-class QtCursorControl : public CursorControl {
+class RememberedCursor : public CursorControl {
 public:
     CursorKind current() const override { return m_current; }
-
-    void set(CursorKind kind) override {
-        m_current = kind;
-        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            m_overridden = false; // nothing of ours is on a stack that does not exist
-            return;
-        }
-        switch (kind) {
-        case CursorKind::Hourglass:
-        case CursorKind::SqlWait:
-            show(Qt::WaitCursor);
-            break;
-        case CursorKind::AppStart:
-            show(Qt::BusyCursor);
-            break;
-        case CursorKind::Default:
-        case CursorKind::Arrow:
-            if (m_overridden) {
-                QGuiApplication::restoreOverrideCursor();
-                m_overridden = false;
-            }
-            break;
-        }
-    }
+    void set(CursorKind kind) override { m_current = kind; }
 
 private:
-    void show(Qt::CursorShape shape) {
-        if (m_overridden) {
-            QGuiApplication::changeOverrideCursor(QCursor(shape));
-        } else {
-            QGuiApplication::setOverrideCursor(QCursor(shape));
-            m_overridden = true;
-        }
-    }
-
     CursorKind m_current = CursorKind::Default;
-    bool m_overridden = false;
 };
 
-QtCursorControl g_qtCursor;
-CursorControl *g_cursor = &g_qtCursor;
+RememberedCursor g_remembered;
+CursorControl *g_default = &g_remembered;
+CursorControl *g_cursor = &g_remembered;
 
 } // namespace
 
@@ -61,7 +23,13 @@ CursorControl &cursorControl() {
     return *g_cursor;
 }
 void setCursorControl(CursorControl *control) {
-    g_cursor = control ? control : &g_qtCursor;
+    g_cursor = control ? control : g_default;
+}
+void setDefaultCursorControl(CursorControl *control) {
+    const bool following = g_cursor == g_default;
+    g_default = control ? control : &g_remembered;
+    if (following)
+        g_cursor = g_default;
 }
 
 } // namespace bkp::platform

@@ -13,21 +13,9 @@ public:
 };
 
 CursorControl &cursorControl();
-void setCursorControl(CursorControl *control); // nullptr restores the application's cursor
-
-// Keeps the cursor in memory only (tests, and runs without a window system).
-class RecordingCursor : public CursorControl {
-public:
-    CursorKind current() const override { return m_current; }
-    void set(CursorKind kind) override {
-        m_current = kind;
-        ++m_changes;
-    }
-    int changes() const { return m_changes; }
-
-private:
-    CursorKind m_current = CursorKind::Default;
-    int m_changes = 0;
-};
+void setCursorControl(CursorControl *control); // nullptr restores the default control
+// The control setCursorControl(nullptr) comes back to; nullptr: one that only
+// remembers the kind (a run without a window system).
+void setDefaultCursorControl(CursorControl *control);
 
 } // namespace bkp::platform

@@ -2,7 +2,6 @@
 
 #include "platform/filesystem.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QHostAddress>
@@ -13,6 +12,7 @@
 namespace bkp::platform {
 
 namespace {
+UrlOpener g_urlOpener;
 QString &overriddenAddress() {
     static QString address;
     return address;
@@ -61,7 +61,11 @@ bool openDocument(const QString &pathOrUrl) {
     }
     if (!url.isValid())
         return false;
-    return QDesktopServices::openUrl(url);
+    return g_urlOpener && g_urlOpener(url);
+}
+
+void setUrlOpener(UrlOpener opener) {
+    g_urlOpener = std::move(opener);
 }
 
 } // namespace bkp::platform

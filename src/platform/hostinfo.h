@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
+#include <functional>
 
 namespace bkp::platform {
 
@@ -16,5 +18,10 @@ QString tempFolder(); // without a trailing separator
 // (absolute, or one that exists from the current folder) is resolved ignoring
 // case and opened as a local file; anything else is read as an address.
 bool openDocument(const QString &pathOrUrl);
+
+// Hands an address to the desktop; the window layer installs it. Without one,
+// nothing opens and openDocument answers false.
+using UrlOpener = std::function<bool(const QUrl &url)>;
+void setUrlOpener(UrlOpener opener);
 
 } // namespace bkp::platform

@@ -1,5 +1,6 @@
 #include "backup/archiverun.h"
 #include "backup/backupfolder.h"
+#include "support/scripteddialogs.h"
 
 #include "db/dataroutines.h"
 #include "jobdb/datamodule.h"
@@ -22,7 +23,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include "platform/printers.h"
+#include "support/printers.h"
 
 using namespace bkp;
 using namespace bkp::backup;

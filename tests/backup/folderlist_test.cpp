@@ -16,7 +16,7 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
-#include "platform/printers.h"
+#include "support/printers.h"
 
 using namespace bkp;
 using namespace bkp::backup;

@@ -7,6 +7,7 @@
 #include "schedule/jobdatabase.h"
 #include "support/ftpservers.h"
 #include "support/modal.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/buttonrow.h"
 #include "widgets/rascunho.h"

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "schedule/jobdatabase.h"
 #include "support/ftpservers.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 
 #include <QDir>

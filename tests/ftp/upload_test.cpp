@@ -9,6 +9,8 @@
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
 #include "support/ftpservers.h"
+#include "support/recordingcursor.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 
 #include <QDir>

@@ -2,6 +2,7 @@
 #include "jobs/jobediting.h"
 #include "platform/dialogs.h"
 #include "support/firebird.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 
 #include <gtest/gtest.h>

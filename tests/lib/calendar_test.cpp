@@ -1,5 +1,6 @@
 #include "lib/calendar.h"
 #include "platform/dialogs.h"
+#include "support/scripteddialogs.h"
 
 #include <QSet>
 #include <gtest/gtest.h>

@@ -1,5 +1,7 @@
 #include "lib/ui.h"
 #include "platform/clock.h"
+#include "support/recordingcursor.h"
+#include "support/scripteddialogs.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "printers.h"
+#include "support/printers.h"
 
 using namespace bkp::platform;
 

@@ -9,7 +9,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include "printers.h"
+#include "support/printers.h"
 
 namespace fs = bkp::platform::fs;
 using bkp::platform::FileEntry;

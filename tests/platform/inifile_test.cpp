@@ -6,7 +6,7 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
-#include "printers.h"
+#include "support/printers.h"
 #include <unistd.h>
 
 using bkp::platform::IniFile;

@@ -9,7 +9,7 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
-#include "printers.h"
+#include "support/printers.h"
 
 using namespace bkp::platform;
 using bkp::test::TempDir;

@@ -1,4 +1,5 @@
 #include "schedule/scheduleloop.h"
+#include "support/recordingcursor.h"
 
 #include "db/query.h"
 #include "jobdb/jobclaim.h"

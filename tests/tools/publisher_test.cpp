@@ -1,3 +1,4 @@
+#include "support/scripteddialogs.h"
 #include "tools/publisher.h"
 #include "tools/sdk.h"
 

@@ -2,6 +2,7 @@
 #include "db/query.h"
 #include "platform/dialogs.h"
 #include "support/firebird.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/dbnavigator.h"
 

@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "support/firebird.h"
 #include "support/modal.h"
+#include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/fbsql.h"
 #include "widgets/rascunho.h"

@@ -1,5 +1,8 @@
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
+#include "support/recordingcursor.h"
+#include "support/scripteddialogs.h"
+#include "widgets/qtdialogs.h"
 
 #include "support/tempdir.h"
 
@@ -20,9 +23,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "printers.h"
+#include "support/printers.h"
 
 using namespace bkp::platform;
+using bkp::widgets::QtDialogs;
 
 namespace {
 

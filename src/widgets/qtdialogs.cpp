@@ -1,0 +1,334 @@
+#include "widgets/qtdialogs.h"
+
+#include "platform/filesystem.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace bkp::widgets {
+
+using namespace platform;
+
+namespace {
+
+QtDialogs g_qtDialogs;
+
+// The buttons of a box, in the order the desktop shows them, with their answers
+// and the texts a Portuguese desktop gives them.
+struct ButtonSpec {
+    QMessageBox::StandardButton button;
+    int answer;
+    const char *text;
+};
+
+QList<ButtonSpec> buttonsFor(unsigned flags) {
+    switch (flags & MB_BUTTONMASK) {
+    case MB_OKCANCEL:
+        return {{QMessageBox::Ok, IDOK, "OK"}, {QMessageBox::Cancel, IDCANCEL, "Cancelar"}};
+    case MB_ABORTRETRYIGNORE:
+        return {{QMessageBox::Abort, IDABORT, "&Anular"},
+                {QMessageBox::Retry, IDRETRY, "&Repetir"},
+                {QMessageBox::Ignore, IDIGNORE, "&Ignorar"}};
+    case MB_YESNOCANCEL:
+        return {{QMessageBox::Yes, IDYES, "&Sim"},
+                {QMessageBox::No, IDNO, "&Não"},
+                {QMessageBox::Cancel, IDCANCEL, "Cancelar"}};
+    case MB_YESNO:
+        return {{QMessageBox::Yes, IDYES, "&Sim"}, {QMessageBox::No, IDNO, "&Não"}};
+    case MB_RETRYCANCEL:
+        return {{QMessageBox::Retry, IDRETRY, "&Repetir"},
+                {QMessageBox::Cancel, IDCANCEL, "Cancelar"}};
+    case MB_OK:
+    default:
+        return {{QMessageBox::Ok, IDOK, "OK"}};
+    }
+}
+
+QMessageBox::Icon iconFor(unsigned flags) {
+    switch (flags & MB_ICONMASK) {
+    case MB_ICONERROR:
+        return QMessageBox::Critical;
+    case MB_ICONQUESTION:
+        return QMessageBox::Question;
+    case MB_ICONWARNING:
+        return QMessageBox::Warning;
+    case MB_ICONINFORMATION:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
+    }
+}
+
+// "ISS Files|*.iss|All files (*.*)|*.*" (the desktop's description and pattern
+// pairs) becomes "ISS Files (*.iss *.ISS);;All files (*.*)". A filter already in
+// Qt's form passes unchanged. Each pattern is offered in lower and upper case too,
+// since the file chooser here compares names case-sensitively.
+QString qtFilter(const QString &filter) {
+    if (!filter.contains(QLatin1Char('|')))
+        return filter;
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i].trimmed();
+        QStringList patterns;
+        for (const QString &p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString pattern = p.trimmed();
+            for (const QString &variant : {pattern, pattern.toLower(), pattern.toUpper()}) {
+                if (!variant.isEmpty() && !patterns.contains(variant))
+                    patterns.append(variant);
+            }
+        }
+        const QString shown = parts[i + 1].trimmed();
+        QString entry = description;
+        if (description.contains(QLatin1Char('(') + shown + QLatin1Char(')'))) {
+            // "All files (*.*)": the description shows the pattern already; Qt takes
+            // the patterns from the last parenthesis, so it ends with the full list.
+            if (patterns.size() > 1 || patterns.value(0) != shown)
+                entry += QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        } else {
+            entry += QLatin1String(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        }
+        out.append(entry);
+    }
+    return out.join(QLatin1String(";;"));
+}
+
+// The folder a chooser starts in, resolved ignoring case like every other path.
+QString startFolder(const QString &folder) {
+    return folder.isEmpty() ? folder : fs::resolve(folder);
+}
+
+bool haveWidgets() {
+    return qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
+}
+
+} // namespace
+
+void installQtDialogs() {
+    setDefaultDialogs(&g_qtDialogs);
+}
+
+// --- Qt dialogs -------------------------------------------------------------
+
+int QtDialogs::messageBox(const QString &text, const QString &caption, unsigned flags,
+                          QWidget *owner) {
+    const QList<ButtonSpec> choices = buttonsFor(flags);
+    if (!haveWidgets())
+        return choices[defaultButtonIndex(flags)].answer;
+    QMessageBox box(owner);
+    box.setWindowTitle(caption);
+    // Messages break their lines with a lone carriage return, as the desktop box does.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
+    box.setTextFormat(Qt::PlainText);
+    box.setIcon(iconFor(flags));
+    QList<QAbstractButton *> buttons;
+    for (const ButtonSpec &choice : choices) {
+        QPushButton *b = box.addButton(choice.button);
+        b->setText(QString::fromUtf8(choice.text));
+        buttons.append(b);
+    }
+    box.setDefaultButton(static_cast<QPushButton *>(buttons[defaultButtonIndex(flags)]));
+    // Escape and the close box answer Cancel where there is one, OK on a box with
+    // OK alone; elsewhere Qt chooses (No on a Yes/No box).
+    QAbstractButton *escape = nullptr;
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        if (choices[i].answer == IDCANCEL || (choices.size() == 1 && choices[i].answer == IDOK))
+            escape = buttons[i];
+    }
+    box.setEscapeButton(escape);
+    box.exec();
+    QAbstractButton *clicked = box.clickedButton();
+    for (qsizetype i = 0; i < choices.size(); ++i) {
+        if (buttons[i] == clicked)
+            return choices[i].answer;
+    }
+    return escape ? choices[buttons.indexOf(escape)].answer : IDCANCEL;
+}
+
+bool QtDialogs::inputQuery(const QString &caption, const QString &prompt, QString &value) {
+    if (!haveWidgets())
+        return false;
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(value);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancelar"));
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.textValue();
+    return true;
+}
+
+QString QtDialogs::openFileName(const QString &title, const QString &folder,
+                                const QString &filter) {
+    if (!haveWidgets())
+        return QString();
+    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+QString QtDialogs::saveFileName(const QString &title, const QString &folder, const QString &filter,
+                                const QString &defaultExtension) {
+    if (!haveWidgets())
+        return QString();
+    QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    QString suffix = defaultExtension;
+    while (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    if (!suffix.isEmpty())
+        dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
+namespace {
+
+const char *const kFolderHelp =
+    "Escolha uma pasta na lista ou digite o caminho dela no campo \"Pasta:\".\n\n"
+    "Para criar uma pasta nova, digite o nome dela e pressione OK. Um nome sem caminho é "
+    "criado dentro da pasta selecionada na lista. O programa pede confirmação antes de criar "
+    "a pasta; respondendo \"Não\", nada é criado e a escolha continua aberta.";
+
+// The folder chooser: a tree of folders and a field where the operator may also
+// type a folder that does not exist yet; it is created once the operator confirms.
+class FolderChooser : public QDialog {
+public:
+    FolderChooser(QtDialogs &boxes, const QString &caption, const QString &folder)
+        : QDialog(QApplication::activeWindow()), m_boxes(boxes) {
+        setWindowTitle(caption.isEmpty() ? QStringLiteral("Selecionar pasta") : caption);
+        m_model.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+        m_model.setRootPath(QString());
+        m_model.setReadOnly(true);
+        m_tree = new QTreeView(this);
+        m_tree->setModel(&m_model);
+        for (int column = 1; column < m_model.columnCount(); ++column)
+            m_tree->hideColumn(column);
+        m_tree->header()->hide();
+        m_edit = new QLineEdit(this);
+        m_edit->setObjectName(QStringLiteral("folderEdit"));
+        auto *label = new QLabel(QStringLiteral("&Pasta:"), this);
+        label->setBuddy(m_edit);
+        auto *buttons = new QDialogButtonBox(this);
+        buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole)->setDefault(true);
+        buttons->addButton(QStringLiteral("Cancelar"), QDialogButtonBox::RejectRole);
+        buttons->addButton(QStringLiteral("Aj&uda"), QDialogButtonBox::HelpRole);
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(
+            QStringLiteral("Escolha uma pasta ou digite o nome de uma pasta nova:"), this));
+        layout->addWidget(m_tree);
+        layout->addWidget(label);
+        layout->addWidget(m_edit);
+        layout->addWidget(buttons);
+        resize(420, 460);
+
+        if (!folder.isEmpty()) {
+            const QModelIndex start = m_model.index(folder);
+            if (start.isValid()) {
+                m_tree->setCurrentIndex(start);
+                m_tree->scrollTo(start);
+            }
+            m_edit->setText(QDir::toNativeSeparators(folder));
+        }
+        connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this](const QModelIndex &current) {
+                    if (current.isValid())
+                        m_edit->setText(QDir::toNativeSeparators(m_model.filePath(current)));
+                });
+        // The field takes the focus: a focused tree would make its first folder current.
+        m_edit->setFocus();
+        connect(buttons, &QDialogButtonBox::accepted, this, &FolderChooser::choose);
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        connect(buttons, &QDialogButtonBox::helpRequested, this, [this] {
+            m_boxes.messageBox(QString::fromUtf8(kFolderHelp), QStringLiteral("Ajuda"),
+                               MB_OK | MB_ICONINFORMATION, this);
+        });
+    }
+
+    QString chosen() const { return m_chosen; }
+
+private:
+    // A bare name lives in the folder selected in the tree (or the home folder).
+    QString typedFolder() const {
+        const QString typed = QDir::fromNativeSeparators(m_edit->text().trimmed());
+        if (typed.isEmpty() || QDir::isAbsolutePath(typed))
+            return typed.isEmpty() ? typed : QDir::cleanPath(typed);
+        const QModelIndex current = m_tree->currentIndex();
+        const QString base = current.isValid() ? m_model.filePath(current) : QDir::homePath();
+        return QDir::cleanPath(base + QLatin1Char('/') + typed);
+    }
+
+    void choose() {
+        const QString folder = typedFolder();
+        if (folder.isEmpty())
+            return;
+        const QString resolved = fs::resolve(folder);
+        if (QFileInfo(resolved).isDir()) {
+            m_chosen = resolved;
+            accept();
+            return;
+        }
+        if (QFileInfo::exists(resolved)) {
+            m_boxes.messageBox(QStringLiteral("\"") + resolved +
+                                   QStringLiteral("\" não é uma pasta."),
+                               QStringLiteral("Erro"), MB_OK | MB_ICONERROR, this);
+            return;
+        }
+        if (m_boxes.messageBox(QStringLiteral("A pasta \"") + resolved +
+                                   QStringLiteral("\" não existe.\nDeseja criá-la?"),
+                               QStringLiteral("Criar pasta"), MB_YESNO | MB_ICONQUESTION,
+                               this) != IDYES)
+            return;
+        if (!QDir().mkpath(resolved)) {
+            m_boxes.messageBox(QStringLiteral("Não foi possível criar a pasta \"") + resolved +
+                                   QStringLiteral("\"."),
+                               QStringLiteral("Erro"), MB_OK | MB_ICONERROR, this);
+            return;
+        }
+        m_chosen = resolved;
+        accept();
+    }
+
+    QtDialogs &m_boxes;
+    QFileSystemModel m_model;
+    QTreeView *m_tree = nullptr;
+    QLineEdit *m_edit = nullptr;
+    QString m_chosen;
+};
+
+} // namespace
+
+QString QtDialogs::selectFolder(const QString &caption, const QString &folder) {
+    if (!haveWidgets())
+        return QString();
+    FolderChooser chooser(*this, caption, startFolder(folder));
+    if (chooser.exec() != QDialog::Accepted)
+        return QString();
+    return chooser.chosen();
+}
+
+} // namespace bkp::widgets
