@@ -8,32 +8,6 @@ namespace bkp {
 
 StatusBarPort::~StatusBarPort() = default;
 
-RecordingStatusBar::RecordingStatusBar(int panels) {
-    for (int i = 0; i < panels; ++i)
-        m_panels.append(QString());
-}
-
-void RecordingStatusBar::setSimpleText(const QString &text) {
-    m_simpleText = text;
-    m_writes.append({-1, text});
-}
-
-void RecordingStatusBar::setPanelText(int index, const QString &text) {
-    if (index < 0 || index >= m_panels.size())
-        return;
-    m_panels[index] = text;
-    m_writes.append({index, text});
-}
-
-QString RecordingStatusBar::panelText(int index) const {
-    return index >= 0 && index < m_panels.size() ? m_panels.at(index) : QString();
-}
-
-void RecordingStatusBar::clearHistory() {
-    m_writes.clear();
-    m_repaints = 0;
-}
-
 void ShowStatus(StatusBarPort *statusBar, int panelIndex, const QString &text, int pauseMs) {
     if (!statusBar)
         return;

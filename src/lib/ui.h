@@ -12,8 +12,7 @@ class QWidget;
 namespace bkp {
 
 // A status bar as the program's routines see it: either one simple text or
-// numbered panels (from 0). The main window implements it over its status bar;
-// tests use RecordingStatusBar.
+// numbered panels (from 0). The main window implements it over its status bar.
 class StatusBarPort {
 public:
     virtual ~StatusBarPort();
@@ -24,37 +23,6 @@ public:
     virtual void setPanelText(int index, const QString &text) = 0;
     // Paints the bar now, without going back to the message loop.
     virtual void repaintNow() = 0;
-};
-
-// Keeps the texts in memory and the history of every write.
-class RecordingStatusBar : public StatusBarPort {
-public:
-    struct Write {
-        int panel; // -1 for the simple text
-        QString text;
-    };
-
-    explicit RecordingStatusBar(int panels = 4);
-
-    bool simplePanel() const override { return m_simple; }
-    int panelCount() const override { return int(m_panels.size()); }
-    void setSimpleText(const QString &text) override;
-    void setPanelText(int index, const QString &text) override;
-    void repaintNow() override { ++m_repaints; }
-
-    void setSimplePanel(bool simple) { m_simple = simple; }
-    QString simpleText() const { return m_simpleText; }
-    QString panelText(int index) const; // empty for an index the bar does not have
-    const QList<Write> &writes() const { return m_writes; }
-    int repaints() const { return m_repaints; }
-    void clearHistory();
-
-private:
-    bool m_simple = false;
-    QString m_simpleText;
-    QStringList m_panels;
-    QList<Write> m_writes;
-    int m_repaints = 0;
 };
 
 // Shows the text (the simple text in simple mode, else panel `panelIndex`), paints

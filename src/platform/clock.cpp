@@ -38,13 +38,4 @@ void setSleeper(Sleeper *s) {
     g_sleeper = s ? s : &g_realSleeper;
 }
 
-void RecordingSleeper::sleep(int milliseconds) {
-    ++m_calls;
-    if (milliseconds <= 0)
-        return;
-    m_total += milliseconds;
-    if (m_clock)
-        m_clock->advanceMs(milliseconds);
-}
-
 } // namespace bkp::platform

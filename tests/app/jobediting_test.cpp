@@ -4,6 +4,7 @@
 #include "db/query.h"
 #include "jobs/jobediting.h"
 #include "lib/datetime.h"
+#include "support/fixedclock.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "support/fixedclock.h"
 #include "support/tempdir.h"
 #include "widgets/toolbarbutton.h"
 

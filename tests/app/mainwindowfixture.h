@@ -6,6 +6,8 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "support/faketrayicon.h"
+#include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 

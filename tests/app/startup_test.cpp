@@ -3,6 +3,7 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 

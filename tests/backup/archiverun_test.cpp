@@ -1,5 +1,6 @@
 #include "backup/archiverun.h"
 #include "backup/backupfolder.h"
+#include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 
 #include "db/dataroutines.h"

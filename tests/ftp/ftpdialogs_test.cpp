@@ -5,6 +5,7 @@
 #include "platform/dialogs.h"
 #include "platform/inifile.h"
 #include "schedule/jobdatabase.h"
+#include "support/fixedclock.h"
 #include "support/ftpservers.h"
 #include "support/modal.h"
 #include "support/scripteddialogs.h"

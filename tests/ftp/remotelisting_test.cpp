@@ -4,7 +4,9 @@
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "schedule/jobdatabase.h"
+#include "support/fixedclock.h"
 #include "support/ftpservers.h"
+#include "support/recordingports.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 

@@ -8,8 +8,10 @@
 #include "platform/clock.h"
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
+#include "support/fixedclock.h"
 #include "support/ftpservers.h"
 #include "support/recordingcursor.h"
+#include "support/recordingports.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 

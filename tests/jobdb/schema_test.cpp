@@ -9,6 +9,7 @@
 #include "platform/hostinfo.h"
 #include "platform/inifile.h"
 #include "support/firebird.h"
+#include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 

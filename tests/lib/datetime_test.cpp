@@ -1,6 +1,7 @@
 #include "lib/datetime.h"
 #include "platform/ansi.h"
 #include "platform/clock.h"
+#include "support/fixedclock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,8 @@
 #include "lib/ui.h"
 #include "platform/clock.h"
+#include "support/fixedclock.h"
 #include "support/recordingcursor.h"
+#include "support/recordingports.h"
 #include "support/scripteddialogs.h"
 
 #include <QCoreApplication>

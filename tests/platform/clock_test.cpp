@@ -1,4 +1,5 @@
 #include "platform/clock.h"
+#include "support/fixedclock.h"
 
 #include <gtest/gtest.h>
 

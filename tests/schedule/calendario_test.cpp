@@ -1,4 +1,5 @@
 #include "schedule/calendario.h"
+#include "support/fixedclock.h"
 
 #include "jobdb/jobqueries.h"
 #include "platform/clock.h"

@@ -1,5 +1,6 @@
 #include "schedule/reprogramarhorarios.h"
 #include "schedule/reschedule.h"
+#include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 #include "widgets/buttonrow.h"
 

@@ -1,5 +1,7 @@
 #include "schedule/scheduleloop.h"
+#include "support/fixedclock.h"
 #include "support/recordingcursor.h"
+#include "support/recordingports.h"
 
 #include "db/query.h"
 #include "jobdb/jobclaim.h"
