@@ -33,6 +33,7 @@ void connectSessionEnd(TfMaster *master, SessionSignals *sessionSignals) {
 }
 
 int runProgram(int argc, char *argv[]) {
+    brazilianFormatsUnderCLocale();
     BkpApplication app(argc, argv);
     installPortuguese(app);
     platform::setApplicationHint(QStringLiteral("Application.Hint"));
