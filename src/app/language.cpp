@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <clocale>
 
 namespace bkp::app {
 
@@ -31,6 +32,12 @@ public:
     }
 };
 
+// The character locale the program was started with, put back after Qt has set
+// the C library's locale: the formats' Brazilian locale may be unknown to the C
+// library, and then it would leave every category at "C" (and the database
+// client could no longer read accented file names).
+QByteArray g_characterLocale;
+
 bool isCLocale(const QByteArray &name) {
     return name == "C" || name == "POSIX" || name.startsWith("C.");
 }
@@ -46,6 +53,11 @@ void brazilianFormatsUnderCLocale() {
     }
     if (!decides.isEmpty() && !isCLocale(decides))
         return;
+    for (const char *name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        g_characterLocale = qgetenv(name);
+        if (!g_characterLocale.isEmpty())
+            break;
+    }
     const QByteArray all = qgetenv("LC_ALL");
     if (!all.isEmpty()) {
         qunsetenv("LC_ALL");
@@ -59,6 +71,8 @@ void brazilianFormatsUnderCLocale() {
 }
 
 bool installPortuguese(QCoreApplication &app) {
+    if (!g_characterLocale.isEmpty())
+        setlocale(LC_CTYPE, g_characterLocale.constData());
     // Widgets that format dates themselves (the month calendar) take the default locale.
     QLocale::setDefault(UserLocale());
     // Searched after Qt's own translations, which are installed later.
