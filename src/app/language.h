@@ -11,4 +11,10 @@ namespace bkp::app {
 // English texts.
 bool installPortuguese(QCoreApplication &app);
 
+// Before the application starts: under a C or POSIX locale, the formats Qt's own
+// dialogs take from the system (the file chooser's dates) become Brazilian too.
+// Character handling keeps the locale it had (installPortuguese puts it back in
+// the C library), so archivers and the database client see file names as before.
+void brazilianFormatsUnderCLocale();
+
 } // namespace bkp::app

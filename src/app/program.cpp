@@ -35,6 +35,7 @@ void connectSessionEnd(TfMaster *master, SessionSignals *sessionSignals) {
 }
 
 int runProgram(int argc, char *argv[]) {
+    brazilianFormatsUnderCLocale();
     BkpApplication app(argc, argv);
     widgets::installQtPorts();
     installPortuguese(app);

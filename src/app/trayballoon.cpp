@@ -10,7 +10,8 @@
 namespace bkp::app {
 
 TrayBalloon::TrayBalloon(QWidget *parent)
-    : QFrame(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+    : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                         Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus),
       m_icon(new QLabel(this)), m_title(new QLabel(this)), m_text(new QLabel(this)),
       m_gate([this] { apply(); }, this) {
     setAttribute(Qt::WA_ShowWithoutActivating);

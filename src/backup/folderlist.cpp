@@ -156,6 +156,10 @@ void ListView_PastaColumnClick(QTreeWidget *list, int column, FolderSortState &s
     SortFolderList(list, state.column, state.ascending);
 }
 
+namespace {
+constexpr int FolderColumnWidth = 120;
+}
+
 void SetupFolderList(QTreeWidget *list) {
     list->setRootIsDecorated(false);
     list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -163,8 +167,16 @@ void SetupFolderList(QTreeWidget *list) {
         {QStringLiteral("Arquivo"), QStringLiteral("Tamanho"), QStringLiteral("Data")});
     list->header()->setStretchLastSection(false);
     for (int c = 0; c < 3; ++c)
-        list->setColumnWidth(c, 120);
+        list->setColumnWidth(c, FolderColumnWidth);
     list->header()->setSectionsClickable(true);
+}
+
+void FitFolderColumns(QTreeWidget *list) {
+    for (int c = 0; c < list->columnCount(); ++c) {
+        list->resizeColumnToContents(c);
+        if (list->columnWidth(c) < FolderColumnWidth)
+            list->setColumnWidth(c, FolderColumnWidth);
+    }
 }
 
 void connectFolderSorting(QTreeWidget *list, FolderSortState &state) {

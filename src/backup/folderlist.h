@@ -48,6 +48,9 @@ void ListView_PastaColumnClick(QTreeWidget *list, int column, FolderSortState &s
 // Sets a list up as both folder lists look: report view, whole-row selection,
 // columns "Arquivo", "Tamanho" and "Data" of 120 pixels each, clickable header.
 void SetupFolderList(QTreeWidget *list);
+// Widens a column of a filled list whose texts would be cut (a date and time in
+// this desktop's font, a long file name); no column gets narrower than it was set.
+void FitFolderColumns(QTreeWidget *list);
 
 // Makes the list's header clickable and sends its clicks to ListView_PastaColumnClick
 // with `state` (which must live as long as the list).

@@ -56,6 +56,7 @@ void LocalFolderView::RefreshFolder(const QString &backupFolder) {
     // Newest first; the column remembered for the next header click stays.
     m_sortState->ascending = false;
     SortFolderList(ListView_Pasta, 2, false);
+    FitFolderColumns(ListView_Pasta);
 }
 
 void LocalFolderView::ListView_PastaColumnClick(int column) {

@@ -1,5 +1,6 @@
 #include "ftp/remotelisting.h"
 
+#include "backup/folderlist.h"
 #include "db/dataset.h"
 #include "ftp/ftpclient.h"
 #include "lib/strings.h"
@@ -102,6 +103,7 @@ void RemoteFolderListing::listFolder(FtpClient &client, const db::DataSet &jobs,
         if (row)
             new QTreeWidgetItem(m_list, {row->name, row->size, row->date});
     }
+    backup::FitFolderColumns(m_list);
 }
 
 void RemoteFolderListing::Check_FTPFiles() {

@@ -4,7 +4,8 @@
 
 namespace bkp::widgets {
 
-PanelStatusBar::PanelStatusBar(const QList<int> &widths, QWidget *parent) : QStatusBar(parent) {
+PanelStatusBar::PanelStatusBar(const QList<int> &widths, QWidget *parent)
+    : QStatusBar(parent), m_widths(widths) {
     setSizeGripEnabled(false);
     for (int i = 0; i < widths.size(); ++i) {
         auto *label = new QLabel(this);
@@ -30,8 +31,19 @@ void PanelStatusBar::setSimpleText(const QString &text) {
 }
 
 void PanelStatusBar::setPanelText(int index, const QString &text) {
-    if (index >= 0 && index < m_panels.size())
-        m_panels[index]->setText(text);
+    if (index < 0 || index >= m_panels.size())
+        return;
+    QLabel *label = m_panels[index];
+    label->setText(text);
+    // A panel of set width grows while its text would be cut ("16000000 bytes
+    // total" in this desktop's font) and goes back to its width after.
+    if (index < m_panels.size() - 1) {
+        const int needed = label->fontMetrics().horizontalAdvance(text) + 2 * label->frameWidth() +
+                           2 * label->margin() + 6;
+        const int width = qMax(m_widths[index], needed);
+        if (label->width() != width || label->minimumWidth() != width)
+            label->setFixedWidth(width);
+    }
 }
 
 QString PanelStatusBar::panelText(int index) const {

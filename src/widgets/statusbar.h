@@ -27,6 +27,7 @@ public:
 
 private:
     QList<QLabel *> m_panels;
+    QList<int> m_widths;
     QLabel *m_simple = nullptr;
 };
 

@@ -187,6 +187,12 @@ TEST(LocalFolder, RefreshListsNewestFirstAndHeaderClicksShareOneSortState) {
     EXPECT_EQ(view.Panel_Pasta->text(), f.stored.toLower());
     EXPECT_EQ(column(list, 0), QStringList({"diario.rar", "Sexta.RAR", "Anual001.rar"}));
     EXPECT_EQ(column(list, 1)[0], FormatFileSize(1234));
+    // Date and time shown whole in this desktop's font, never narrower than set.
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_GE(list->columnWidth(c), 120);
+        EXPECT_GT(list->columnWidth(c),
+                  list->fontMetrics().horizontalAdvance(list->topLevelItem(0)->text(c)));
+    }
     EXPECT_EQ(shared.column, 0);
     EXPECT_FALSE(shared.ascending);
 

@@ -18,7 +18,8 @@ Usage: fakeftp.py MODE [LOGDIR]
            then the server itself connects and reads into LOGDIR/legit
   badlist  answers LIST in active mode with a plain-file line whose size is not a
            number between two good ones
-Every command received is appended to LOGDIR/commands.
+Every command received is appended to LOGDIR/commands, and a line for every
+connection accepted to LOGDIR/sessions.
 Prints its port on one line and runs until SIGTERM.
 """
 import os
@@ -216,6 +217,9 @@ def main():
     print(port, flush=True)
     while True:
         conn, _ = listener.accept()
+        if logdir:
+            with open(os.path.join(logdir, "sessions"), "a") as log:
+                log.write("%.3f\n" % time.time())
         if mode == "silent":
             threading.Thread(target=lambda c=conn: threading.Event().wait(), daemon=True).start()
             continue
