@@ -9,7 +9,7 @@ namespace bkp::app {
 
 QtTrayIcon::QtTrayIcon(QObject *parent)
     : TrayIcon(parent), m_icon(new QSystemTrayIcon(this)),
-      m_hintGate([this] { applyHint(); }, this) {
+      m_hintGate([this] { applyHint(); }, this, ReadingPauseMs) {
     connect(m_icon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
                 if (reason == QSystemTrayIcon::Trigger)

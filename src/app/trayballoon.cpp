@@ -13,7 +13,7 @@ TrayBalloon::TrayBalloon(QWidget *parent)
     : QFrame(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus),
       m_icon(new QLabel(this)), m_title(new QLabel(this)), m_text(new QLabel(this)),
-      m_gate([this] { apply(); }, this) {
+      m_gate([this] { apply(); }, this, ReadingPauseMs) {
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFrameShape(QFrame::Box);
     setPalette(QToolTip::palette());

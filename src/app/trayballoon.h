@@ -12,6 +12,11 @@ class QLabel;
 
 namespace bkp::app {
 
+// How often the tray's texts, read rather than watched, may change: ten times a
+// second is more than anyone reads, and every change costs the display a window
+// update.
+constexpr int ReadingPauseMs = 100;
+
 // The message window beside the tray icon. A message asked for while one is
 // showing changes that window's texts instead of building a new window, and the
 // texts reach the screen at most once a frame (the last ones always do): an upload

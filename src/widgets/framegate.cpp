@@ -11,10 +11,10 @@ int screenRefreshInterval() {
     return rate >= 1 ? qMax(1, int(1000 / rate)) : 16;
 }
 
-FrameGate::FrameGate(std::function<void()> apply, QObject *parent)
+FrameGate::FrameGate(std::function<void()> apply, QObject *parent, int minimumMs)
     : QObject(parent), m_apply(std::move(apply)) {
     m_frame.setSingleShot(true);
-    m_frame.setInterval(screenRefreshInterval());
+    m_frame.setInterval(qMax(screenRefreshInterval(), minimumMs));
     connect(&m_frame, &QTimer::timeout, this, &FrameGate::frameEnded);
 }
 

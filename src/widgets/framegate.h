@@ -14,7 +14,9 @@ int screenRefreshInterval();
 // are carried out together, so the last state asked for always reaches the screen.
 class FrameGate : public QObject {
 public:
-    explicit FrameGate(std::function<void()> apply, QObject *parent = nullptr);
+    // `minimumMs`: a longer pause between updates, for texts read by a person
+    // rather than watched move (a message window, a tool tip).
+    explicit FrameGate(std::function<void()> apply, QObject *parent = nullptr, int minimumMs = 0);
 
     void request();
     // Carries out a waiting request now (before the display goes away, say).
