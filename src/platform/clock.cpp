@@ -1,5 +1,7 @@
 #include "platform/clock.h"
 
+#include "platform/portslot.h"
+
 #include <QThread>
 
 namespace bkp::platform {
@@ -20,22 +22,22 @@ public:
 
 SystemClock g_systemClock;
 RealSleeper g_realSleeper;
-Clock *g_clock = &g_systemClock;
-Sleeper *g_sleeper = &g_realSleeper;
+PortSlot<Clock> g_clock(&g_systemClock);
+PortSlot<Sleeper> g_sleeper(&g_realSleeper);
 } // namespace
 
 Clock &clock() {
-    return *g_clock;
+    return g_clock.get();
 }
 void setClock(Clock *c) {
-    g_clock = c ? c : &g_systemClock;
+    g_clock.set(c);
 }
 
 Sleeper &sleeper() {
-    return *g_sleeper;
+    return g_sleeper.get();
 }
 void setSleeper(Sleeper *s) {
-    g_sleeper = s ? s : &g_realSleeper;
+    g_sleeper.set(s);
 }
 
 } // namespace bkp::platform

@@ -1,5 +1,7 @@
 #include "platform/cursor.h"
 
+#include "platform/portslot.h"
+
 namespace bkp::platform {
 
 namespace {
@@ -14,22 +16,18 @@ private:
 };
 
 RememberedCursor g_remembered;
-CursorControl *g_default = &g_remembered;
-CursorControl *g_cursor = &g_remembered;
+PortSlot<CursorControl> g_cursor(&g_remembered);
 
 } // namespace
 
 CursorControl &cursorControl() {
-    return *g_cursor;
+    return g_cursor.get();
 }
 void setCursorControl(CursorControl *control) {
-    g_cursor = control ? control : g_default;
+    g_cursor.set(control);
 }
 void setDefaultCursorControl(CursorControl *control) {
-    const bool following = g_cursor == g_default;
-    g_default = control ? control : &g_remembered;
-    if (following)
-        g_cursor = g_default;
+    g_cursor.setDefault(control);
 }
 
 } // namespace bkp::platform

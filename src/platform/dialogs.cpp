@@ -1,5 +1,7 @@
 #include "platform/dialogs.h"
 
+#include "platform/portslot.h"
+
 namespace bkp::platform {
 
 namespace {
@@ -22,22 +24,18 @@ public:
 };
 
 WindowlessDialogs g_windowless;
-Dialogs *g_default = &g_windowless;
-Dialogs *g_dialogs = &g_windowless;
+PortSlot<Dialogs> g_dialogs(&g_windowless);
 
 } // namespace
 
 Dialogs &dialogs() {
-    return *g_dialogs;
+    return g_dialogs.get();
 }
 void setDialogs(Dialogs *d) {
-    g_dialogs = d ? d : g_default;
+    g_dialogs.set(d);
 }
 void setDefaultDialogs(Dialogs *d) {
-    const bool following = g_dialogs == g_default;
-    g_default = d ? d : &g_windowless;
-    if (following)
-        g_dialogs = g_default;
+    g_dialogs.setDefault(d);
 }
 
 QList<int> answersFor(unsigned flags) {
