@@ -287,11 +287,13 @@ void FtpUpload::IdFTP_BackupWork(qint64 count) {
     StatusBarPort *bar = m_statusBar ? static_cast<StatusBarPort *>(&m_paced) : nullptr;
     ShowStatus(bar, 1, QString::number(count) + QStringLiteral(" bytes enviados "), 0);
     ShowStatus(bar, 3, reply, 0);
-    // The last block is always shown: it is where the transfer ended.
+    // The last block is always shown: it is where the transfer ended. Pending
+    // events are handled once a frame too: more often shows nothing more.
+    bool frame = true;
     if (count >= m_transferTotal)
         m_paced.flush();
     else
-        m_paced.flushWhenDue();
+        frame = m_paced.flushWhenDue() || !m_statusBar;
     if (m_tray)
         m_tray->setHint(ProgressHint(reply, percent));
 
@@ -301,7 +303,8 @@ void FtpUpload::IdFTP_BackupWork(qint64 count) {
                 reply + QStringLiteral("\rEnviados ") + QString::number(count) +
                     QStringLiteral(" bytes (") + percent + QStringLiteral("%)"),
                 TrayPort::BalloonKind::Info, 5);
-    platform::processMessages();
+    if (frame)
+        platform::processMessages();
 }
 
 void FtpUpload::IdFTP_BackupDisconnected() {
@@ -338,11 +341,12 @@ void FtpUpload::PacedStatusBar::setPanelText(int index, const QString &text) {
     m_pending.append({index, text});
 }
 
-void FtpUpload::PacedStatusBar::flushWhenDue() {
+bool FtpUpload::PacedStatusBar::flushWhenDue() {
     const int interval = m_owner.m_repaintInterval;
     if (interval > 0 && m_sincePaint.isValid() && m_sincePaint.elapsed() < interval)
-        return;
+        return false;
     flush();
+    return true;
 }
 
 void FtpUpload::PacedStatusBar::flush() {

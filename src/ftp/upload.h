@@ -88,7 +88,7 @@ private:
         void setSimpleText(const QString &text) override;
         void setPanelText(int index, const QString &text) override;
         void repaintNow() override; // left to flushWhenDue()
-        void flushWhenDue();        // hands over and paints once the interval has passed
+        bool flushWhenDue();        // hands over and paints once the interval has passed
         void flush();               // hands over what is pending and paints now
 
     private:
