@@ -38,26 +38,27 @@ public:
 // client could no longer read accented file names).
 QByteArray g_characterLocale;
 
+// The locale the environment gives a category: the first of LC_ALL, the
+// category's own variable and LANG that is set, as the C library reads them.
+QByteArray localeOf(const char *category) {
+    for (const char *name : {"LC_ALL", category, "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QByteArray();
+}
+
 bool isCLocale(const QByteArray &name) {
     return name == "C" || name == "POSIX" || name.startsWith("C.");
 }
 } // namespace
 
 void brazilianFormatsUnderCLocale() {
-    // The first of these that is set decides, as it does for the C library.
-    QByteArray decides;
-    for (const char *name : {"LC_ALL", "LC_TIME", "LANG"}) {
-        decides = qgetenv(name);
-        if (!decides.isEmpty())
-            break;
-    }
+    const QByteArray decides = localeOf("LC_TIME");
     if (!decides.isEmpty() && !isCLocale(decides))
         return;
-    for (const char *name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        g_characterLocale = qgetenv(name);
-        if (!g_characterLocale.isEmpty())
-            break;
-    }
+    g_characterLocale = localeOf("LC_CTYPE");
     const QByteArray all = qgetenv("LC_ALL");
     if (!all.isEmpty()) {
         qunsetenv("LC_ALL");

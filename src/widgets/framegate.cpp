@@ -28,13 +28,6 @@ void FrameGate::request() {
     m_frame.start();
 }
 
-void FrameGate::flush() {
-    if (!m_pending)
-        return;
-    m_pending = false;
-    m_apply();
-}
-
 void FrameGate::frameEnded() {
     if (!m_pending)
         return;

@@ -19,9 +19,6 @@ public:
     explicit FrameGate(std::function<void()> apply, QObject *parent = nullptr, int minimumMs = 0);
 
     void request();
-    // Carries out a waiting request now (before the display goes away, say).
-    void flush();
-    bool pending() const { return m_pending; }
 
 private:
     void frameEnded();
