@@ -1,6 +1,6 @@
 #include "ftp/listingline.h"
 
-#include "backup/folderlist.h"
+#include "backup/folderrows.h"
 #include "lib/strings.h"
 #include "platform/clock.h"
 
