@@ -1,38 +1,28 @@
 #pragma once
 
 #include "app/entertotab.h"
+#include "app/mainmenus.h"
 #include "app/startup.h"
 #include "app/tray.h"
 #include "backup/archiverun.h"
-#include "backup/localfolderview.h"
+#include "ftp/folderspage.h"
 #include "ftp/ftpconfig.h"
 #include "ftp/ftpspace.h"
-#include "ftp/remotelisting.h"
 #include "ftp/upload.h"
 #include "jobs/filesets.h"
 #include "jobs/jobediting.h"
+#include "jobs/jobeditor.h"
+#include "jobs/joblist.h"
 #include "jobs/jobpanels.h"
 #include "lib/ports.h"
-#include "schedule/calendario.h"
 #include "schedule/scheduleloop.h"
-#include "widgets/dbgrid.h"
-#include "widgets/dbnavigator.h"
 #include "widgets/statusbar.h"
 
 #include <QMainWindow>
 #include <QTimer>
 #include <memory>
 
-class QAction;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QSplitter;
 class QTabWidget;
-class QToolBar;
-class QToolButton;
-class QTreeWidget;
 
 namespace bkp::db {
 class StartupLog;
@@ -77,9 +67,9 @@ public:
     static int Inc_Range(int &counter, int limit);
 
     // Tray icon.
-    void NotificationIcon1Click();
+    void NotificationIcon1Click() { RestoreFromTray(); }
     void NotificationIcon1DblClick() {}
-    void Restaurar1Click();
+    void Restaurar1Click() { RestoreFromTray(); }
     void Fechar1Click();
     void RestoreFromTray();
     void ApplicationMinimize();
@@ -100,33 +90,22 @@ public:
     void GeraBackup(int jobId);
     void Envia_FTP(db::DataSet &query);
     void ToolButton_FTPClick();
-    // The upload with its client IdFTP_Backup and its progress display.
-    std::unique_ptr<ftp::FtpUpload> FtpUpload1;
     void IBQuery_BackupsAfterScroll();
 
     // The remote folder list of the "Pasta" page.
-    void SpeedButton_FTPFileClick();
-    void Check_FTPFolder();
-    void Check_FTPFiles();
-    std::unique_ptr<ftp::RemoteFolderListing> RemoteListing1;
+    void Check_FTPFolder() { TabSheet_Pasta->SpeedButton_FTPFileClick(); }
+    void Check_FTPFiles() { TabSheet_Pasta->remoteListing().Check_FTPFiles(); }
 
     // The FTP settings dialog and the FTP space report, created hidden at start.
-    void ConfigurarFTP1Click();
-    void VerificarespaoocupadoporFTP1Click();
-    ftp::TfFTP_Config *fFTP_Config = nullptr;
-    ftp::TfFTPSize *fFTPSize = nullptr;
+    void ConfigurarFTP1Click() { execWithTimerOff(fFTP_Config); }
+    void VerificarespaoocupadoporFTP1Click() { execWithTimerOff(fFTPSize); }
 
     // Job editing.
-    void ToolButtonNewClick();
-    void ToolButtonEditClick();
+    void ToolButtonNewClick() { m_editor->ToolButtonNewClick(); }
+    void ToolButtonEditClick() { m_editor->ToolButtonEditClick(); }
     void ToolButtonSaveClick();
-    void ToolButtonCancelClick();
-    void ToolButtonDeleteClick();
-    void BitBtnUtilitarioClick();
-    void BitBtnPastaClick();
-    void BitBtn_DataBackupClick();
-    void BitBtn1Click();
-    void DBGrid_BackupsTitleClick(const QString &fieldName);
+    void ToolButtonCancelClick() { m_editor->ToolButtonCancelClick(); }
+    void ToolButtonDeleteClick() { m_editor->ToolButtonDeleteClick(); }
     jobs::JobDefaults jobDefaults() const;
 
     // Tools menu.
@@ -149,67 +128,26 @@ public:
     std::unique_ptr<schedule::ScheduleLoop> ScheduleLoop1;
     // Archive runs whose next date could not be stored yet.
     backup::PendingNextDates PendingDates;
-    // One sort state for the local and the remote folder lists.
-    backup::FolderSortState FolderSort;
 
     QTimer *Timer1 = nullptr;
     QTimer *Timer_Now = nullptr;
     WindowTimer Timer1Port{nullptr};
     WindowTimer Timer_NowPort{nullptr};
 
-    QToolBar *ToolBar1 = nullptr;
-    QToolButton *ToolButtonNew = nullptr;
-    QToolButton *ToolButtonEdit = nullptr;
-    QToolButton *ToolButtonDelete = nullptr;
-    QToolButton *ToolButtonSave = nullptr;
-    QToolButton *ToolButtonCancel = nullptr;
-    QToolButton *ToolButtonBackup = nullptr;
-    QToolButton *ToolButton_FTP = nullptr;
-    QToolButton *ToolButtonTimer = nullptr;
-    QToolButton *ToolButtonTools = nullptr;
-
-    QMenu *PopupMenu_Tools = nullptr;
-    QAction *SalvarRegistros1 = nullptr;
-    QAction *RestaurarRegistros1 = nullptr;
-    QAction *VerificarBackupsFTP1 = nullptr;
-    QAction *VerificarEspacoFTP1 = nullptr;
-    QAction *ConfigurarFTP1 = nullptr;
-    QAction *Update1 = nullptr;
-    QAction *ReprogramarHorarios1 = nullptr;
-    QAction *FBConsole1 = nullptr;
-    QAction *SDK1 = nullptr;
-
-    QMenu *PopupMenu_TrayIcon = nullptr;
-    QAction *Restaurar1 = nullptr;
-    QAction *Fechar1 = nullptr;
-
-    QGroupBox *GroupBoxBackups = nullptr;
-    widgets::DBNavigator *DBNavigator2 = nullptr;
-    QLabel *Panel_Reordenar = nullptr;
-    widgets::DBGrid *DBGrid_Backups = nullptr;
-
-    QTabWidget *PageControl_Backups = nullptr;
-    QWidget *TabSheet_Setup = nullptr;
-    QWidget *TabSheet_FTP = nullptr;
-    QWidget *TabSheet_Arquivos = nullptr;
-    QWidget *TabSheet_Pasta = nullptr;
-    QWidget *PanelBackup = nullptr;
-    QWidget *Panel_FTPBackup = nullptr;
-    QGroupBox *CheckCustomGroupBox_FTPFileUnique = nullptr;
-    QLineEdit *Edit_FTPFileUnique = nullptr;
-    QWidget *Panel_Backups_Arquivos = nullptr;
-    jobs::JobPanels *JobPanels1 = nullptr;
-    jobs::FileSetsPage *FileSets1 = nullptr;
-
-    QSplitter *Splitter1 = nullptr;
-    QWidget *Panel_Folder_Local = nullptr;
-    backup::LocalFolderView *LocalFolderView1 = nullptr;
-    QWidget *Panel_Folder_FTP = nullptr;
-    QLabel *Panel_Pasta_FTP = nullptr;
-    QToolButton *SpeedButton_FTPFile = nullptr;
-    QTreeWidget *ListView_FTP = nullptr;
-
-    widgets::PanelStatusBar *StatusBar1 = nullptr;
+    // The window's parts, for the routines and tests that look at them.
+    MainToolBar *toolBar() const { return ToolBar1; }
+    ToolsMenu *toolsMenu() const { return PopupMenu_Tools; }
+    TrayMenu *trayMenu() const { return PopupMenu_TrayIcon; }
+    jobs::JobListBox *jobList() const { return GroupBoxBackups; }
+    QTabWidget *pages() const { return PageControl_Backups; }
+    jobs::JobSetupPage *setupPage() const { return TabSheet_Setup; }
+    jobs::JobFtpPage *ftpPage() const { return TabSheet_FTP; }
+    jobs::FileSetsPage *fileSetsPage() const { return TabSheet_Arquivos; }
+    ftp::FoldersPage *foldersPage() const { return TabSheet_Pasta; }
+    widgets::PanelStatusBar *panelStatusBar() const { return StatusBar1; }
+    ftp::TfFTP_Config *ftpConfigDialog() const { return fFTP_Config; }
+    ftp::TfFTPSize *ftpSizeDialog() const { return fFTPSize; }
+    ftp::FtpUpload *upload() const { return FtpUpload1.get(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -217,12 +155,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void buildToolBar();
-    void buildJobList();
-    void buildPages();
-    void buildMenus();
-    QToolButton *addToolButton(const QString &caption, const QString &hint, int standardIcon);
-    void DBNavigator2Click();
+    void connectParts();
     void bindJobQuery();
     // Status_Timer with the timer button's caption.
     bool statusTimer(bool enabled);
@@ -230,6 +163,22 @@ private:
     // its state, also after an error.
     void execWithTimerOff(QDialog *dialog);
     QString m_programPath;
+
+    ToolsMenu *PopupMenu_Tools = nullptr;
+    TrayMenu *PopupMenu_TrayIcon = nullptr;
+    MainToolBar *ToolBar1 = nullptr;
+    jobs::JobListBox *GroupBoxBackups = nullptr;
+    QTabWidget *PageControl_Backups = nullptr;
+    jobs::JobSetupPage *TabSheet_Setup = nullptr;
+    jobs::JobFtpPage *TabSheet_FTP = nullptr;
+    jobs::FileSetsPage *TabSheet_Arquivos = nullptr;
+    ftp::FoldersPage *TabSheet_Pasta = nullptr;
+    jobs::JobEditor *m_editor = nullptr;
+    widgets::PanelStatusBar *StatusBar1 = nullptr;
+    ftp::TfFTP_Config *fFTP_Config = nullptr;
+    ftp::TfFTPSize *fFTPSize = nullptr;
+    // The upload with its client IdFTP_Backup and its progress display.
+    std::unique_ptr<ftp::FtpUpload> FtpUpload1;
 
     EnterToTab m_enterToTab;
     bool m_withoutTray = false;

@@ -16,8 +16,8 @@
 
 namespace bkp::jobs {
 
-FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
-    : QObject(parent), m_data(data) {
+FileSetsPage::FileSetsPage(QWidget *parent) : QWidget(parent) {
+    QWidget *panel = this;
     auto *layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
 
@@ -30,7 +30,6 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     layout->addWidget(Label_NewJob);
 
     DBNavigator1 = new widgets::DBNavigator(panel);
-    DBNavigator1->setDataSet(data.arquivos);
     DBNavigator1->beforeAction = [this](widgets::DBNavigator::Button b) {
         DBNavigator1BeforeAction(b);
     };
@@ -39,7 +38,6 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     DBGrid1 = new widgets::DBGrid(panel);
     DBGrid1->setColumns({{QStringLiteral("PASTA"), QStringLiteral("Pasta"), 250},
                          {QStringLiteral("ARQUIVOS"), QStringLiteral("Arquivos"), 250}});
-    DBGrid1->setDataSet(data.arquivos);
     layout->addWidget(DBGrid1, 1);
 
     Panel_Backups_Arquivos_Edit = new QWidget(panel);
@@ -47,7 +45,6 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     edit->setColumnStretch(1, 1);
     DBEdit_PASTA = new widgets::DBEdit(Panel_Backups_Arquivos_Edit);
     DBEdit_PASTA->setCharCase(widgets::CharCase::Upper);
-    DBEdit_PASTA->bind(data.arquivos, QStringLiteral("PASTA"));
     auto *pastaLabel = new QLabel(QStringLiteral("Pasta"), Panel_Backups_Arquivos_Edit);
     pastaLabel->setBuddy(DBEdit_PASTA);
     BitBtn_Folder_Files = new QPushButton(Panel_Backups_Arquivos_Edit);
@@ -58,10 +55,8 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     DBCheckBox1 =
         new widgets::DBCheckBox(QStringLiteral("Sub-Pastas"), Panel_Backups_Arquivos_Edit);
     DBCheckBox1->setValues(QStringLiteral("0"), QStringLiteral("1"));
-    DBCheckBox1->bind(data.arquivos, QStringLiteral("SUBFOLDER"));
     DBEdit_ARQUIVOS = new widgets::DBEdit(Panel_Backups_Arquivos_Edit);
     DBEdit_ARQUIVOS->setCharCase(widgets::CharCase::Upper);
-    DBEdit_ARQUIVOS->bind(data.arquivos, QStringLiteral("ARQUIVOS"));
     auto *arquivosLabel = new QLabel(QStringLiteral("Arquivos"), Panel_Backups_Arquivos_Edit);
     arquivosLabel->setBuddy(DBEdit_ARQUIVOS);
     edit->addWidget(pastaLabel, 0, 0);
@@ -71,6 +66,15 @@ FileSetsPage::FileSetsPage(QWidget *panel, const Data &data, QObject *parent)
     edit->addWidget(arquivosLabel, 1, 0);
     edit->addWidget(DBEdit_ARQUIVOS, 1, 1, 1, 3);
     layout->addWidget(Panel_Backups_Arquivos_Edit);
+}
+
+void FileSetsPage::bind(const Data &data) {
+    m_data = data;
+    DBNavigator1->setDataSet(data.arquivos);
+    DBGrid1->setDataSet(data.arquivos);
+    DBEdit_PASTA->bind(data.arquivos, QStringLiteral("PASTA"));
+    DBCheckBox1->bind(data.arquivos, QStringLiteral("SUBFOLDER"));
+    DBEdit_ARQUIVOS->bind(data.arquivos, QStringLiteral("ARQUIVOS"));
 
     // The one guard of the file-set rows: none is started for a job not stored yet.
     data.arquivos->beforeInsert = [this](db::DataSet &) {
@@ -113,7 +117,7 @@ void FileSetsPage::followJobState() {
 
 void FileSetsPage::settlePendingRow() {
     db::Query *files = m_data.arquivos;
-    if (!files->active())
+    if (!files || !files->active())
         return;
     if (files->state() == db::DataSetState::Insert) {
         if (files->fieldByName(QStringLiteral("PASTA"))->asString().trimmed().isEmpty())
@@ -127,6 +131,8 @@ void FileSetsPage::settlePendingRow() {
 
 void FileSetsPage::followJob() {
     db::Query *files = m_data.arquivos;
+    if (!files)
+        return;
     settlePendingRow();
     files->close();
     const bool hasJob =
@@ -183,13 +189,15 @@ void FileSetsPage::BitBtn_Folder_FilesClick() {
 }
 
 void FileSetsPage::Update1Click() {
+    if (!m_data.arquivos)
+        return;
     m_data.arquivos->setUpdateObject(updatesLinked() ? nullptr : m_data.updates);
     DBNavigator1->updateButtons();
     DBNavigator1->repaint();
 }
 
 bool FileSetsPage::updatesLinked() const {
-    return m_data.arquivos->updateObject() != nullptr;
+    return m_data.arquivos && m_data.arquivos->updateObject() != nullptr;
 }
 
 } // namespace bkp::jobs

@@ -4,7 +4,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 
-#include <QObject>
+#include <QWidget>
 
 class QLabel;
 class QPushButton;
@@ -20,7 +20,7 @@ namespace bkp::jobs {
 
 // The "Arquivos" page: the file sets of the current job, a navigator, a grid and
 // an edit panel that opens for insert and edit.
-class FileSetsPage : public QObject {
+class FileSetsPage : public QWidget {
     Q_OBJECT
 public:
     struct Data {
@@ -31,8 +31,9 @@ public:
         db::Transaction *transaction = nullptr;
     };
 
-    // Builds the controls into `panel` (Panel_Backups_Arquivos).
-    FileSetsPage(QWidget *panel, const Data &data, QObject *parent = nullptr);
+    explicit FileSetsPage(QWidget *parent = nullptr);
+    // The queries the page shows and edits, once the job database is open.
+    void bind(const Data &data);
 
     // The current job changed: its rows, ordered by folder. A row still being edited
     // is settled first (settlePendingRow).

@@ -1,11 +1,18 @@
 #include "jobs/jobpanels.h"
 
+#include "db/dataset.h"
+#include "platform/dialogs.h"
+#include "schedule/calendario.h"
+
 #include <QApplication>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QVBoxLayout>
 
 namespace bkp::jobs {
 
@@ -51,9 +58,19 @@ void addRow(QGridLayout *grid, const QString &label, QWidget *field) {
     grid->addWidget(field, row, 1);
 }
 
+template <typename Control>
+void bindAll(db::DataSet *jobs, const QList<QPair<Control, const char *>> &bindings) {
+    for (const auto &[control, column] : bindings)
+        control->bind(jobs, QString::fromLatin1(column));
+}
+
+db::Field *jobField(db::DataSet *jobs, const char *column) {
+    return jobs ? jobs->fieldByName(QString::fromLatin1(column)) : nullptr;
+}
+
 } // namespace
 
-QStringList JobPanels::tipoCaptions() {
+QStringList JobSetupPage::tipoCaptions() {
     return {QStringLiteral("Dia da semana    (Ex: Sexta.rar)"),
             QStringLiteral("Dia do mês          (Ex: Mensal31.rar)"),
             QStringLiteral("Semana do ano   (Ex: Semana52.rar)"),
@@ -61,104 +78,149 @@ QStringList JobPanels::tipoCaptions() {
             QStringLiteral("Dia do ano          (Ex: Dia365.rar)")};
 }
 
-JobPanels::JobPanels(QWidget *panelBackup, QWidget *panelFTPBackup, QObject *parent)
-    : QObject(parent) {
+JobSetupPage::JobSetupPage(QWidget *parent) : QWidget(parent) {
     using widgets::CharCase;
+    auto *page = new QVBoxLayout(this);
+    PanelBackup = new QWidget(this);
+    PanelBackup->setObjectName(QStringLiteral("PanelBackup"));
+    page->addWidget(PanelBackup);
+    page->addStretch(1);
+    QWidget *panel = PanelBackup;
 
-    auto *setup = new QGridLayout(panelBackup);
+    auto *setup = new QGridLayout(panel);
     setup->setColumnStretch(1, 1);
-    DBCheckBox_BACKUPACTIVE = new widgets::DBCheckBox(QStringLiteral("Backup ativo"), panelBackup);
+    DBCheckBox_BACKUPACTIVE = new widgets::DBCheckBox(QStringLiteral("Backup ativo"), panel);
     DBCheckBox_BACKUPACTIVE->setValues(QStringLiteral("0"), QStringLiteral("1"));
     // Tab passes it by; a click still reaches it.
     DBCheckBox_BACKUPACTIVE->setFocusPolicy(Qt::ClickFocus);
     setup->addWidget(DBCheckBox_BACKUPACTIVE, 0, 1);
-    DBEdit_BACKUPNAME = edit(panelBackup, CharCase::Upper);
+    DBEdit_BACKUPNAME = edit(panel, CharCase::Upper);
     addRow(setup, QStringLiteral("Backup Name"), DBEdit_BACKUPNAME);
-    DBEdit_BACKUPFILE = edit(panelBackup, CharCase::Upper);
+    DBEdit_BACKUPFILE = edit(panel, CharCase::Upper);
     addRow(setup, QStringLiteral("Backup Filename"), DBEdit_BACKUPFILE);
-    DBEdit_UTILITARIO = edit(panelBackup, CharCase::Lower);
-    BitBtnUtilitario = browseButton(panelBackup, QStyle::SP_FileDialogStart);
+    DBEdit_UTILITARIO = edit(panel, CharCase::Lower);
+    BitBtnUtilitario = browseButton(panel, QStyle::SP_FileDialogStart);
     addRow(setup, QStringLiteral("Utilitário"),
-           withButton(panelBackup, DBEdit_UTILITARIO, BitBtnUtilitario));
-    DBEdit_PARAMETROS = edit(panelBackup, CharCase::Lower);
+           withButton(panel, DBEdit_UTILITARIO, BitBtnUtilitario));
+    DBEdit_PARAMETROS = edit(panel, CharCase::Lower);
     addRow(setup, QStringLiteral("Parâmetros"), DBEdit_PARAMETROS);
-    DBEdit_BACKUPFOLDER = edit(panelBackup, CharCase::Lower);
-    BitBtnPasta = browseButton(panelBackup, QStyle::SP_DirOpenIcon);
+    DBEdit_BACKUPFOLDER = edit(panel, CharCase::Lower);
+    BitBtnPasta = browseButton(panel, QStyle::SP_DirOpenIcon);
     addRow(setup, QStringLiteral("Salvar em..."),
-           withButton(panelBackup, DBEdit_BACKUPFOLDER, BitBtnPasta));
-    DBEdit_HORA = edit(panelBackup);
+           withButton(panel, DBEdit_BACKUPFOLDER, BitBtnPasta));
+    DBEdit_HORA = edit(panel);
     addRow(setup, QStringLiteral("Horário para backup:"), DBEdit_HORA);
-    DBEdit_DATA = edit(panelBackup);
-    BitBtn_DataBackup = browseButton(panelBackup, QStyle::SP_FileDialogContentsView);
+    DBEdit_DATA = edit(panel);
+    BitBtn_DataBackup = browseButton(panel, QStyle::SP_FileDialogContentsView);
     addRow(setup, QStringLiteral("Próximo backup em:"),
-           withButton(panelBackup, DBEdit_DATA, BitBtn_DataBackup));
-    DBRadioGroup_TIPO = new widgets::DBRadioGroup(QStringLiteral("Tipo de backup"), panelBackup);
+           withButton(panel, DBEdit_DATA, BitBtn_DataBackup));
+    DBRadioGroup_TIPO = new widgets::DBRadioGroup(QStringLiteral("Tipo de backup"), panel);
     DBRadioGroup_TIPO->setItems(tipoCaptions(),
                                 {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
                                  QStringLiteral("3"), QStringLiteral("4")});
     setup->addWidget(DBRadioGroup_TIPO, setup->rowCount(), 0, 1, 2);
 
-    auto *ftp = new QGridLayout(panelFTPBackup);
+    connect(BitBtnUtilitario, &QPushButton::clicked, this, &JobSetupPage::BitBtnUtilitarioClick);
+    connect(BitBtnPasta, &QPushButton::clicked, this, &JobSetupPage::BitBtnPastaClick);
+    connect(BitBtn_DataBackup, &QPushButton::clicked, this, &JobSetupPage::BitBtn_DataBackupClick);
+}
+
+void JobSetupPage::bind(db::DataSet *jobs) {
+    m_jobs = jobs;
+    bindAll<widgets::DBEdit *>(jobs, {{DBEdit_BACKUPNAME, "BACKUPNAME"},
+                                      {DBEdit_BACKUPFILE, "BACKUPFILE"},
+                                      {DBEdit_UTILITARIO, "UTILITARIO"},
+                                      {DBEdit_PARAMETROS, "PARAMETROS"},
+                                      {DBEdit_BACKUPFOLDER, "BACKUPFOLDER"},
+                                      {DBEdit_HORA, "HORA"},
+                                      {DBEdit_DATA, "DATA"}});
+    DBCheckBox_BACKUPACTIVE->bind(jobs, QStringLiteral("BACKUPACTIVE"));
+    DBRadioGroup_TIPO->bind(jobs, QStringLiteral("TIPO"));
+}
+
+void JobSetupPage::BitBtnUtilitarioClick() {
+    const QString chosen =
+        platform::dialogs().openFileName(QString(), QString(), QStringLiteral("EXE Files|*.EXE"));
+    if (!chosen.isEmpty())
+        jobField(m_jobs, "UTILITARIO")->setValue(chosen);
+}
+
+void JobSetupPage::BitBtnPastaClick() {
+    const QString chosen = platform::dialogs().selectFolder(QString(), QString());
+    if (!chosen.isEmpty())
+        jobField(m_jobs, "BACKUPFOLDER")->setValue(chosen);
+}
+
+void JobSetupPage::BitBtn_DataBackupClick() {
+    schedule::GetDateToField(jobField(m_jobs, "DATA"), QString(), this);
+}
+
+JobFtpPage::JobFtpPage(QWidget *parent) : QWidget(parent) {
+    auto *page = new QVBoxLayout(this);
+    Panel_FTPBackup = new QWidget(this);
+    Panel_FTPBackup->setObjectName(QStringLiteral("Panel_FTPBackup"));
+    page->addWidget(Panel_FTPBackup);
+    CheckCustomGroupBox_FTPFileUnique =
+        new QGroupBox(QStringLiteral("Enviar apenas o arquivo:"), this);
+    CheckCustomGroupBox_FTPFileUnique->setCheckable(true);
+    CheckCustomGroupBox_FTPFileUnique->setChecked(true);
+    auto *unique = new QVBoxLayout(CheckCustomGroupBox_FTPFileUnique);
+    Edit_FTPFileUnique = new QLineEdit(CheckCustomGroupBox_FTPFileUnique);
+    Edit_FTPFileUnique->setObjectName(QStringLiteral("Edit_FTPFileUnique"));
+    unique->addWidget(Edit_FTPFileUnique);
+    page->addWidget(CheckCustomGroupBox_FTPFileUnique);
+    page->addStretch(1);
+    QWidget *panel = Panel_FTPBackup;
+
+    auto *ftp = new QGridLayout(panel);
     ftp->setColumnStretch(1, 1);
-    DBCheckBox_FTPAtivo = new widgets::DBCheckBox(QStringLiteral("FTP ativo"), panelFTPBackup);
+    DBCheckBox_FTPAtivo = new widgets::DBCheckBox(QStringLiteral("FTP ativo"), panel);
     DBCheckBox_FTPAtivo->setValues(QStringLiteral("0"), QStringLiteral("1"));
     DBCheckBox_FTPAtivo->setFocusPolicy(Qt::ClickFocus);
     ftp->addWidget(DBCheckBox_FTPAtivo, 0, 1);
-    DBCheckBox_FTPPassive = new widgets::DBCheckBox(QStringLiteral("Passive"), panelFTPBackup);
+    DBCheckBox_FTPPassive = new widgets::DBCheckBox(QStringLiteral("Passive"), panel);
     DBCheckBox_FTPPassive->setValues(QStringLiteral("-1"), QStringLiteral("0"));
     ftp->addWidget(DBCheckBox_FTPPassive, 1, 1);
-    DBEdit_FTP_HOST = edit(panelFTPBackup);
+    DBEdit_FTP_HOST = edit(panel);
     addRow(ftp, QStringLiteral("Host"), DBEdit_FTP_HOST);
-    DBEdit_FTP_USER = edit(panelFTPBackup);
+    DBEdit_FTP_USER = edit(panel);
     addRow(ftp, QStringLiteral("User"), DBEdit_FTP_USER);
-    DBEdit_FTP_PASSWORD = edit(panelFTPBackup);
+    DBEdit_FTP_PASSWORD = edit(panel);
     DBEdit_FTP_PASSWORD->setPassword(true);
     addRow(ftp, QStringLiteral("Password"), DBEdit_FTP_PASSWORD);
-    DBEdit_FTP_FOLDER = edit(panelFTPBackup);
+    DBEdit_FTP_FOLDER = edit(panel);
     addRow(ftp, QStringLiteral("Folder"), DBEdit_FTP_FOLDER);
-    DBEdit_FTP_HORA = edit(panelFTPBackup);
+    DBEdit_FTP_HORA = edit(panel);
     addRow(ftp, QStringLiteral("Horário para envio:"), DBEdit_FTP_HORA);
-    DBEdit_FTP_DATA = edit(panelFTPBackup);
-    BitBtn1 = browseButton(panelFTPBackup, QStyle::SP_FileDialogContentsView);
-    addRow(ftp, QStringLiteral("Próximo envio em:"),
-           withButton(panelFTPBackup, DBEdit_FTP_DATA, BitBtn1));
-    DBEdit_FTP_LASTSEND = edit(panelFTPBackup);
+    DBEdit_FTP_DATA = edit(panel);
+    BitBtn1 = browseButton(panel, QStyle::SP_FileDialogContentsView);
+    addRow(ftp, QStringLiteral("Próximo envio em:"), withButton(panel, DBEdit_FTP_DATA, BitBtn1));
+    DBEdit_FTP_LASTSEND = edit(panel);
     DBEdit_FTP_LASTSEND->setEnabled(false);
     addRow(ftp, QStringLiteral("Último envio com sucesso:"), DBEdit_FTP_LASTSEND);
-    DBEdit_FTP_LASTERR = edit(panelFTPBackup);
+    DBEdit_FTP_LASTERR = edit(panel);
     DBEdit_FTP_LASTERR->setEnabled(false);
     addRow(ftp, QStringLiteral("Último erro:"), DBEdit_FTP_LASTERR);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &JobFtpPage::BitBtn1Click);
 }
 
-void JobPanels::bind(db::DataSet *jobs) {
-    const QList<QPair<QObject *, const char *>> bindings{{DBCheckBox_BACKUPACTIVE, "BACKUPACTIVE"},
-                                                         {DBRadioGroup_TIPO, "TIPO"},
-                                                         {DBEdit_BACKUPNAME, "BACKUPNAME"},
-                                                         {DBEdit_BACKUPFILE, "BACKUPFILE"},
-                                                         {DBEdit_UTILITARIO, "UTILITARIO"},
-                                                         {DBEdit_PARAMETROS, "PARAMETROS"},
-                                                         {DBEdit_BACKUPFOLDER, "BACKUPFOLDER"},
-                                                         {DBEdit_HORA, "HORA"},
-                                                         {DBEdit_DATA, "DATA"},
-                                                         {DBCheckBox_FTPAtivo, "FTP_ACTIVE"},
-                                                         {DBCheckBox_FTPPassive, "FTP_PASSIVE"},
-                                                         {DBEdit_FTP_HOST, "FTP_HOST"},
-                                                         {DBEdit_FTP_USER, "FTP_USER"},
-                                                         {DBEdit_FTP_PASSWORD, "FTP_PASSWORD"},
-                                                         {DBEdit_FTP_FOLDER, "FTP_FOLDER"},
-                                                         {DBEdit_FTP_HORA, "FTP_HORA"},
-                                                         {DBEdit_FTP_DATA, "FTP_DATA"},
-                                                         {DBEdit_FTP_LASTSEND, "FTP_LASTSEND"},
-                                                         {DBEdit_FTP_LASTERR, "FTP_LASTERR"}};
-    for (const auto &[control, column] : bindings) {
-        const QString name = QString::fromLatin1(column);
-        if (auto *e = qobject_cast<widgets::DBEdit *>(control))
-            e->bind(jobs, name);
-        else if (auto *c = qobject_cast<widgets::DBCheckBox *>(control))
-            c->bind(jobs, name);
-        else if (auto *r = qobject_cast<widgets::DBRadioGroup *>(control))
-            r->bind(jobs, name);
-    }
+void JobFtpPage::bind(db::DataSet *jobs) {
+    m_jobs = jobs;
+    bindAll<widgets::DBEdit *>(jobs, {{DBEdit_FTP_HOST, "FTP_HOST"},
+                                      {DBEdit_FTP_USER, "FTP_USER"},
+                                      {DBEdit_FTP_PASSWORD, "FTP_PASSWORD"},
+                                      {DBEdit_FTP_FOLDER, "FTP_FOLDER"},
+                                      {DBEdit_FTP_HORA, "FTP_HORA"},
+                                      {DBEdit_FTP_DATA, "FTP_DATA"},
+                                      {DBEdit_FTP_LASTSEND, "FTP_LASTSEND"},
+                                      {DBEdit_FTP_LASTERR, "FTP_LASTERR"}});
+    bindAll<widgets::DBCheckBox *>(
+        jobs, {{DBCheckBox_FTPAtivo, "FTP_ACTIVE"}, {DBCheckBox_FTPPassive, "FTP_PASSIVE"}});
+}
+
+void JobFtpPage::BitBtn1Click() {
+    schedule::GetDateToField(jobField(m_jobs, "FTP_DATA"), QStringLiteral("Próximo backup"), this);
 }
 
 } // namespace bkp::jobs

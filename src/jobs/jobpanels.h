@@ -2,26 +2,32 @@
 
 #include "widgets/dbcontrols.h"
 
-#include <QObject>
+#include <QWidget>
 
+class QGroupBox;
+class QLineEdit;
 class QPushButton;
-class QWidget;
 
 namespace bkp::jobs {
 
-// The job's fields: the "Setup" panel and the "FTP" panel, each bound to a column
-// of the current job.
-class JobPanels : public QObject {
+// The "Setup" page: the job's archive fields in `PanelBackup`, each bound to a
+// column of the current job, with the buttons that pick the archiver, the folder
+// and the next date.
+class JobSetupPage : public QWidget {
     Q_OBJECT
 public:
-    // Builds the controls into the two panels the window gives.
-    JobPanels(QWidget *panelBackup, QWidget *panelFTPBackup, QObject *parent = nullptr);
+    explicit JobSetupPage(QWidget *parent = nullptr);
 
     void bind(db::DataSet *jobs);
 
     // "Tipo de backup", in order.
     static QStringList tipoCaptions();
 
+    void BitBtnUtilitarioClick();
+    void BitBtnPastaClick();
+    void BitBtn_DataBackupClick();
+
+    QWidget *PanelBackup = nullptr;
     widgets::DBCheckBox *DBCheckBox_BACKUPACTIVE = nullptr;
     widgets::DBRadioGroup *DBRadioGroup_TIPO = nullptr;
     widgets::DBEdit *DBEdit_BACKUPNAME = nullptr;
@@ -35,6 +41,22 @@ public:
     widgets::DBEdit *DBEdit_DATA = nullptr;
     QPushButton *BitBtn_DataBackup = nullptr;
 
+private:
+    db::DataSet *m_jobs = nullptr;
+};
+
+// The "FTP" page: the job's upload fields in `Panel_FTPBackup` and the box that
+// names the one file to send.
+class JobFtpPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit JobFtpPage(QWidget *parent = nullptr);
+
+    void bind(db::DataSet *jobs);
+
+    void BitBtn1Click();
+
+    QWidget *Panel_FTPBackup = nullptr;
     widgets::DBCheckBox *DBCheckBox_FTPAtivo = nullptr;
     widgets::DBCheckBox *DBCheckBox_FTPPassive = nullptr;
     widgets::DBEdit *DBEdit_FTP_HOST = nullptr;
@@ -46,6 +68,11 @@ public:
     QPushButton *BitBtn1 = nullptr;
     widgets::DBEdit *DBEdit_FTP_LASTSEND = nullptr;
     widgets::DBEdit *DBEdit_FTP_LASTERR = nullptr;
+    QGroupBox *CheckCustomGroupBox_FTPFileUnique = nullptr;
+    QLineEdit *Edit_FTPFileUnique = nullptr;
+
+private:
+    db::DataSet *m_jobs = nullptr;
 };
 
 } // namespace bkp::jobs

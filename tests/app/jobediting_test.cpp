@@ -44,7 +44,7 @@ protected:
             db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'DIARIO')"));
         ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
                                             "SUBFOLDER) values (1, 1, '/DADOS', '*.DOC', 0)"));
-        master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+        master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
         tray->click();
     }
 
@@ -54,10 +54,10 @@ protected:
         auto on = [](QWidget *w) {
             return w->isEnabled() ? QStringLiteral("1") : QStringLiteral("0");
         };
-        return on(master->ToolButtonNew) + on(master->ToolButtonEdit) +
-               on(master->ToolButtonDelete) + on(master->ToolButtonSave) +
-               on(master->ToolButtonCancel) + on(master->ToolButtonBackup) +
-               on(master->PanelBackup) + on(master->Panel_FTPBackup) + on(master->GroupBoxBackups);
+        return on(master->toolBar()->ToolButtonNew) + on(master->toolBar()->ToolButtonEdit) +
+               on(master->toolBar()->ToolButtonDelete) + on(master->toolBar()->ToolButtonSave) +
+               on(master->toolBar()->ToolButtonCancel) + on(master->toolBar()->ToolButtonBackup) +
+               on(master->setupPage()->PanelBackup) + on(master->ftpPage()->Panel_FTPBackup) + on(master->jobList());
     }
     int count(const QString &sql) {
         db::Query q;
@@ -83,10 +83,10 @@ TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
     start();
     EXPECT_EQ(modeStates(), "111001001");
 
-    master->ToolButtonNew->click();
+    master->toolBar()->ToolButtonNew->click();
     EXPECT_EQ(modeStates(), "000110110");
-    EXPECT_EQ(master->PageControl_Backups->currentWidget(), master->TabSheet_Setup);
-    EXPECT_EQ(QApplication::focusWidget(), master->JobPanels1->DBEdit_BACKUPNAME);
+    EXPECT_EQ(master->pages()->currentWidget(), master->setupPage());
+    EXPECT_EQ(QApplication::focusWidget(), master->setupPage()->DBEdit_BACKUPNAME);
     EXPECT_EQ(job("ID")->asInteger(), 1);
     EXPECT_EQ(job("UTILITARIO")->asString(), jobs::defaultArchiver());
     EXPECT_EQ(job("PARAMETROS")->asString(), "a -dh -r");
@@ -94,24 +94,24 @@ TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
     EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
     EXPECT_EQ(job("TIPO")->asInteger(), 0);
     EXPECT_EQ(job("BACKUPACTIVE")->asInteger(), 0);
-    EXPECT_TRUE(master->JobPanels1->DBCheckBox_BACKUPACTIVE->isChecked());
+    EXPECT_TRUE(master->setupPage()->DBCheckBox_BACKUPACTIVE->isChecked());
     for (const char *column : {"FTP_ACTIVE", "FTP_HOST", "FTP_USER", "FTP_PASSWORD", "FTP_FOLDER",
                                "FTP_HORA", "FTP_DATA"})
         EXPECT_TRUE(job(column)->isNull()) << column;
 
     // Typed text is forced to upper case.
-    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
     const QString parent = dir.file("dados");
     job("BACKUPFOLDER")->setValue(parent);
-    QTest::mouseClick(master->JobPanels1->DBRadioGroup_TIPO->findChildren<QAbstractButton *>()[2],
+    QTest::mouseClick(master->setupPage()->DBRadioGroup_TIPO->findChildren<QAbstractButton *>()[2],
                       Qt::LeftButton);
 
     // Another workstation stores key 1 meanwhile: the job takes the next one.
     ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'X')"));
-    master->ToolButtonSave->click();
+    master->toolBar()->ToolButtonSave->click();
     EXPECT_EQ(modeStates(), "111001001");
-    EXPECT_EQ(QApplication::focusWidget(), master->DBGrid_Backups);
+    EXPECT_EQ(QApplication::focusWidget(), master->jobList()->DBGrid_Backups);
     EXPECT_EQ(count("select count(*) from BACKUPS where ID=2 and BACKUPNAME='DIARIO' and TIPO=2"),
               1);
     const QString stored = job("BACKUPFOLDER")->asString();
@@ -122,16 +122,16 @@ TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
 TEST_F(JobEditingInsideKapri, ANewJobBelowKapriGetsTheFtpDefaults) {
     dir.write("Apps/Kapri_10/bkp.Ini", "[FTP]\nHost=ftp.example.net\n");
     start();
-    master->ToolButtonNew->click();
+    master->toolBar()->ToolButtonNew->click();
     EXPECT_EQ(job("FTP_ACTIVE")->asInteger(), 1);
-    EXPECT_FALSE(master->JobPanels1->DBCheckBox_FTPAtivo->isChecked());
+    EXPECT_FALSE(master->ftpPage()->DBCheckBox_FTPAtivo->isChecked());
     EXPECT_EQ(job("FTP_HOST")->asString(), "ftp.example.net");
     EXPECT_EQ(job("FTP_USER")->asString(), "orbelan");
     EXPECT_EQ(job("FTP_PASSWORD")->asString(), "r5tn8vqe");
     EXPECT_EQ(job("FTP_FOLDER")->asString(), "backups");
     EXPECT_EQ(job("FTP_HORA")->asDateTime(), EncodeTime(12, 0, 0));
     EXPECT_EQ(job("FTP_DATA")->asDateTime(), EncodeDate(2026, 9, 6));
-    master->ToolButtonCancel->click();
+    master->toolBar()->ToolButtonCancel->click();
     EXPECT_TRUE(jobs().isEmpty());
 }
 
@@ -139,16 +139,16 @@ TEST_F(JobEditing, EditingFillsAMissingDateAndTimeAndCancelKeepsTheStoredRow) {
     create();
     ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME, FTP_HORA) values "
                                         "(1, 'DIARIO', '08:30')"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     tray->click();
 
-    master->ToolButtonEdit->click();
+    master->toolBar()->ToolButtonEdit->click();
     EXPECT_EQ(modeStates(), "000110110");
     EXPECT_EQ(job("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
     EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
     EXPECT_EQ(job("FTP_HORA")->asDateTime(), EncodeTime(8, 30, 0));
-    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "X");
-    master->ToolButtonCancel->click();
+    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "X");
+    master->toolBar()->ToolButtonCancel->click();
     EXPECT_EQ(modeStates(), "111001001");
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
     EXPECT_EQ(count("select count(*) from BACKUPS where DATA is null and BACKUPNAME='DIARIO'"), 1);
@@ -159,7 +159,7 @@ TEST_F(JobEditing, DeletingAsksWithTheNameAndTakesTheFileSetsAlong) {
     showJobWithFileSet();
 
     dialogs.answer(platform::IDNO);
-    master->ToolButtonDelete->click();
+    master->toolBar()->ToolButtonDelete->click();
     ASSERT_EQ(dialogs.shown().size(), 1);
     EXPECT_EQ(dialogs.shown()[0].text, "Confirma a exclusão do backup DIARIO?");
     EXPECT_EQ(dialogs.shown()[0].caption, "Excluir registro");
@@ -167,7 +167,7 @@ TEST_F(JobEditing, DeletingAsksWithTheNameAndTakesTheFileSetsAlong) {
     EXPECT_EQ(count("select count(*) from ARQUIVOS"), 1);
 
     dialogs.answer(platform::IDYES);
-    master->ToolButtonDelete->click();
+    master->toolBar()->ToolButtonDelete->click();
     EXPECT_TRUE(jobs().isEmpty());
     EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
     EXPECT_EQ(count("select count(*) from ARQUIVOS"), 0);
@@ -177,20 +177,20 @@ TEST_F(JobEditing, TitleClicksOrderTheListAscendingThenDescending) {
     create();
     addJobs();
     ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (3, 'meio')"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     auto names = [this] {
         QStringList out;
         for (jobs().first(); !jobs().eof(); jobs().next())
             out << job("BACKUPNAME")->asString();
         return out;
     };
-    Q_EMIT master->DBGrid_Backups->titleClicked(0, "BACKUPNAME");
+    Q_EMIT master->jobList()->DBGrid_Backups->titleClicked(0, "BACKUPNAME");
     EXPECT_EQ(names(), QStringList({"ALFA", "meio", "ZETA"}));
     EXPECT_TRUE(jobs().sqlText().endsWith("Order By Upper(BACKUPS.BACKUPNAME) Asc"))
         << jobs().sqlText().toStdString();
-    Q_EMIT master->DBGrid_Backups->titleClicked(0, "BACKUPNAME");
+    Q_EMIT master->jobList()->DBGrid_Backups->titleClicked(0, "BACKUPNAME");
     EXPECT_EQ(names(), QStringList({"ZETA", "meio", "ALFA"}));
-    Q_EMIT master->DBGrid_Backups->titleClicked(1, "ID");
+    Q_EMIT master->jobList()->DBGrid_Backups->titleClicked(1, "ID");
     EXPECT_TRUE(jobs().sqlText().endsWith("Order By BACKUPS.ID Asc"))
         << jobs().sqlText().toStdString();
     jobs().first();
@@ -204,9 +204,9 @@ TEST_F(JobEditing, FileSetRowsBelongToTheCurrentJob) {
                                         "SUBFOLDER) values (7, 1, '/B', '*.DOC', 1)"));
     ASSERT_TRUE(db::ExecSQL(database(), "Insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, "
                                         "SUBFOLDER) values (8, 1, '/A', '*.XLS', 1)"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     tray->click();
-    jobs::FileSetsPage *page = master->FileSets1;
+    jobs::FileSetsPage *page = master->fileSetsPage();
     // ALFA (key 2) comes first by name: no rows.
     EXPECT_EQ(job("ID")->asInteger(), 2);
     EXPECT_TRUE(files().isEmpty());
@@ -222,7 +222,7 @@ TEST_F(JobEditing, FileSetRowsBelongToTheCurrentJob) {
     EXPECT_EQ(count("select count(*) from ARQUIVOS where BACKUP=2 and PASTA='/DADOS'"), 1);
 
     // The other job's rows, ordered by folder.
-    master->DBNavigator2->click(widgets::DBNavigator::Next);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Next);
     EXPECT_EQ(job("ID")->asInteger(), 1);
     ASSERT_EQ(files().recordCount(), 2);
     files().first();
@@ -232,12 +232,12 @@ TEST_F(JobEditing, FileSetRowsBelongToTheCurrentJob) {
     // it stays in editing.
     files().edit();
     files().fieldByName("ARQUIVOS")->setValue("*.TXT");
-    master->Update1->trigger();
+    master->toolsMenu()->Update1->trigger();
     EXPECT_FALSE(page->updatesLinked());
     EXPECT_THROW(files().post(), db::AbortError);
     EXPECT_EQ(files().state(), db::DataSetState::Edit);
     EXPECT_EQ(dialogs.shown().size(), 1);
-    master->Update1->trigger();
+    master->toolsMenu()->Update1->trigger();
     files().post();
     EXPECT_EQ(count("select count(*) from ARQUIVOS where ARQUIVOS='*.TXT'"), 1);
 }
@@ -250,11 +250,11 @@ TEST_F(JobEditing, ScheduledWorkLeavesAJobBeingEditedAlone) {
                             "BACKUPACTIVE, FTP_ACTIVE, FTP_HOST, FTP_DATA, FTP_HORA, DATA, HORA) "
                             "values (1, 'DIARIO', 'DIARIO', '', 0, 0, '127.0.0.1:1', '" +
                                 today + "', '00:00:00', '" + today + "', '00:00:00')"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     tray->click();
     QApplication::setActiveWindow(master);
-    master->ToolButtonEdit->click();
-    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "X");
+    master->toolBar()->ToolButtonEdit->click();
+    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "X");
 
     // An upload that fails and an archive run both write the job and would read
     // the list again; the operator's edit stays an edit.
@@ -265,7 +265,7 @@ TEST_F(JobEditing, ScheduledWorkLeavesAJobBeingEditedAlone) {
     EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPNAME='DIARIO' and FTP_LASTERR is "
                     "not null"),
               1);
-    master->ToolButtonCancel->click();
+    master->toolBar()->ToolButtonCancel->click();
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
 }
 
@@ -273,7 +273,7 @@ TEST_F(JobEditing, CtrlDeleteInTheJobGridTakesTheFileSetsAlongToo) {
     create();
     showJobWithFileSet();
     dialogs.answer(platform::IDYES);
-    QTest::keyClick(master->DBGrid_Backups, Qt::Key_Delete, Qt::ControlModifier);
+    QTest::keyClick(master->jobList()->DBGrid_Backups, Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(dialogs.shown().size(), 1);
     EXPECT_EQ(dialogs.shown()[0].text, "Delete record?");
     EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
@@ -282,10 +282,10 @@ TEST_F(JobEditing, CtrlDeleteInTheJobGridTakesTheFileSetsAlongToo) {
 
 TEST_F(JobEditing, ANewJobTakesNoFileSetsUntilItIsStoredUnderItsOwnKey) {
     start();
-    jobs::FileSetsPage *page = master->FileSets1;
+    jobs::FileSetsPage *page = master->fileSetsPage();
     // Cancelled: no row is left for the next new job to inherit.
-    master->ToolButtonNew->click();
-    EXPECT_TRUE(page->Label_NewJob->isVisibleTo(master->Panel_Backups_Arquivos));
+    master->toolBar()->ToolButtonNew->click();
+    EXPECT_TRUE(page->Label_NewJob->isVisibleTo(master->fileSetsPage()));
     EXPECT_FALSE(page->DBNavigator1->button(widgets::DBNavigator::Insert)->isEnabled());
     EXPECT_FALSE(page->BitBtn_Folder_Files->isEnabled());
     EXPECT_THROW(page->DBNavigator1->click(widgets::DBNavigator::Insert), db::AbortError);
@@ -293,18 +293,18 @@ TEST_F(JobEditing, ANewJobTakesNoFileSetsUntilItIsStoredUnderItsOwnKey) {
     EXPECT_THROW(files().append(), db::AbortError);
     EXPECT_EQ(files().state(), db::DataSetState::Browse);
     EXPECT_TRUE(files().isEmpty());
-    master->ToolButtonCancel->click();
+    master->toolBar()->ToolButtonCancel->click();
     EXPECT_EQ(count("select count(*) from ARQUIVOS"), 0);
 
     // Stored while another workstation took its first key: rows go under the key
     // the job was stored with.
-    master->ToolButtonNew->click();
-    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+    master->toolBar()->ToolButtonNew->click();
+    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
     job("BACKUPFOLDER")->setValue(dir.file("dados"));
     ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'X')"));
-    master->ToolButtonSave->click();
+    master->toolBar()->ToolButtonSave->click();
     EXPECT_EQ(job("ID")->asInteger(), 2);
-    EXPECT_FALSE(page->Label_NewJob->isVisibleTo(master->Panel_Backups_Arquivos));
+    EXPECT_FALSE(page->Label_NewJob->isVisibleTo(master->fileSetsPage()));
     page->DBNavigator1->click(widgets::DBNavigator::Insert);
     QTest::keyClicks(page->DBEdit_PASTA, "/dados");
     page->DBNavigator1->click(widgets::DBNavigator::Post);
@@ -315,14 +315,14 @@ TEST_F(JobEditing, ANewJobTakesNoFileSetsUntilItIsStoredUnderItsOwnKey) {
 TEST_F(JobEditing, AFileSetRowBeingInsertedIsStoredOrDroppedByItsFolderWhenTheJobChanges) {
     create();
     addJobs();
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     tray->click();
-    jobs::FileSetsPage *page = master->FileSets1;
+    jobs::FileSetsPage *page = master->fileSetsPage();
     // ALFA (key 2) first: a row with a folder goes with it when ZETA is chosen.
     page->DBNavigator1->click(widgets::DBNavigator::Insert);
     QTest::keyClicks(page->DBEdit_PASTA, "/dados");
     QTest::keyClicks(page->DBEdit_ARQUIVOS, "*.doc");
-    master->DBNavigator2->click(widgets::DBNavigator::Next);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Next);
     EXPECT_EQ(job("ID")->asInteger(), 1);
     EXPECT_EQ(files().state(), db::DataSetState::Browse);
     EXPECT_EQ(count("select count(*) from ARQUIVOS where BACKUP=2 and PASTA='/DADOS' and "
@@ -331,7 +331,7 @@ TEST_F(JobEditing, AFileSetRowBeingInsertedIsStoredOrDroppedByItsFolderWhenTheJo
     // A row without a folder is dropped; nothing reaches the table.
     page->DBNavigator1->click(widgets::DBNavigator::Insert);
     QTest::keyClicks(page->DBEdit_ARQUIVOS, "*.xls");
-    master->DBNavigator2->click(widgets::DBNavigator::Prior);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Prior);
     EXPECT_EQ(job("ID")->asInteger(), 2);
     EXPECT_EQ(files().recordCount(), 1);
     EXPECT_EQ(count("select count(*) from ARQUIVOS"), 1);
@@ -352,20 +352,20 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
         SCOPED_TRACE(mode);
         dialogs.clear();
         if (QString(mode) == "N") {
-            master->ToolButtonNew->click();
-            QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+            master->toolBar()->ToolButtonNew->click();
+            QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
         } else {
-            master->ToolButtonCancel->click();
+            master->toolBar()->ToolButtonCancel->click();
             ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values "
                                                 "(1, 'DIARIO')"));
-            master->DBNavigator2->click(widgets::DBNavigator::Refresh);
-            master->ToolButtonEdit->click();
+            master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
+            master->toolBar()->ToolButtonEdit->click();
         }
         const QString states = modeStates();
         dialogs.answerText(parent);
-        master->JobPanels1->BitBtnPasta->click();
-        EXPECT_EQ(master->JobPanels1->DBEdit_BACKUPFOLDER->text(), parent);
-        master->ToolButtonSave->click();
+        master->setupPage()->BitBtnPasta->click();
+        EXPECT_EQ(master->setupPage()->DBEdit_BACKUPFOLDER->text(), parent);
+        master->toolBar()->ToolButtonSave->click();
         ASSERT_EQ(messages().size(), 1);
         EXPECT_TRUE(messages()[0].startsWith("O campo BACKUPFOLDER aceita no máximo 50 caracteres"))
             << messages()[0].toStdString();
@@ -379,8 +379,8 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
 
 TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderIsRefusedOnSave) {
     start();
-    master->ToolButtonNew->click();
-    QTest::keyClicks(master->JobPanels1->DBEdit_BACKUPNAME, "diario");
+    master->toolBar()->ToolButtonNew->click();
+    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
     job("BACKUPFOLDER")->setValue(dir.file("dados"));
     for (const char *name : {"../../AB", "A/B", "A\\B"}) {
         SCOPED_TRACE(name);

@@ -54,7 +54,7 @@ TEST_F(MainWindowTest, StartsInTheTrayAndTheFirstClickShowsItMaximisedInBrowseMo
     EXPECT_EQ(master->Timer1->interval(), 10000);
     EXPECT_TRUE(master->Timer_Now->isActive());
     EXPECT_EQ(master->TimerPhase, 0);
-    EXPECT_EQ(master->PageControl_Backups->currentWidget(), master->TabSheet_Setup);
+    EXPECT_EQ(master->pages()->currentWidget(), master->setupPage());
     EXPECT_TRUE(QFile::exists(dir.file("bkp.Ini")));
     EXPECT_TRUE(QFile::exists(dir.file("BKP_Backups.Ini")));
 
@@ -62,12 +62,12 @@ TEST_F(MainWindowTest, StartsInTheTrayAndTheFirstClickShowsItMaximisedInBrowseMo
     EXPECT_TRUE(master->isVisible());
     EXPECT_TRUE(master->isMaximized());
     // Browse mode: nothing to save or cancel, the panels locked, the job list open.
-    EXPECT_FALSE(master->ToolButtonSave->isEnabled());
-    EXPECT_FALSE(master->ToolButtonCancel->isEnabled());
-    EXPECT_FALSE(master->PanelBackup->isEnabled());
-    EXPECT_FALSE(master->Panel_FTPBackup->isEnabled());
-    EXPECT_TRUE(master->GroupBoxBackups->isEnabled());
-    EXPECT_TRUE(master->ToolButtonTools->isEnabled());
+    EXPECT_FALSE(master->toolBar()->ToolButtonSave->isEnabled());
+    EXPECT_FALSE(master->toolBar()->ToolButtonCancel->isEnabled());
+    EXPECT_FALSE(master->setupPage()->PanelBackup->isEnabled());
+    EXPECT_FALSE(master->ftpPage()->Panel_FTPBackup->isEnabled());
+    EXPECT_TRUE(master->jobList()->isEnabled());
+    EXPECT_TRUE(master->toolBar()->ToolButtonTools->isEnabled());
 }
 
 TEST_F(MainWindowTest, CloseAndMinimiseLeaveOnlyTheTrayIconAndFecharEndsTheProgram) {
@@ -80,7 +80,7 @@ TEST_F(MainWindowTest, CloseAndMinimiseLeaveOnlyTheTrayIconAndFecharEndsTheProgr
     EXPECT_TRUE(tray->visible());
     EXPECT_FALSE(platform::terminated());
 
-    master->Restaurar1->trigger();
+    master->trayMenu()->Restaurar1->trigger();
     EXPECT_TRUE(master->isVisible());
     master->showMinimized();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !master->isVisible(); }, 5000));
@@ -89,7 +89,7 @@ TEST_F(MainWindowTest, CloseAndMinimiseLeaveOnlyTheTrayIconAndFecharEndsTheProgr
 
     tray->click();
     EXPECT_TRUE(master->isVisible());
-    master->Fechar1->trigger();
+    master->trayMenu()->Fechar1->trigger();
     EXPECT_TRUE(tray->destroyed());
     EXPECT_TRUE(platform::terminated());
 }
@@ -98,37 +98,37 @@ TEST_F(MainWindowTest, ReturnMovesThroughEditsAfterARestoreButNotInTheJobGrid) {
     create();
     tray->click();
     QApplication::setActiveWindow(master);
-    master->PageControl_Backups->setCurrentWidget(master->TabSheet_FTP);
-    master->Edit_FTPFileUnique->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+    master->pages()->setCurrentWidget(master->ftpPage());
+    master->ftpPage()->Edit_FTPFileUnique->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
 
-    QTest::keyClick(master->Edit_FTPFileUnique, Qt::Key_A);
-    QTest::keyClick(master->Edit_FTPFileUnique, Qt::Key_Return);
+    QTest::keyClick(master->ftpPage()->Edit_FTPFileUnique, Qt::Key_A);
+    QTest::keyClick(master->ftpPage()->Edit_FTPFileUnique, Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_NE(QApplication::focusWidget(), master->Edit_FTPFileUnique);
-    EXPECT_EQ(master->Edit_FTPFileUnique->text(), "a");
+    EXPECT_NE(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
+    EXPECT_EQ(master->ftpPage()->Edit_FTPFileUnique->text(), "a");
     // Up comes back.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+    EXPECT_EQ(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
 
-    master->DBGrid_Backups->setFocus();
-    QTest::keyClick(master->DBGrid_Backups, Qt::Key_Return);
+    master->jobList()->DBGrid_Backups->setFocus();
+    QTest::keyClick(master->jobList()->DBGrid_Backups, Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), master->DBGrid_Backups);
+    EXPECT_EQ(QApplication::focusWidget(), master->jobList()->DBGrid_Backups);
 
     // Once back in the tray the keys are the controls' own again.
     master->close();
-    master->Restaurar1->trigger();
+    master->trayMenu()->Restaurar1->trigger();
     QApplication::setActiveWindow(master);
     master->ApplicationMinimize();
     master->show();
     QApplication::setActiveWindow(master);
-    master->PageControl_Backups->setCurrentWidget(master->TabSheet_FTP);
-    master->Edit_FTPFileUnique->setFocus();
-    QTest::keyClick(master->Edit_FTPFileUnique, Qt::Key_Return);
+    master->pages()->setCurrentWidget(master->ftpPage());
+    master->ftpPage()->Edit_FTPFileUnique->setFocus();
+    QTest::keyClick(master->ftpPage()->Edit_FTPFileUnique, Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), master->Edit_FTPFileUnique);
+    EXPECT_EQ(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
 }
 
 TEST_F(MainWindowTest, AShutdownQueryIsRefusedDuringATickAndAnEndSessionEndsTheProgram) {
@@ -159,12 +159,12 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
 
     QStringList buttons;
     QSet<int> baselines;
-    for (QAction *a : master->ToolBar1->actions()) {
+    for (QAction *a : master->toolBar()->actions()) {
         if (a->isSeparator()) {
             buttons << "-";
             continue;
         }
-        auto *b = qobject_cast<QToolButton *>(master->ToolBar1->widgetForAction(a));
+        auto *b = qobject_cast<QToolButton *>(master->toolBar()->widgetForAction(a));
         ASSERT_NE(b, nullptr);
         buttons << b->text() + "|" + b->toolTip();
         EXPECT_EQ(b->size(), QSize(65, 36));
@@ -190,50 +190,50 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
                            "&Backup|Executar backup agora", "FTP|Enviar backup por FTP agora", "-",
                            "&Timer|Habilita/desabilita timer", "Tools|Menu de configurações"}));
 
-    EXPECT_EQ(captions(master->PopupMenu_Tools->actions()),
+    EXPECT_EQ(captions(master->toolsMenu()->actions()),
               QStringList({"Salvar registros", "Restaurar registros", "FTP", "Update", "-",
                            "Reprogramar horários", "FBConsole", "-", "SDK"}));
-    EXPECT_FALSE(master->SalvarRegistros1->isEnabled());
-    EXPECT_FALSE(master->RestaurarRegistros1->isEnabled());
-    EXPECT_EQ(captions(qobject_cast<QMenu *>(master->VerificarBackupsFTP1->parent())->actions()),
+    EXPECT_FALSE(master->toolsMenu()->SalvarRegistros1->isEnabled());
+    EXPECT_FALSE(master->toolsMenu()->RestaurarRegistros1->isEnabled());
+    EXPECT_EQ(captions(qobject_cast<QMenu *>(master->toolsMenu()->VerificarBackupsFTP1->parent())->actions()),
               QStringList({"Verificar backups enviados por FTP", "Verificar espaço ocupado por FTP",
                            "Configurar FTP"}));
-    EXPECT_EQ(captions(master->PopupMenu_TrayIcon->actions()),
+    EXPECT_EQ(captions(master->trayMenu()->actions()),
               QStringList({"Restaurar", "Fechar"}));
-    EXPECT_EQ(tray->menu(), master->PopupMenu_TrayIcon);
+    EXPECT_EQ(tray->menu(), master->trayMenu());
 
-    EXPECT_EQ(master->GroupBoxBackups->title(), "Backups");
-    EXPECT_EQ(master->GroupBoxBackups->width(), 200);
-    EXPECT_EQ(master->Panel_Reordenar->text(), "Clique para reordenar");
-    auto *model = master->DBGrid_Backups->model();
+    EXPECT_EQ(master->jobList()->title(), "Backups");
+    EXPECT_EQ(master->jobList()->width(), 200);
+    EXPECT_EQ(master->jobList()->Panel_Reordenar->text(), "Clique para reordenar");
+    auto *model = master->jobList()->DBGrid_Backups->model();
     ASSERT_EQ(model->columnCount(), 21);
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Backup");
     EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "ID");
     EXPECT_EQ(model->headerData(20, Qt::Horizontal).toString(), "FTP_LASTERR");
-    EXPECT_EQ(master->DBGrid_Backups->columnWidth(0), 240);
-    EXPECT_EQ(master->DBGrid_Backups->columnWidth(1), 32);
+    EXPECT_EQ(master->jobList()->DBGrid_Backups->columnWidth(0), 240);
+    EXPECT_EQ(master->jobList()->DBGrid_Backups->columnWidth(1), 32);
 
     QStringList pages;
-    for (int i = 0; i < master->PageControl_Backups->count(); ++i)
-        pages << master->PageControl_Backups->tabText(i);
+    for (int i = 0; i < master->pages()->count(); ++i)
+        pages << master->pages()->tabText(i);
     EXPECT_EQ(pages, QStringList({"Setup", "FTP", "Arquivos", "Pasta"}));
-    EXPECT_EQ(master->CheckCustomGroupBox_FTPFileUnique->title(), "Enviar apenas o arquivo:");
-    EXPECT_TRUE(master->CheckCustomGroupBox_FTPFileUnique->isChecked());
-    EXPECT_EQ(master->SpeedButton_FTPFile->toolTip(), "Verificar backups no servidor remoto");
+    EXPECT_EQ(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->title(), "Enviar apenas o arquivo:");
+    EXPECT_TRUE(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->isChecked());
+    EXPECT_EQ(master->foldersPage()->SpeedButton_FTPFile->toolTip(), "Verificar backups no servidor remoto");
     // The FTP windows are there, hidden, and their entries and button are live.
-    EXPECT_TRUE(master->SpeedButton_FTPFile->isEnabled());
-    EXPECT_TRUE(master->ConfigurarFTP1->isEnabled() && master->VerificarEspacoFTP1->isEnabled());
-    ASSERT_TRUE(master->fFTP_Config && master->fFTPSize);
-    EXPECT_FALSE(master->fFTP_Config->isVisible() || master->fFTPSize->isVisible());
-    EXPECT_EQ(master->fFTPSize->windowTitle(), "FTPSize");
+    EXPECT_TRUE(master->foldersPage()->SpeedButton_FTPFile->isEnabled());
+    EXPECT_TRUE(master->toolsMenu()->ConfigurarFTP1->isEnabled() && master->toolsMenu()->VerificarEspacoFTP1->isEnabled());
+    ASSERT_TRUE(master->ftpConfigDialog() && master->ftpSizeDialog());
+    EXPECT_FALSE(master->ftpConfigDialog()->isVisible() || master->ftpSizeDialog()->isVisible());
+    EXPECT_EQ(master->ftpSizeDialog()->windowTitle(), "FTPSize");
 
-    ASSERT_EQ(master->StatusBar1->panelCount(), 4);
+    ASSERT_EQ(master->panelStatusBar()->panelCount(), 4);
     // The clock panel may grow to show the whole date and time.
-    QLabel *clock = master->StatusBar1->panel(0);
+    QLabel *clock = master->panelStatusBar()->panel(0);
     EXPECT_GE(clock->width(), 120);
     EXPECT_GE(clock->width(), clock->fontMetrics().horizontalAdvance(DateTimeToStr(Now())));
     for (int i = 1; i < 3; ++i)
-        EXPECT_EQ(master->StatusBar1->panel(i)->width(), 120);
+        EXPECT_EQ(master->panelStatusBar()->panel(i)->width(), 120);
 }
 
 TEST_F(MainWindowTest, TheClockAndTheNavigatorsRefresh) {
@@ -241,17 +241,17 @@ TEST_F(MainWindowTest, TheClockAndTheNavigatorsRefresh) {
     platform::FixedClock fixed(QDateTime(QDate(2026, 12, 8), QTime(21, 5, 7)));
     platform::ScopedClock scopedClock(&fixed);
     master->Timer_NowTimer();
-    EXPECT_EQ(master->StatusBar1->panelText(0), DateTimeToStr(Now()));
-    EXPECT_TRUE(master->StatusBar1->panelText(0).contains("21:05:07"));
+    EXPECT_EQ(master->panelStatusBar()->panelText(0), DateTimeToStr(Now()));
+    EXPECT_TRUE(master->panelStatusBar()->panelText(0).contains("21:05:07"));
 
     // Jobs stored behind the list's back show after the refresh, the first current.
     addJobs();
     db::Query &jobs = master->state.queries->IBQuery_Backups;
     EXPECT_TRUE(jobs.isEmpty());
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     EXPECT_EQ(jobs.recordCount(), 2);
     EXPECT_EQ(jobs.recNo(), 1);
-    EXPECT_EQ(master->DBGrid_Backups->currentIndex().row(), 0);
+    EXPECT_EQ(master->jobList()->DBGrid_Backups->currentIndex().row(), 0);
 
     int phase = 0;
     EXPECT_EQ(app::TfMaster::Inc_Range(phase, 1), 1);
@@ -273,7 +273,7 @@ TEST_F(MainWindowTest, FecharEndsTheMessageLoopWhileTheWindowIsShown) {
     tray->click();
     ASSERT_TRUE(master->isVisible());
     bool guardFired = false;
-    QTimer::singleShot(50, master, [this] { master->Fechar1->trigger(); });
+    QTimer::singleShot(50, master, [this] { master->trayMenu()->Fechar1->trigger(); });
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, [&] {
@@ -288,13 +288,13 @@ TEST_F(MainWindowTest, FecharEndsTheMessageLoopWhileTheWindowIsShown) {
 TEST_F(MainWindowTest, TheTimerButtonStopsTheScheduleWhileTheClockRuns) {
     create();
     ASSERT_TRUE(master->Timer1->isActive());
-    master->ToolButtonTimer->click();
+    master->toolBar()->ToolButtonTimer->click();
     EXPECT_FALSE(master->Timer1->isActive());
     EXPECT_TRUE(master->Timer_Now->isActive());
-    const QString off = master->ToolButtonTimer->text();
-    master->ToolButtonTimer->click();
+    const QString off = master->toolBar()->ToolButtonTimer->text();
+    master->toolBar()->ToolButtonTimer->click();
     EXPECT_TRUE(master->Timer1->isActive());
-    EXPECT_NE(master->ToolButtonTimer->text(), off);
+    EXPECT_NE(master->toolBar()->ToolButtonTimer->text(), off);
 }
 
 TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt) {
@@ -310,12 +310,12 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
                                       "BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO) values (1, "
                                       "'DIARIO', 'DIARIO', '" +
                                           folder + "', '/usr/bin/rar', 'a', 0)"));
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     // The folder page shows the current job's archives.
-    EXPECT_EQ(master->LocalFolderView1->ListView_Pasta->topLevelItemCount(), 1);
+    EXPECT_EQ(master->foldersPage()->LocalFolderView1->ListView_Pasta->topLevelItemCount(), 1);
 
     tray->click();
-    master->ToolButtonBackup->click();
+    master->toolBar()->ToolButtonBackup->click();
     db::Query &jobs = master->state.queries->IBQuery_Backups;
     EXPECT_EQ(jobs.fieldByName("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
     // The old archive went to the weekday name of its last write.
@@ -326,23 +326,24 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
 TEST_F(MainWindowTest, ShortColumnsGetFittingEditsAndTheFolderCaptionLeavesItsButtonClear) {
     create();
     addJobs();
-    master->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     tray->click();
     master->resize(1600, 900);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(master));
-    jobs::JobPanels *p = master->JobPanels1;
+    jobs::JobSetupPage *p = master->setupPage();
+    jobs::JobFtpPage *f = master->ftpPage();
     // Eight characters fit in the name edit; the folder takes the room it is given.
     EXPECT_LT(p->DBEdit_BACKUPNAME->width(), 200);
     EXPECT_GE(p->DBEdit_BACKUPNAME->width(),
               p->DBEdit_BACKUPNAME->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")));
     EXPECT_GT(p->DBEdit_BACKUPFOLDER->width(), 3 * p->DBEdit_BACKUPNAME->width());
-    EXPECT_EQ(p->DBEdit_FTP_PASSWORD->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
-                                                         nullptr, p->DBEdit_FTP_PASSWORD),
+    EXPECT_EQ(f->DBEdit_FTP_PASSWORD->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
+                                                         nullptr, f->DBEdit_FTP_PASSWORD),
               '*');
 
     // A long folder: the caption keeps its whole text and paints nothing under the button.
-    backup::LocalFolderView *view = master->LocalFolderView1;
-    master->PageControl_Backups->setCurrentWidget(master->TabSheet_Pasta);
+    backup::LocalFolderView *view = master->foldersPage()->LocalFolderView1;
+    master->pages()->setCurrentWidget(master->foldersPage());
     const QString folder = "/" + QString("muito-longa/").repeated(30) + "backups/diario";
     view->RefreshFolder(folder);
     EXPECT_EQ(view->Panel_Pasta->text(), folder);

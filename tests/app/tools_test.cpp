@@ -35,7 +35,7 @@ TEST_F(MainWindowTest, ReprogramarHorariosIsOffWhileAJobIsEditedAndReloadsTheLis
     create();
     addJobs();
     tray->click();
-    QAction *entry = master->ReprogramarHorarios1;
+    QAction *entry = master->toolsMenu()->ReprogramarHorarios1;
     EXPECT_TRUE(entry->isEnabled());
     master->ToolButtonNewClick();
     EXPECT_FALSE(entry->isEnabled());

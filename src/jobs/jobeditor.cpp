@@ -1,0 +1,95 @@
+#include "jobs/jobeditor.h"
+
+#include "db/database.h"
+#include "db/errors.h"
+#include "db/query.h"
+#include "jobs/filesets.h"
+#include "jobs/jobpanels.h"
+#include "lib/ui.h"
+
+namespace bkp::jobs {
+
+JobEditor::JobEditor(JobSetupPage *setup, JobFtpPage *ftp, FileSetsPage *files, QObject *parent)
+    : QObject(parent), m_setup(setup), m_ftp(ftp), m_files(files) {}
+
+void JobEditor::bind(const Data &data, std::function<JobDefaults()> defaults) {
+    m_data = data;
+    m_defaults = std::move(defaults);
+    db::Query &jobs = *data.jobs;
+    jobs.beforeOpen = [this](db::DataSet &) {
+        m_ftp->DBCheckBox_FTPPassive->setValues(QStringLiteral("-1"), QStringLiteral("0"));
+    };
+    jobs.afterInsert = [this](db::DataSet &ds) {
+        Q_EMIT editingStarted();
+        IBQuery_BackupsAfterInsert(ds, m_data.backups, m_defaults());
+        m_setup->DBEdit_BACKUPNAME->setFocus();
+    };
+    jobs.afterEdit = [this](db::DataSet &ds) {
+        Q_EMIT editingStarted();
+        IBQuery_BackupsAfterEdit(ds, m_defaults());
+        m_setup->DBEdit_BACKUPNAME->setFocus();
+    };
+    jobs.beforePost = [this](db::DataSet &ds) {
+        IBQuery_BackupsBeforePost(ds, m_data.backups, m_setup->DBRadioGroup_TIPO->itemIndex());
+    };
+    jobs.afterPost = [this](db::DataSet &) {
+        m_data.transaction->commitRetaining();
+        // A new job has its own key now: its file sets can be added.
+        m_files->followJob();
+    };
+    jobs.afterDelete = [this](db::DataSet &) {
+        m_data.transaction->commitRetaining();
+    };
+}
+
+void JobEditor::ToolButtonNewClick() {
+    Q_EMIT modeChanged(QStringLiteral("N"));
+    m_data.jobs->append();
+}
+
+void JobEditor::ToolButtonEditClick() {
+    Q_EMIT modeChanged(QStringLiteral("E"));
+    m_data.jobs->edit();
+}
+
+void JobEditor::ToolButtonSaveClick() {
+    db::Query &jobs = *m_data.jobs;
+    const QString before =
+        jobs.state() == db::DataSetState::Insert ? QStringLiteral("N") : QStringLiteral("E");
+    Q_EMIT modeChanged(QStringLiteral("S"));
+    try {
+        jobs.post();
+        m_data.transaction->commitRetaining();
+    } catch (const db::AbortError &) {
+        stillEditing(before);
+    } catch (...) {
+        stillEditing(before);
+        throw;
+    }
+}
+
+void JobEditor::stillEditing(const QString &mode) {
+    // A row that could not be stored is still being edited: the toolbar says so.
+    const db::DataSetState s = m_data.jobs->state();
+    if (s == db::DataSetState::Insert || s == db::DataSetState::Edit)
+        Q_EMIT modeChanged(mode);
+}
+
+void JobEditor::ToolButtonCancelClick() {
+    Q_EMIT modeChanged(QStringLiteral("C"));
+    m_data.jobs->cancel();
+}
+
+void JobEditor::ToolButtonDeleteClick() {
+    db::Query &jobs = *m_data.jobs;
+    if (!jobs.active() || jobs.isEmpty())
+        return;
+    const QString text = QStringLiteral("Confirma a exclusão do backup ") +
+                         jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString() +
+                         QStringLiteral("?");
+    if (!ConfirmBox(text, QStringLiteral("Excluir registro"), true))
+        return;
+    DeleteJob(m_data.database, jobs);
+}
+
+} // namespace bkp::jobs

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "jobs/jobediting.h"
+
+#include <QObject>
+#include <functional>
+
+namespace bkp::db {
+class Transaction;
+}
+
+namespace bkp::jobs {
+
+class FileSetsPage;
+class JobFtpPage;
+class JobSetupPage;
+
+// The editing of the job list through the toolbar: new, edit, save, cancel and
+// delete, with the job query's events that fill a new row, check it before it is
+// stored and commit after. The window follows the edit mode it reports.
+class JobEditor : public QObject {
+    Q_OBJECT
+public:
+    struct Data {
+        db::Database *database = nullptr;
+        db::Query *jobs = nullptr;    // IBQuery_Backups
+        db::Table *backups = nullptr; // for the next free key
+        db::Transaction *transaction = nullptr;
+    };
+
+    JobEditor(JobSetupPage *setup, JobFtpPage *ftp, FileSetsPage *files, QObject *parent = nullptr);
+
+    // The queries and what a new job starts with; `defaults` is asked each time.
+    void bind(const Data &data, std::function<JobDefaults()> defaults);
+
+    void ToolButtonNewClick();
+    void ToolButtonEditClick();
+    // A row that could not be stored stays in editing and the mode says so; the
+    // error goes on to the caller, but a refusal the operator was already told of.
+    void ToolButtonSaveClick();
+    void ToolButtonCancelClick();
+    // Asks first, then deletes the job with its file sets.
+    void ToolButtonDeleteClick();
+
+Q_SIGNALS:
+    // The edit mode of the toolbar ("N", "E", "S", "C").
+    void modeChanged(const QString &mode);
+    // A row went into insert or edit: its fields are to be shown.
+    void editingStarted();
+
+private:
+    void stillEditing(const QString &mode);
+
+    JobSetupPage *m_setup;
+    JobFtpPage *m_ftp;
+    FileSetsPage *m_files;
+    Data m_data;
+    std::function<JobDefaults()> m_defaults;
+};
+
+} // namespace bkp::jobs
