@@ -18,9 +18,7 @@ void FolderSortState::columnClicked(int clicked) {
 }
 
 QString FormatFileSize(qint64 bytes) {
-    QLocale locale = UserLocale();
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(bytes);
+    return FormatThousands(bytes);
 }
 
 bool ReadFolderDate(const QString &text, TDateTime &value) {

@@ -2,6 +2,8 @@
 
 #include "platform/ansi.h"
 
+#include <QLocale>
+
 namespace bkp {
 
 namespace {
@@ -174,6 +176,12 @@ QString WeekdayShort(TDateTime date) {
     static const char16_t *const names[7] = {u"Dom", u"Seg", u"Ter", u"Qua",
                                              u"Qui", u"Sex", u"Sáb"};
     return QString::fromUtf16(names[DayOfWeek(date) - 1]);
+}
+
+QString FormatThousands(qint64 value) {
+    QLocale locale = UserLocale();
+    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    return locale.toString(value);
 }
 
 } // namespace bkp

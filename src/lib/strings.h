@@ -64,6 +64,8 @@ template <typename A, typename B> std::common_type_t<A, B> VarMax(const A &a, co
 int MonthNumber(const QString &text);
 // "Domingo" .. "Sábado" and "Dom" .. "Sáb".
 QString WeekdayName(TDateTime date);
+// A whole number with the user's thousands separator (1.234.567 in Portuguese).
+QString FormatThousands(qint64 value);
 QString WeekdayShort(TDateTime date);
 
 } // namespace bkp
