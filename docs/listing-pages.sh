@@ -1,0 +1,16 @@
+#!/bin/bash
+# Pictures of the console's HTML listing and grid export as a browser shows them:
+# the listing benchmark writes both pages for a small table, and Debian's headless
+# chromium takes a picture of each.
+#   docs/listing-pages.sh [build dir]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=${1:-$here/../build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+QT_QPA_PLATFORM=offscreen "$build/bench/bench_html_listing" 14 "$work" >/dev/null
+for page in listing.html:html-listing.png grid.htm:grid-html.png; do
+  chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1100,640 \
+    --screenshot="$here/${page#*:}" "file://$work/${page%%:*}" 2>/dev/null
+done
+echo "pictures written to $here"
