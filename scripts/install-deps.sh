@@ -15,6 +15,8 @@ packages=(
   xvfb xauth x11-utils trayer openbox imagemagick xdotool faketime
   # Qt's own dialogs in Portuguese
   qt6-translations-l10n
+  # printed listings read back from their PDF
+  poppler-utils
   # checks of the desktop entries and of the Debian package
   desktop-file-utils lintian
   # the fuzz target of the listing lines (built only when asked)
