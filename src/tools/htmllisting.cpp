@@ -94,13 +94,16 @@ QString HtmlText(const QString &text) {
     return out;
 }
 
-QString HtmlProgressText(int recNo, int count) {
+QString PercentText(int recNo, int count) {
     const double percent = count > 0 ? recNo * 100.0 / count : 0.0;
     QLocale locale = UserLocale();
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return QStringLiteral("Gerando HTML... ") + locale.toString(percent, 'f', 1) +
-           QStringLiteral("% - ") + QString::number(recNo) +
-           QStringLiteral(" registros exportados");
+    return locale.toString(percent, 'f', 1) + QLatin1Char('%');
+}
+
+QString HtmlProgressText(int recNo, int count) {
+    return QStringLiteral("Gerando HTML... ") + PercentText(recNo, count) + QStringLiteral(" - ") +
+           QString::number(recNo) + QStringLiteral(" registros exportados");
 }
 
 void WriteHtmlListing(QIODevice &out, db::DataSet &data, const HtmlListingInfo &info,

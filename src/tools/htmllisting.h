@@ -38,6 +38,9 @@ QString HtmlListingDate(TDateTime when);
 // A value as the page must show it: "&", "<" and ">" as entities, so that no value
 // becomes markup, and every blank as "&nbsp;".
 QString HtmlText(const QString &text);
+// A record's position as the listings' progress shows it: "50,0%", one decimal
+// with the user's separators.
+QString PercentText(int recNo, int count);
 // "Gerando HTML... 50,0% - 5 registros exportados"
 QString HtmlProgressText(int recNo, int count);
 

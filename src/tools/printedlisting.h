@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace bkp::db {
+class DataSet;
+}
+namespace bkp::reports {
+class ReportPrinter;
+}
+
+namespace bkp::tools {
+
+// What the printed listing takes from the console and the statement's directives.
+struct PrintedListingSpec {
+    QString company;       // empty: the maker's name
+    QString title;         // the "Title" directive, or "Listagem da tabela " + table
+    QString subtitle;      // "SubTitle"
+    QString groupField;    // "Group"; empty: no groups, only the grand totals
+    QStringList sumFields; // "Sum"
+};
+
+// Told before each record: its number (from 1), the record count and the page
+// the record goes to.
+using ReportProgress = std::function<void(int recNo, int count, int page)>;
+
+// "Gerando relatório... 50,0% - Folha 2"
+QString ReportProgressText(int recNo, int count, int page);
+
+// The columns of a data set as the printed listing lines them up: the header line
+// of display names and a record's line, each field in a width of its own (numbers
+// on the right).
+QString ListingHeaderLine(const db::DataSet &data);
+QString ListingRecordLine(const db::DataSet &data);
+
+// Lays the listing of every record of `data` into `report`: record lines, group
+// breaks with their sums and counts, the grand sums, a divider and the count.
+void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
+                        const PrintedListingSpec &spec, const ReportProgress &progress = {});
+
+} // namespace bkp::tools
