@@ -1,3 +1,4 @@
+#include "reports/imagebrowser.h"
 #include "reports/labelprinter.h"
 #include "reports/visualreport.h"
 
@@ -5,7 +6,10 @@
 #include "db/query.h"
 #include "support/firebird.h"
 #include "support/tempdir.h"
+#include "widgets/dbnavigator.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -104,4 +108,40 @@ TEST_F(ListingsTest, TheVisualReportShowsItsColumnsAndSummary) {
     for (const char *seen : {"Tabela CLIENTES", "Nome Cidade", "Nome1", "Cidade1", "Nome4",
                              "Cidade4", "Total de registros listados: 4"})
         EXPECT_TRUE(all.contains(seen)) << seen;
+}
+
+TEST(ImageBrowser, ShowsThePictureOfTheCurrentRecordAsTheDataSetMoves) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("fotos.fdb"));
+    db::ExecSQL(fdb.get(), "create table FOTOS (ID integer, NOME varchar(10), FOTO blob)");
+    fdb->defaultTransaction()->commitRetaining();
+    db::Query insert;
+    insert.setDatabase(fdb.get());
+    insert.setSqlText("insert into FOTOS values (:ID, 'x', :FOTO)");
+    for (const QSize size : {QSize(120, 80), QSize(40, 60), QSize()}) {
+        QByteArray bytes;
+        if (size.isValid()) {
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(Qt::darkCyan);
+            QBuffer buffer(&bytes);
+            buffer.open(QIODevice::WriteOnly);
+            image.save(&buffer, "PNG");
+        }
+        insert.paramByName("ID").setValue(size.width());
+        insert.paramByName("FOTO").setValue(bytes.isEmpty() ? QVariant() : QVariant(bytes));
+        insert.execSQL();
+    }
+    db::Query q;
+    q.setDatabase(fdb.get());
+    q.setSqlText("select * from FOTOS order by ID desc");
+    q.open();
+
+    reports::TfImageBrowser browser(&q);
+    EXPECT_EQ(browser.imageFields(), QStringList({"FOTO"}));
+    EXPECT_EQ(browser.currentImage().size(), QSize(120, 80));
+    q.next();
+    EXPECT_EQ(browser.currentImage().size(), QSize(40, 60));
+    browser.DBNavigator1->click(widgets::DBNavigator::Next);
+    EXPECT_TRUE(browser.currentImage().isNull());
+    EXPECT_EQ(browser.statusText(), "Registro 3: sem imagem");
 }
