@@ -1,5 +1,6 @@
 #include "reports/imagebrowser.h"
 #include "reports/labelprinter.h"
+#include "reports/masterdetail.h"
 #include "reports/visualreport.h"
 
 #include "db/dataroutines.h"
@@ -10,7 +11,9 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -144,4 +147,19 @@ TEST(ImageBrowser, ShowsThePictureOfTheCurrentRecordAsTheDataSetMoves) {
     browser.DBNavigator1->click(widgets::DBNavigator::Next);
     EXPECT_TRUE(browser.currentImage().isNull());
     EXPECT_EQ(browser.statusText(), "Registro 3: sem imagem");
+}
+
+TEST_F(ListingsTest, TheDetailsFollowTheMastersCurrentRow) {
+    db::ExecSQL(fdb->get(), "insert into CLIENTES values ('Nome5', 'Cidade1')");
+    db::Query cities;
+    cities.setDatabase(fdb->get());
+    cities.setSqlText("select distinct CIDADE from CLIENTES order by CIDADE");
+    cities.open();
+    reports::TfMasterDetail window(&cities);
+    window.Memo_SQL->setPlainText("select * from CLIENTES where CIDADE = :cidade order by NOME");
+    window.BitBtn_Executar->click();
+    EXPECT_EQ(window.detail().recordCount(), 2); // Cidade1: Nome1 and Nome5
+    cities.next();
+    EXPECT_EQ(window.detail().recordCount(), 1);
+    EXPECT_EQ(window.detail().fieldByName("NOME")->asString(), "Nome2");
 }
