@@ -2,13 +2,12 @@
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "reports/printing.h"
 #include "reports/reportprinter.h"
 
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
 
@@ -120,20 +119,12 @@ void LabelPrinter::paint(QPagedPaintDevice &device) {
 }
 
 bool LabelPrinter::printToPdf(const QString &path) {
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(path);
-    paint(pdf);
-    return QFileInfo::exists(path);
+    return paintToPdf(path, [this](QPagedPaintDevice &device) { paint(device); });
 }
 
 void LabelPrinter::Preview(QWidget *parent) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(QStringLiteral("Etiquetas (medidas em pontos de 1/72 polegada)"));
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *target) { paint(*target); });
-    preview.exec();
+    previewModal(parent, QStringLiteral("Etiquetas (medidas em pontos de 1/72 polegada)"),
+                 [this](QPagedPaintDevice &device) { paint(device); });
 }
 
 } // namespace bkp::reports

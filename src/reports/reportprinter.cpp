@@ -1,6 +1,7 @@
 #include "reports/reportprinter.h"
 
-#include <QFileInfo>
+#include "reports/printing.h"
+
 #include <QFontDatabase>
 #include <QHash>
 #include <QPageLayout>
@@ -237,11 +238,7 @@ void ReportPrinter::paint(QPagedPaintDevice &device) const {
 }
 
 bool ReportPrinter::printToPdf(const QString &path) const {
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(path);
-    paint(pdf);
-    return QFileInfo::exists(path);
+    return paintToPdf(path, [this](QPagedPaintDevice &device) { paint(device); });
 }
 
 void ReportPrinter::print() {

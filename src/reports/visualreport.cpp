@@ -2,11 +2,10 @@
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "reports/printing.h"
 
-#include <QFileInfo>
 #include <QPageLayout>
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 namespace bkp::reports {
@@ -104,20 +103,11 @@ void VisualReport::paint(QPagedPaintDevice &device) {
 }
 
 bool VisualReport::printToPdf(const QString &path) {
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(path);
-    paint(pdf);
-    return QFileInfo::exists(path);
+    return paintToPdf(path, [this](QPagedPaintDevice &device) { paint(device); });
 }
 
 void VisualReport::Preview(QWidget *parent) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintPreviewDialog preview(&printer, parent);
-    preview.setWindowTitle(m_title);
-    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-            [this](QPrinter *target) { paint(*target); });
-    preview.exec();
+    previewModal(parent, m_title, [this](QPagedPaintDevice &device) { paint(device); });
 }
 
 } // namespace bkp::reports

@@ -42,23 +42,6 @@ QString rowColour(int recNo) {
     return recNo % 2 == 0 ? QStringLiteral("#E8EEF7") : QStringLiteral("#C3D9FF");
 }
 
-bool gridNumeric(db::FieldType type) {
-    using T = db::FieldType;
-    switch (type) {
-    case T::Smallint:
-    case T::Integer:
-    case T::Word:
-    case T::Float:
-    case T::Currency:
-    case T::BCD:
-    case T::AutoInc:
-    case T::Largeint:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 QString CapitalizeWords(const QString &text) {
@@ -185,8 +168,8 @@ void WriteGridHtml(QIODevice &out, db::DataSet &data, const QList<GridHtmlColumn
         fields.append(data.findField(c.fieldName));
     const auto align = [](const db::Field *f, const char *cell) {
         return QLatin1Char('<') + QLatin1String(cell) +
-               (f && gridNumeric(f->dataType()) ? QStringLiteral(" align=right>")
-                                                : QStringLiteral(" align=left>"));
+               (f && f->isNumeric() ? QStringLiteral(" align=right>")
+                                    : QStringLiteral(" align=left>"));
     };
 
     text << "<html>" << Eol << "<body bgcolor=#FFFFCC>" << Eol;
