@@ -106,7 +106,7 @@ QString ProgressHint(const QString &reply, const QString &percent) {
 FtpUpload::FtpUpload(db::TDM &dm, db::Query &IBQuery_Backups, StatusBarPort *statusBar,
                      TrayPort *tray, TimerPort *Timer1)
     : m_dm(dm), m_jobQuery(IBQuery_Backups), m_statusBar(statusBar), m_tray(tray), m_timer(Timer1),
-      m_repaintInterval(widgets::screenRefreshInterval()) {
+      m_paced(statusBar, widgets::screenRefreshInterval()) {
     IdFTP_Backup.onConnected = [this] {
         IdFTP_BackupConnected();
     };
@@ -313,55 +313,6 @@ void FtpUpload::IdFTP_BackupDisconnected() {
     m_paced.flush();
     for (int i = 0; i < m_statusBar->panelCount(); ++i)
         ShowStatus(m_statusBar, i, QString(), 0);
-}
-
-// ------------------------------------------------------ the paced status bar
-
-// The progress handler paints once, after writing all its texts.
-void FtpUpload::PacedStatusBar::repaintNow() {}
-
-bool FtpUpload::PacedStatusBar::simplePanel() const {
-    return m_owner.m_statusBar->simplePanel();
-}
-
-int FtpUpload::PacedStatusBar::panelCount() const {
-    return m_owner.m_statusBar->panelCount();
-}
-
-void FtpUpload::PacedStatusBar::setSimpleText(const QString &text) {
-    setPanelText(-1, text);
-}
-
-void FtpUpload::PacedStatusBar::setPanelText(int index, const QString &text) {
-    for (auto &p : m_pending)
-        if (p.first == index) {
-            p.second = text;
-            return;
-        }
-    m_pending.append({index, text});
-}
-
-bool FtpUpload::PacedStatusBar::flushWhenDue() {
-    const int interval = m_owner.m_repaintInterval;
-    if (interval > 0 && m_sincePaint.isValid() && m_sincePaint.elapsed() < interval)
-        return false;
-    flush();
-    return true;
-}
-
-void FtpUpload::PacedStatusBar::flush() {
-    StatusBarPort *bar = m_owner.m_statusBar;
-    if (!bar || m_pending.isEmpty())
-        return;
-    for (const auto &[panel, text] : std::as_const(m_pending)) {
-        if (panel < 0)
-            bar->setSimpleText(text);
-        else
-            bar->setPanelText(panel, text);
-    }
-    m_pending.clear();
-    bar->repaintNow();
-    m_sincePaint.start();
 }
 
 } // namespace bkp::ftp

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "ftp/ftpclient.h"
+#include "lib/pacedstatus.h"
 #include "lib/ports.h"
 #include "lib/ui.h"
 
-#include <QElapsedTimer>
 #include <QList>
 #include <QString>
 #include <utility>
@@ -74,29 +74,10 @@ public:
     // shows the latest texts without a layout and paint of the bar for every
     // 32 KB sent. 0 writes and paints on every event. The default is the
     // screen's refresh interval.
-    void setRepaintInterval(int ms) { m_repaintInterval = ms; }
-    int repaintInterval() const { return m_repaintInterval; }
+    void setRepaintInterval(int ms) { m_paced.setInterval(ms); }
+    int repaintInterval() const { return m_paced.interval(); }
 
 private:
-    // The status bar as the progress handler writes it: the latest texts are
-    // kept and handed over, then painted, when the interval has passed.
-    class PacedStatusBar : public StatusBarPort {
-    public:
-        explicit PacedStatusBar(FtpUpload &owner) : m_owner(owner) {}
-        bool simplePanel() const override;
-        int panelCount() const override;
-        void setSimpleText(const QString &text) override;
-        void setPanelText(int index, const QString &text) override;
-        void repaintNow() override; // left to flushWhenDue()
-        bool flushWhenDue();        // hands over and paints once the interval has passed
-        void flush();               // hands over what is pending and paints now
-
-    private:
-        FtpUpload &m_owner;
-        QList<std::pair<int, QString>> m_pending; // panel (-1 simple text), text
-        QElapsedTimer m_sincePaint;
-    };
-
     void balloon(const QString &title, const QString &text, TrayPort::BalloonKind kind,
                  int seconds);
     void recordError(const QString &id, const QString &text, const QString &beforeWhere);
@@ -107,13 +88,13 @@ private:
     StatusBarPort *m_statusBar;
     TrayPort *m_tray;
     TimerPort *m_timer;
-    PacedStatusBar m_paced{*this};
+    // The status bar as the progress handler writes it.
+    PacedStatusBar m_paced;
 
     qint64 m_transferTotal = 0;
     int m_balloonCounter = 0;
     bool m_uploading = false;
     db::JobClaim *m_claim = nullptr; // for the length of one upload
-    int m_repaintInterval;
     QString m_decimalPoint;
 };
 
