@@ -186,16 +186,16 @@ void ConsoleListings::ReportClick() {
     reports::ReportPrinter report;
     if (!report.SetupDialog(QStringLiteral("TfFBConsole"), m_c.window))
         return;
-    PrintedListingSpec spec;
-    spec.company = m_c.company;
-    spec.title =
+    PrintedListingSetup setup;
+    setup.company = m_c.company;
+    setup.title =
         m_c.title.isEmpty() ? QStringLiteral("Listagem da tabela ") + m_c.tableName : m_c.title;
-    spec.subtitle = m_c.subtitle;
-    spec.groupField = m_c.group;
-    spec.sumFields = m_c.sums;
+    setup.subtitle = m_c.subtitle;
+    setup.groupField = m_c.group;
+    setup.sumFields = m_c.sums;
     {
         Progress progress(m_c.statusBar);
-        FillPrintedListing(report, *m_c.data, spec, [&](int recNo, int count, int page) {
+        FillPrintedListing(report, *m_c.data, setup, [&](int recNo, int count, int page) {
             progress.show(ReportProgressText(recNo, count, page));
         });
     }

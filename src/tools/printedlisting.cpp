@@ -93,15 +93,16 @@ QString ListingRecordLine(const db::DataSet &data) {
 }
 
 void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
-                        const PrintedListingSpec &spec, const ReportProgress &progress) {
-    report.setHeader(spec.company.isEmpty() ? QStringLiteral("Orbelan Informática") : spec.company,
-                     spec.title, spec.subtitle, ListingHeaderLine(data));
+                        const PrintedListingSetup &setup, const ReportProgress &progress) {
+    report.setHeader(setup.company.isEmpty() ? QStringLiteral("Orbelan Informática")
+                                             : setup.company,
+                     setup.title, setup.subtitle, ListingHeaderLine(data));
     QStringList sumFields;
-    for (const QString &s : spec.sumFields)
+    for (const QString &s : setup.sumFields)
         if (!s.trimmed().isEmpty())
             sumFields.append(s.trimmed());
-    const bool grouped = !spec.groupField.trimmed().isEmpty();
-    const QString groupField = spec.groupField.trimmed();
+    const bool grouped = !setup.groupField.trimmed().isEmpty();
+    const QString groupField = setup.groupField.trimmed();
 
     data.last();
     const int count = data.recordCount();

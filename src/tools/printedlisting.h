@@ -14,7 +14,7 @@ class ReportPrinter;
 namespace bkp::tools {
 
 // What the printed listing takes from the console and the statement's directives.
-struct PrintedListingSpec {
+struct PrintedListingSetup {
     QString company;       // empty: the maker's name
     QString title;         // the "Title" directive, or "Listagem da tabela " + table
     QString subtitle;      // "SubTitle"
@@ -38,6 +38,6 @@ QString ListingRecordLine(const db::DataSet &data);
 // Lays the listing of every record of `data` into `report`: record lines, group
 // breaks with their sums and counts, the grand sums, a divider and the count.
 void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
-                        const PrintedListingSpec &spec, const ReportProgress &progress = {});
+                        const PrintedListingSetup &setup, const ReportProgress &progress = {});
 
 } // namespace bkp::tools
