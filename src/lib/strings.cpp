@@ -178,10 +178,14 @@ QString WeekdayShort(TDateTime date) {
     return QString::fromUtf16(names[DayOfWeek(date) - 1]);
 }
 
-QString FormatThousands(qint64 value) {
+QLocale GroupingLocale() {
     QLocale locale = UserLocale();
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(value);
+    return locale;
+}
+
+QString FormatThousands(qint64 value) {
+    return GroupingLocale().toString(value);
 }
 
 } // namespace bkp

@@ -2,6 +2,7 @@
 
 #include "lib/datetime.h"
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 #include <type_traits>
@@ -64,6 +65,8 @@ template <typename A, typename B> std::common_type_t<A, B> VarMax(const A &a, co
 int MonthNumber(const QString &text);
 // "Domingo" .. "Sábado" and "Dom" .. "Sáb".
 QString WeekdayName(TDateTime date);
+// The user's locale writing thousands separators, as the listings show numbers.
+QLocale GroupingLocale();
 // A whole number with the user's thousands separator (1.234.567 in Portuguese).
 QString FormatThousands(qint64 value);
 QString WeekdayShort(TDateTime date);

@@ -78,8 +78,7 @@ void LabelPrinter::paint(QPagedPaintDevice &device) {
     QPainter p(&device);
     if (!p.isActive() || !m_data || !m_data->active())
         return;
-    const double scale = device.logicalDpiX() / 72.0;
-    p.scale(scale, scale);
+    const double scale = paintInPoints(p, device);
     const QRectF page = device.pageLayout().fullRectPoints();
     const double width = (page.width() - m_layout.left) / m_layout.columns;
     // The page's own margins do not apply: the directives place the labels.
@@ -101,9 +100,7 @@ void LabelPrinter::paint(QPagedPaintDevice &device) {
         for (int i = 0; i < m_data->fieldCount(); ++i) {
             const db::Field *f = m_data->field(i);
             const LabelFont lf = m_layout.fontOf(f->fieldName());
-            QFont font = lf.font;
-            font.setPointSizeF(font.pointSizeF() / scale);
-            p.setFont(font);
+            p.setFont(pagePointFont(lf.font, lf.font.pointSizeF(), scale));
             p.setPen(lf.color);
             const double h = QFontMetricsF(lf.font).height();
             if (y + h > bottom)

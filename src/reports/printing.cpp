@@ -1,10 +1,23 @@
 #include "reports/printing.h"
 
 #include <QFileInfo>
+#include <QFont>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
 namespace bkp::reports {
+
+double paintInPoints(QPainter &painter, const QPaintDevice &device) {
+    const double scale = device.logicalDpiX() / 72.0;
+    painter.scale(scale, scale);
+    return scale;
+}
+
+QFont pagePointFont(QFont font, double points, double scale) {
+    font.setPointSizeF(points / scale);
+    return font;
+}
 
 bool paintToPdf(const QString &path, const PagePainter &paint) {
     QPrinter pdf(QPrinter::HighResolution);

@@ -183,12 +183,9 @@ void ReportPrinter::paint(QPagedPaintDevice &device) const {
     if (!p.isActive())
         return;
     // Points on the page, whatever the device's resolution.
-    const double scale = device.logicalDpiX() / 72.0;
-    p.scale(scale, scale);
-    // Fonts are sized in the device's own points, which the scale would enlarge again.
-    const auto sized = [scale](QFont f, double pt) {
-        f.setPointSizeF(pt / scale);
-        return f;
+    const double scale = paintInPoints(p, device);
+    const auto sized = [scale](const QFont &f, double pt) {
+        return pagePointFont(f, pt, scale);
     };
     const QRectF area = m_printer->pageLayout().paintRectPoints();
     const double width = area.width();

@@ -33,12 +33,10 @@ void VisualReport::paint(QPagedPaintDevice &device) {
     QPainter p(&device);
     if (!p.isActive())
         return;
-    const double scale = device.logicalDpiX() / 72.0;
-    p.scale(scale, scale);
+    const double scale = paintInPoints(p, device);
     const auto sized = [scale](QFont f, double pt, bool bold = false) {
-        f.setPointSizeF(pt / scale);
         f.setBold(bold);
-        return f;
+        return pagePointFont(f, pt, scale);
     };
     const QFont plain = sized(p.font(), 8.5), bold = sized(p.font(), 8.5, true),
                 title = sized(p.font(), 14, true);

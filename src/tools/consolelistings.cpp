@@ -34,10 +34,6 @@ namespace {
 
 const QString NoRecords = QStringLiteral("Não existem registros para geração da listagem.");
 
-QString programBaseName() {
-    return QFileInfo(platform::fs::programPath()).fileName().section(QLatin1Char('.'), 0, 0);
-}
-
 // Texts of the desktop's refusals, as the operator has known them.
 void openOrTell(const QString &file) {
     if (!QFileInfo::exists(file)) {
@@ -77,7 +73,8 @@ bool ConsoleListings::hasRecords() const {
 
 QString ConsoleListings::gridHtmlPath() {
     return JoinPath(platform::tempFolder(),
-                    CapitalizeWords(programBaseName()) + QStringLiteral(".htm"),
+                    CapitalizeWords(ProgramBaseName(platform::fs::programPath())) +
+                        QStringLiteral(".htm"),
                     platform::fs::separator());
 }
 

@@ -44,6 +44,10 @@ QString rowColour(int recNo) {
 
 } // namespace
 
+QString ProgramBaseName(const QString &programPath) {
+    return QFileInfo(programPath).fileName().section(QLatin1Char('.'), 0, 0);
+}
+
 QString CapitalizeWords(const QString &text) {
     QString out = text;
     bool wordStart = true;
@@ -79,9 +83,7 @@ QString HtmlText(const QString &text) {
 
 QString PercentText(int recNo, int count) {
     const double percent = count > 0 ? recNo * 100.0 / count : 0.0;
-    QLocale locale = UserLocale();
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(percent, 'f', 1) + QLatin1Char('%');
+    return GroupingLocale().toString(percent, 'f', 1) + QLatin1Char('%');
 }
 
 QString HtmlProgressText(int recNo, int count) {
@@ -98,7 +100,7 @@ void WriteHtmlListing(QIODevice &out, db::DataSet &data, const HtmlListingInfo &
     };
     const QString cellHead = QStringLiteral("<td  bgcolor=#FFCC66 align=right >");
     const QString cellEnd = QStringLiteral("&nbsp;</td>");
-    const QString program = QFileInfo(info.programPath).fileName().section(QLatin1Char('.'), 0, 0);
+    const QString program = ProgramBaseName(info.programPath);
 
     line(QStringLiteral("<html>"));
     line(QStringLiteral("<title>Orbelan Informática</title>"));

@@ -31,6 +31,8 @@ struct HtmlListingInfo {
     TDateTime when = 0;
 };
 
+// A program's file name without its folder and anything from its first ".".
+QString ProgramBaseName(const QString &programPath);
 // Each word's first letter upper-case when it is a letter, every other letter lower-case.
 QString CapitalizeWords(const QString &text);
 // "Qua 09/Dez/2026 14:05": the short weekday, day, month abbreviation, year and time.

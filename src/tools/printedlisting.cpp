@@ -57,8 +57,7 @@ struct Sums {
     }
     QString line(const db::DataSet &data) const {
         QStringList cells;
-        QLocale locale = UserLocale();
-        locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+        const QLocale locale = GroupingLocale();
         for (int i = 0; i < data.fieldCount(); ++i) {
             const db::Field &f = *data.field(i);
             const QString key = f.fieldName().toUpper();
