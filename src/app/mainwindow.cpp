@@ -171,9 +171,8 @@ void TfMaster::bindJobQuery() {
 
     m_editor->bind({state.DM->IBDatabase1, &jobs, state.DM->Backups, state.DM->IBTransaction1},
                    [this] { return jobDefaults(); });
-    jobs.afterScroll = [this](db::DataSet &) {
-        IBQuery_BackupsAfterScroll();
-    };
+    connect(&jobs, &db::DataSet::afterScroll, this, &TfMaster::IBQuery_BackupsAfterScroll,
+            Qt::UniqueConnection);
 
     GroupBoxBackups->bind(state.DM->IBDatabase1, &jobs);
     TabSheet_Pasta->setJobList(&jobs);

@@ -114,8 +114,8 @@ void DataSet::open() {
     setState(DataSetState::Browse);
     Q_EMIT layoutChanged();
     Q_EMIT recordChanged();
-    fire(afterOpen);
-    fire(afterScroll);
+    Q_EMIT afterOpen();
+    Q_EMIT afterScroll();
 }
 
 void DataSet::close() {
@@ -131,7 +131,7 @@ void DataSet::close() {
     internalClose();
     setState(DataSetState::Inactive);
     Q_EMIT layoutChanged();
-    fire(afterClose);
+    Q_EMIT afterClose();
 }
 
 int DataSet::recNo() const {
@@ -157,7 +157,7 @@ void DataSet::moveTo(int row, bool scrollEvents) {
     m_cur = row;
     Q_EMIT recordChanged();
     if (scrollEvents)
-        fire(afterScroll);
+        Q_EMIT afterScroll();
 }
 
 void DataSet::first() {
@@ -168,7 +168,7 @@ void DataSet::first() {
     m_bof = true;
     m_eof = m_rows.isEmpty();
     Q_EMIT recordChanged();
-    fire(afterScroll);
+    Q_EMIT afterScroll();
 }
 
 void DataSet::last() {
@@ -179,7 +179,7 @@ void DataSet::last() {
     m_eof = true;
     m_bof = m_rows.isEmpty();
     Q_EMIT recordChanged();
-    fire(afterScroll);
+    Q_EMIT afterScroll();
 }
 
 int DataSet::moveBy(int distance) {
@@ -296,7 +296,7 @@ void DataSet::edit() {
     m_old = m_buffer;
     m_modified = false;
     setState(DataSetState::Edit);
-    fire(afterEdit);
+    Q_EMIT afterEdit();
 }
 
 void DataSet::startInsert(int position) {
@@ -312,8 +312,8 @@ void DataSet::startInsert(int position) {
     setState(DataSetState::Insert);
     Q_EMIT recordChanged();
     fire(onNewRecord);
-    fire(afterInsert);
-    fire(afterScroll);
+    Q_EMIT afterInsert();
+    Q_EMIT afterScroll();
 }
 
 void DataSet::insert() {
@@ -350,7 +350,7 @@ void DataSet::post() {
     if (inserting)
         Q_EMIT layoutChanged();
     Q_EMIT recordChanged();
-    fire(afterPost);
+    Q_EMIT afterPost();
 }
 
 void DataSet::checkFieldSizes() const {
@@ -373,9 +373,9 @@ void DataSet::cancel() {
         m_cur = int(m_rows.size()) - 1;
     setState(DataSetState::Browse);
     Q_EMIT recordChanged();
-    fire(afterCancel);
+    Q_EMIT afterCancel();
     if (inserting)
-        fire(afterScroll);
+        Q_EMIT afterScroll();
 }
 
 void DataSet::deleteRecord() {
@@ -408,8 +408,8 @@ void DataSet::deleteRecord() {
     m_eof = m_bof = m_rows.isEmpty();
     Q_EMIT layoutChanged();
     Q_EMIT recordChanged();
-    fire(afterDelete);
-    fire(afterScroll);
+    Q_EMIT afterDelete();
+    Q_EMIT afterScroll();
 }
 
 void DataSet::refresh() {
@@ -424,7 +424,7 @@ void DataSet::refresh() {
     m_eof = m_bof = m_rows.isEmpty();
     Q_EMIT layoutChanged();
     Q_EMIT recordChanged();
-    fire(afterRefresh);
+    Q_EMIT afterRefresh();
 }
 
 void DataSet::checkBrowseMode() {

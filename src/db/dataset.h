@@ -89,12 +89,24 @@ public:
     QVariant oldFieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
 
-    Event beforeOpen, afterOpen, beforeClose, afterClose, beforeScroll, afterScroll;
-    Event beforeInsert, afterInsert, onNewRecord, beforeEdit, afterEdit;
-    Event beforePost, afterPost, beforeCancel, afterCancel, beforeDelete, afterDelete;
-    Event beforeRefresh, afterRefresh;
+    // Hooks that run before an action and may stop it by throwing (AbortError stops it
+    // quietly). Each has one owner: the code that binds the data set to its window or
+    // routine; a second assignment replaces the first. onNewRecord fills a new row's
+    // defaults and is owned the same way.
+    Event beforeOpen, beforeClose, beforeScroll, beforeInsert, onNewRecord, beforeEdit;
+    Event beforePost, beforeCancel, beforeDelete, beforeRefresh;
 
 Q_SIGNALS:
+    // After an action: any number of grids, navigators, panels and listings may follow.
+    void afterOpen();
+    void afterClose();
+    void afterScroll();
+    void afterInsert();
+    void afterEdit();
+    void afterPost();
+    void afterCancel();
+    void afterDelete();
+    void afterRefresh();
     void stateChanged();
     void recordChanged(); // another current row, or its values were read again
     void fieldChanged(int index);

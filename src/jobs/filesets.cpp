@@ -81,18 +81,16 @@ void FileSetsPage::bind(const Data &data) {
         if (jobIsNew())
             throw db::AbortError();
     };
-    data.arquivos->afterInsert = [this](db::DataSet &) {
-        IBQuery_ArquivosAfterInsert();
-    };
+    disconnect(data.arquivos, nullptr, this, nullptr);
+    connect(data.arquivos, &db::DataSet::afterInsert, this,
+            &FileSetsPage::IBQuery_ArquivosAfterInsert);
     if (data.jobs)
         connect(data.jobs, &db::DataSet::stateChanged, this, &FileSetsPage::followJobState);
     followJobState();
     data.arquivos->beforePost = [this](db::DataSet &) {
         IBQuery_ArquivosBeforePost();
     };
-    data.arquivos->afterPost = [this](db::DataSet &) {
-        IBQuery_ArquivosAfterPost();
-    };
+    connect(data.arquivos, &db::DataSet::afterPost, this, &FileSetsPage::IBQuery_ArquivosAfterPost);
 }
 
 bool FileSetsPage::jobIsNew() const {

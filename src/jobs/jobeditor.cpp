@@ -16,30 +16,31 @@ void JobEditor::bind(const Data &data, std::function<JobDefaults()> defaults) {
     m_data = data;
     m_defaults = std::move(defaults);
     db::Query &jobs = *data.jobs;
+    // Bound again after a reconnect: the old connections go first.
+    disconnect(&jobs, nullptr, this, nullptr);
     jobs.beforeOpen = [this](db::DataSet &) {
         m_ftp->DBCheckBox_FTPPassive->setValues(QStringLiteral("-1"), QStringLiteral("0"));
     };
-    jobs.afterInsert = [this](db::DataSet &ds) {
+    connect(&jobs, &db::DataSet::afterInsert, this, [this] {
         Q_EMIT editingStarted();
-        IBQuery_BackupsAfterInsert(ds, m_data.backups, m_defaults());
+        IBQuery_BackupsAfterInsert(*m_data.jobs, m_data.backups, m_defaults());
         m_setup->DBEdit_BACKUPNAME->setFocus();
-    };
-    jobs.afterEdit = [this](db::DataSet &ds) {
+    });
+    connect(&jobs, &db::DataSet::afterEdit, this, [this] {
         Q_EMIT editingStarted();
-        IBQuery_BackupsAfterEdit(ds, m_defaults());
+        IBQuery_BackupsAfterEdit(*m_data.jobs, m_defaults());
         m_setup->DBEdit_BACKUPNAME->setFocus();
-    };
+    });
     jobs.beforePost = [this](db::DataSet &ds) {
         IBQuery_BackupsBeforePost(ds, m_data.backups, m_setup->DBRadioGroup_TIPO->itemIndex());
     };
-    jobs.afterPost = [this](db::DataSet &) {
+    connect(&jobs, &db::DataSet::afterPost, this, [this] {
         m_data.transaction->commitRetaining();
         // A new job has its own key now: its file sets can be added.
         m_files->followJob();
-    };
-    jobs.afterDelete = [this](db::DataSet &) {
-        m_data.transaction->commitRetaining();
-    };
+    });
+    connect(&jobs, &db::DataSet::afterDelete, this,
+            [this] { m_data.transaction->commitRetaining(); });
 }
 
 void JobEditor::ToolButtonNewClick() {

@@ -131,21 +131,11 @@ TEST_F(QueryTest, EditingThroughUpdateStatementsUsesOldValues) {
     q.beforePost = [&](DataSet &) {
         events << "beforePost";
     };
-    q.afterPost = [&](DataSet &) {
-        events << "afterPost";
-    };
-    q.afterInsert = [&](DataSet &) {
-        events << "afterInsert";
-    };
-    q.afterScroll = [&](DataSet &) {
-        events << "afterScroll";
-    };
-    q.afterEdit = [&](DataSet &) {
-        events << "afterEdit";
-    };
-    q.afterDelete = [&](DataSet &) {
-        events << "afterDelete";
-    };
+    QObject::connect(&q, &DataSet::afterPost, [&] { events << "afterPost"; });
+    QObject::connect(&q, &DataSet::afterInsert, [&] { events << "afterInsert"; });
+    QObject::connect(&q, &DataSet::afterScroll, [&] { events << "afterScroll"; });
+    QObject::connect(&q, &DataSet::afterEdit, [&] { events << "afterEdit"; });
+    QObject::connect(&q, &DataSet::afterDelete, [&] { events << "afterDelete"; });
     q.open();
     EXPECT_EQ(events, QStringList({"afterScroll"}));
     EXPECT_EQ(q.state(), DataSetState::Browse);
@@ -213,9 +203,7 @@ TEST_F(QueryTest, NavigationAndBounds) {
     Query q;
     query(q, "select ID from T order by ID");
     int scrolls = 0;
-    q.afterScroll = [&](DataSet &) {
-        ++scrolls;
-    };
+    QObject::connect(&q, &DataSet::afterScroll, [&] { ++scrolls; });
     q.open();
     EXPECT_TRUE(q.bof());
     EXPECT_FALSE(q.eof());
