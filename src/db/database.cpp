@@ -209,11 +209,12 @@ private:
 
 // Attaches to or creates a database with the program's connection settings.
 IAttachment *connectTo(bool create, const QString &name, const QString &user,
-                       const QString &password, int dialect) {
+                       const QString &password, int dialect, const QString &charSet) {
     // The file name (accents and all) travels in UTF-8, as the client library expects
     // when told so; with that item every text of the block is UTF-8. Column text keeps
     // the connection's own character set.
     QByteArray n = name.toUtf8(), u = user.toUtf8(), p = password.toUtf8();
+    QByteArray cs = charSet.toLatin1();
     KeptSignalHandlers handlers;
     return fb::call([&](ThrowStatusWrapper *s) {
         fb::Ref<IXpbBuilder> dpb(fb::util()->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0));
@@ -223,7 +224,7 @@ IAttachment *connectTo(bool create, const QString &name, const QString &user,
         if (!p.isEmpty())
             dpb->insertString(s, isc_dpb_password, p.constData());
         dpb->insertInt(s, isc_dpb_sql_dialect, dialect);
-        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
+        dpb->insertString(s, isc_dpb_lc_ctype, cs.constData());
         IProvider *prov = fb::master()->getDispatcher();
         fb::Ref<IProvider> release(prov);
         const unsigned len = dpb->getBufferLength(s);
@@ -255,7 +256,7 @@ void Database::open() {
     if (m_name.isEmpty())
         throw DatabaseError(QStringLiteral("Nome do banco de dados não informado"));
     m_attachment = connectTo(false, m_name, param(QStringLiteral("user_name")),
-                             param(QStringLiteral("password")), m_dialect);
+                             param(QStringLiteral("password")), m_dialect, m_charSet);
 }
 
 void Database::createDatabase(const QStringList &createParams) {
@@ -283,7 +284,7 @@ void Database::createDatabase(const QStringList &createParams) {
     const bool existed = file.isEmpty() || platform::fs::fileExists(file);
     try {
         m_attachment = connectTo(true, m_name, value(QStringLiteral("user")),
-                                 value(QStringLiteral("password")), m_dialect);
+                                 value(QStringLiteral("password")), m_dialect, m_charSet);
     } catch (const DatabaseError &) {
         if (!existed && platform::fs::fileExists(file))
             platform::fs::deleteFile(file);

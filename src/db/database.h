@@ -93,6 +93,10 @@ public:
     // "user_name=..." and "password=..." lines, as the data module declares them.
     QStringList params() const { return m_params; }
     void setParams(const QStringList &params) { m_params = params; }
+    // The character set texts travel in ("WIN1252" unless set; "UTF8" for any text),
+    // chosen before the connection opens.
+    QString characterSet() const { return m_charSet; }
+    void setCharacterSet(const QString &charSet) { m_charSet = charSet; }
     int sqlDialect() const { return m_dialect; }
     void setSqlDialect(int dialect) { m_dialect = dialect; }
 
@@ -132,6 +136,7 @@ private:
     QString m_name;
     QStringList m_params;
     int m_dialect = 3;
+    QString m_charSet = QStringLiteral("WIN1252");
     Transaction *m_defaultTransaction = nullptr;
     QList<Transaction *> m_transactions;
     QList<DataSet *> m_dataSets;

@@ -101,9 +101,12 @@ void DataSet::open() {
     m_rows.clear();
     m_cur = -1;
     try {
+        m_allFetched = false;
         internalOpen();
+        ensureRow(0);
     } catch (...) {
         m_rows.clear();
+        m_allFetched = true;
         internalClose();
         throw;
     }
@@ -128,10 +131,43 @@ void DataSet::close() {
     m_cur = -1;
     m_modified = false;
     m_eof = m_bof = true;
+    m_allFetched = true;
     internalClose();
     setState(DataSetState::Inactive);
     Q_EMIT layoutChanged();
     Q_EMIT afterClose();
+}
+
+namespace {
+// Rows read at a time when a move or a view asks for more: a screen or two.
+constexpr int kFetchBatch = 100;
+} // namespace
+
+int DataSet::fetchMore(int count) {
+    // Closed data sets count as fully read, so this also serves while opening.
+    if (m_allFetched || count <= 0)
+        return 0;
+    const int first = int(m_rows.size());
+    if (!internalFetch(count) || int(m_rows.size()) == first)
+        m_allFetched = true;
+    const int added = int(m_rows.size()) - first;
+    if (added > 0) {
+        if (m_eof && m_state == DataSetState::Browse && m_cur == first - 1 && first > 0)
+            m_eof = false; // what looked like the last row is not
+        Q_EMIT rowsFetched(first, added);
+    }
+    return added;
+}
+
+void DataSet::fetchAll() {
+    while (!m_allFetched)
+        fetchMore(4096);
+}
+
+bool DataSet::ensureRow(int index) {
+    while (index >= m_rows.size() && !m_allFetched)
+        fetchMore(qMax(kFetchBatch, index + 1 - int(m_rows.size())));
+    return index < m_rows.size();
 }
 
 int DataSet::recNo() const {
@@ -143,6 +179,7 @@ int DataSet::recNo() const {
 void DataSet::setRecNo(int recNo) {
     checkActive();
     checkBrowseMode();
+    ensureRow(recNo - 1);
     if (m_rows.isEmpty())
         return;
     int row = qBound(0, recNo - 1, int(m_rows.size()) - 1);
@@ -174,6 +211,7 @@ void DataSet::first() {
 void DataSet::last() {
     checkActive();
     checkBrowseMode();
+    fetchAll();
     fire(beforeScroll);
     m_cur = int(m_rows.size()) - 1;
     m_eof = true;
@@ -185,6 +223,8 @@ void DataSet::last() {
 int DataSet::moveBy(int distance) {
     checkActive();
     checkBrowseMode();
+    if (distance > 0)
+        ensureRow(m_cur + distance);
     if (m_rows.isEmpty() || distance == 0) {
         m_eof = m_bof = m_rows.isEmpty();
         return 0;
@@ -212,7 +252,7 @@ bool DataSet::locate(const QString &fieldName, const QVariant &value, bool ignor
     checkBrowseMode();
     Field *f = fieldByName(fieldName);
     QVariant wanted = f->convert(value);
-    for (int i = 0; i < m_rows.size(); ++i) {
+    for (int i = 0; ensureRow(i); ++i) {
         const QVariant &v = m_rows[i].values[f->index()];
         bool same = ignoreCase && v.typeId() == QMetaType::QString
                         ? v.toString().compare(wanted.toString(), Qt::CaseInsensitive) == 0
@@ -320,6 +360,9 @@ void DataSet::insert() {
     startInsert(m_cur < 0 ? 0 : m_cur);
 }
 void DataSet::append() {
+    // A new row goes after the last one of the result, not after the rows read so far.
+    if (active())
+        fetchAll();
     startInsert(int(m_rows.size()));
 }
 
@@ -419,7 +462,17 @@ void DataSet::refresh() {
     int keep = m_cur;
     m_rows.clear();
     internalClose();
-    internalOpen();
+    m_allFetched = false;
+    try {
+        internalOpen();
+        ensureRow(qMax(keep, 0));
+    } catch (...) {
+        // Closed rather than half read: nothing shows rows that are no longer there.
+        m_allFetched = true;
+        m_cur = -1;
+        close();
+        throw;
+    }
     m_cur = m_rows.isEmpty() ? -1 : qBound(0, keep, int(m_rows.size()) - 1);
     m_eof = m_bof = m_rows.isEmpty();
     Q_EMIT layoutChanged();

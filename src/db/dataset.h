@@ -50,7 +50,12 @@ public:
     QStringList fieldNames() const;
 
     bool isEmpty() const { return m_rows.isEmpty() && m_state != DataSetState::Insert; }
+    // Rows are read from the result as they are asked for (a move, a grid scrolling,
+    // last(), fetchAll()); until the last one is read the count is of the rows read.
     int recordCount() const { return int(m_rows.size()); }
+    bool allRowsFetched() const { return m_allFetched; }
+    int fetchMore(int count); // the rows added
+    void fetchAll();
     int recNo() const; // 1-based; 0 when there is no current row
     void setRecNo(int recNo);
     bool eof() const { return m_eof; }
@@ -110,7 +115,8 @@ Q_SIGNALS:
     void stateChanged();
     void recordChanged(); // another current row, or its values were read again
     void fieldChanged(int index);
-    void layoutChanged(); // opened, closed, rows added or removed
+    void layoutChanged();                   // opened, closed, rows added or removed
+    void rowsFetched(int first, int count); // more rows of the result were read
 
 protected:
     struct Row {
@@ -119,6 +125,12 @@ protected:
 
     // The derived class fills the fields (addField) and rows of a fresh result.
     virtual void internalOpen() = 0;
+    // Reads up to `count` more rows of an open result (appendRow); false once the
+    // result has no more. The default has every row in memory after internalOpen.
+    virtual bool internalFetch(int count) {
+        (void)count;
+        return false;
+    }
     virtual void internalClose() {}
     // Store the edit buffer in the database: insert or modify.
     virtual void internalPost(bool inserting) = 0;
@@ -146,6 +158,8 @@ private:
     void moveTo(int row, bool scrollEvents);
     void checkCanModify() const;
     void startInsert(int position);
+    // Reads on until row `index` (0-based) is in memory or the result ends.
+    bool ensureRow(int index);
 
     Database *m_database = nullptr;
     DataSetState m_state = DataSetState::Inactive;
@@ -159,6 +173,7 @@ private:
     bool m_modified = false;
     bool m_eof = true;
     bool m_bof = true;
+    bool m_allFetched = true;
 };
 
 } // namespace bkp::db

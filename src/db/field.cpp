@@ -1,6 +1,7 @@
 #include "db/field.h"
 
 #include "db/dataset.h"
+#include "db/decimal.h"
 
 #include <QLocale>
 
@@ -134,9 +135,27 @@ QVariant Field::convert(const QVariant &v) const {
             badValue(v.toString(), m_name, "número inteiro");
         return x;
     }
-    case FieldType::Float:
-    case FieldType::Currency:
     case FieldType::BCD: {
+        // Exact: a text or a Decimal keeps every digit; the field's decimals decide.
+        std::optional<Decimal> d;
+        if (v.metaType() == QMetaType::fromType<Decimal>())
+            d = v.value<Decimal>().rescaled(m_scale);
+        else if (isText) {
+            // The user's notation when the text is a number in it ("1.234,5"), else C's.
+            bool userNotation = false;
+            UserLocale().toDouble(text, &userNotation);
+            d = userNotation ? Decimal::fromText(text, m_scale, UserLocale())
+                             : Decimal::fromText(text, m_scale);
+        } else if (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+            d = Decimal::fromDouble(v.toDouble(), m_scale);
+        else if (qlonglong x = v.toLongLong(&ok); ok)
+            d = Decimal{x, 0}.rescaled(m_scale);
+        if (!d)
+            badValue(v.toString(), m_name, "número");
+        return QVariant::fromValue(*d);
+    }
+    case FieldType::Float:
+    case FieldType::Currency: {
         double x = isText ? UserLocale().toDouble(text, &ok) : v.toDouble(&ok);
         if (!ok && isText)
             x = text.toDouble(&ok);
@@ -220,8 +239,23 @@ QString formatValue(const QVariant &v, FieldType type) {
     switch (type) {
     case FieldType::Float:
     case FieldType::Currency:
-    case FieldType::BCD:
         return loc.toString(v.toDouble(), 'g', 15);
+    case FieldType::BCD:
+        if (v.metaType() == QMetaType::fromType<Decimal>()) {
+            // Every digit, without the zeros that end the decimals: 1.000,5 for 1000.50.
+            QString text = v.value<Decimal>().toString(loc);
+            const QString point = loc.decimalPoint();
+            if (text.contains(point)) {
+                while (text.endsWith(QLatin1Char('0')))
+                    text.chop(1);
+                if (text.endsWith(point))
+                    text.chop(point.size());
+            }
+            return text;
+        }
+        return loc.toString(v.toDouble(), 'g', 15);
+    case FieldType::Array:
+        return QStringLiteral("(ARRAY)");
     case FieldType::Date:
         return DateToStr(FromQDate(v.toDate()));
     case FieldType::Time:

@@ -192,11 +192,29 @@ void Query::internalOpen() {
     if (!m_statement->returnsRows())
         throw DatabaseError(QStringLiteral("%1: o comando não retorna linhas").arg(objectName()));
     m_statement->open(paramValues());
+    m_rowsAffected = 0;
+}
+
+bool Query::internalFetch(int count) {
+    if (!m_statement)
+        return false;
     QVector<QVariant> row;
-    while (m_statement->fetch(row))
-        appendRow(row);
-    m_statement->closeCursor();
-    m_rowsAffected = m_statement->affectedRows();
+    for (int i = 0; i < count; ++i) {
+        if (!m_statement->fetch(row)) {
+            m_statement->closeCursor();
+            m_rowsAffected = recordCount();
+            return false;
+        }
+        appendRow(std::move(row));
+        row = QVector<QVariant>();
+    }
+    m_rowsAffected = recordCount();
+    return true;
+}
+
+StatementKind Query::statementKind() {
+    prepare();
+    return m_statement->kind();
 }
 
 void Query::internalClose() {

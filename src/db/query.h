@@ -1,6 +1,7 @@
 #pragma once
 
 #include "db/dataset.h"
+#include "db/statement.h"
 
 #include <QStringList>
 #include <memory>
@@ -58,11 +59,14 @@ public:
     void unprepare();
     // Runs a statement that returns no rows; the count of rows it changed is kept.
     void execSQL();
+    // Rows changed by the last execSQL, or rows read so far of an open select.
     qint64 rowsAffected() const { return m_rowsAffected; }
+    StatementKind statementKind(); // prepares the statement
 
 protected:
     void internalOpen() override;
     void internalClose() override;
+    bool internalFetch(int count) override;
     void internalPost(bool inserting) override;
     void internalDelete() override;
 

@@ -1,6 +1,7 @@
 #include "db/statement.h"
 
 #include "db/database.h"
+#include "db/decimal.h"
 #include "db/fbclient.h"
 #include "platform/ansi.h"
 
@@ -78,12 +79,12 @@ bool isStatementWithRows(unsigned type) {
     return type == isc_info_sql_stmt_select || type == isc_info_sql_stmt_select_for_upd;
 }
 
-// An integer column; with a scale it is a fixed-point number read as a double.
+// An integer column; with a scale it is an exact fixed-point number.
 template <typename T> QVariant readInteger(const unsigned char *p, int scale) {
     T x;
     std::memcpy(&x, p, sizeof x);
     if (scale < 0)
-        return double(x) * std::pow(10.0, scale);
+        return QVariant::fromValue(Decimal{qint64(x), -scale});
     if constexpr (sizeof(T) == 8)
         return qlonglong(x);
     else
@@ -99,11 +100,25 @@ struct Statement::Impl {
     fb::Ref<IResultSet> cursor;
     QByteArray outBuffer;
     unsigned type = 0;
+    bool utf8 = false; // the connection's character set: UTF8 or a single-byte one
+
+    // Where each output column lies in the buffer, read once at prepare: asking the
+    // metadata for every value of every row costs more than reading it.
+    struct OutColumn {
+        unsigned offset = 0, nullOffset = 0, type = 0, length = 0, charSet = 0;
+        int scale = 0, subType = 0;
+    };
+    QVector<OutColumn> layout;
+
+    QByteArray encode(const QString &text) const { return utf8 ? text.toUtf8() : toAnsi(text); }
+    QString decode(const char *data, int length) const {
+        return utf8 ? QString::fromUtf8(data, length) : fromAnsi(data, length);
+    }
 
     // Parameters are handed to the server in the form of their values, so that the
     // server does the conversions (text into a date column and the like).
     fb::Ref<IMessageMetadata> inputFor(const QVector<QVariant> &params, QByteArray &buffer,
-                                       IAttachment *att, ITransaction *tra);
+                                       IAttachment *att, ITransaction *tra) const;
     QVariant readColumn(unsigned index, const unsigned char *buf, IAttachment *att,
                         ITransaction *tra) const;
 };
@@ -127,7 +142,9 @@ void Statement::prepare(const QString &sql) {
     if (!m_transaction)
         throw DatabaseError(QStringLiteral("Comando sem transação"));
     ITransaction *tra = m_transaction->handle();
-    QByteArray text = toAnsi(sql);
+    registerDecimalType();
+    d->utf8 = m_database->characterSet().compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0;
+    QByteArray text = d->encode(sql);
     IAttachment *att = m_database->attachment();
     int dialect = m_database->sqlDialect();
     d->stmt.reset(fb::call([&](ThrowStatusWrapper *s) {
@@ -143,9 +160,12 @@ void Statement::prepare(const QString &sql) {
         unsigned count = d->outMeta->getCount(s);
         for (unsigned i = 0; i < count; ++i) {
             ColumnDesc c;
-            c.name = fromAnsi(QByteArray(d->outMeta->getAlias(s, i)));
-            c.field = fromAnsi(QByteArray(d->outMeta->getField(s, i)));
-            c.relation = fromAnsi(QByteArray(d->outMeta->getRelation(s, i)));
+            auto name = [&](const char *n) {
+                return d->decode(n, int(std::strlen(n)));
+            };
+            c.name = name(d->outMeta->getAlias(s, i));
+            c.field = name(d->outMeta->getField(s, i));
+            c.relation = name(d->outMeta->getRelation(s, i));
             c.sqlType = baseType(d->outMeta->getType(s, i));
             c.subType = d->outMeta->getSubType(s, i);
             c.length = d->outMeta->getLength(s, i);
@@ -155,6 +175,8 @@ void Statement::prepare(const QString &sql) {
             if (c.name.isEmpty())
                 c.name = c.field;
             m_columns.append(c);
+            d->layout.append({d->outMeta->getOffset(s, i), d->outMeta->getNullOffset(s, i),
+                              c.sqlType, c.length, c.charSet, c.scale, c.subType});
         }
         d->outBuffer = QByteArray(int(d->outMeta->getMessageLength(s)), '\0');
     });
@@ -178,6 +200,7 @@ void Statement::unprepare() {
     d->inMeta.reset();
     d->outMeta.reset();
     m_columns.clear();
+    d->layout.clear();
     m_singleton.clear();
     m_sql.clear();
 }
@@ -192,9 +215,70 @@ bool Statement::returnsRows() const {
     return isStatementWithRows(d->type);
 }
 
+StatementKind Statement::kind() const {
+    if (!d->stmt)
+        return StatementKind::Unknown;
+    switch (d->type) {
+    case isc_info_sql_stmt_select:
+        return StatementKind::Select;
+    case isc_info_sql_stmt_select_for_upd:
+        return StatementKind::SelectForUpdate;
+    case isc_info_sql_stmt_insert:
+        return StatementKind::Insert;
+    case isc_info_sql_stmt_update:
+        return StatementKind::Update;
+    case isc_info_sql_stmt_delete:
+        return StatementKind::Delete;
+    case isc_info_sql_stmt_ddl:
+        return StatementKind::DDL;
+    case isc_info_sql_stmt_exec_procedure:
+        return StatementKind::ExecProcedure;
+    case isc_info_sql_stmt_get_segment:
+    case isc_info_sql_stmt_put_segment:
+        return StatementKind::Blob;
+    case isc_info_sql_stmt_start_trans:
+    case isc_info_sql_stmt_commit:
+    case isc_info_sql_stmt_rollback:
+    case isc_info_sql_stmt_savepoint:
+        return StatementKind::Transaction;
+    case isc_info_sql_stmt_set_generator:
+        return StatementKind::SetGenerator;
+    default:
+        return StatementKind::Unknown;
+    }
+}
+
+QString statementKindName(StatementKind kind) {
+    switch (kind) {
+    case StatementKind::Select:
+        return QStringLiteral("select");
+    case StatementKind::SelectForUpdate:
+        return QStringLiteral("select for update");
+    case StatementKind::Insert:
+        return QStringLiteral("insert");
+    case StatementKind::Update:
+        return QStringLiteral("update");
+    case StatementKind::Delete:
+        return QStringLiteral("delete");
+    case StatementKind::DDL:
+        return QStringLiteral("ddl");
+    case StatementKind::ExecProcedure:
+        return QStringLiteral("execute procedure");
+    case StatementKind::Blob:
+        return QStringLiteral("blob");
+    case StatementKind::Transaction:
+        return QStringLiteral("transaction");
+    case StatementKind::SetGenerator:
+        return QStringLiteral("set generator");
+    case StatementKind::Unknown:
+        break;
+    }
+    return QStringLiteral("unknown");
+}
+
 fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &params,
                                                     QByteArray &buffer, IAttachment *att,
-                                                    ITransaction *tra) {
+                                                    ITransaction *tra) const {
     return fb::call([&](ThrowStatusWrapper *s) {
         unsigned count = inMeta->getCount(s);
         if (unsigned(params.size()) < count)
@@ -208,6 +292,12 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
             unsigned described = baseType(inMeta->getType(s, i));
             if (v.isNull() || described == SQL_BLOB)
                 continue;
+            if (v.metaType() == QMetaType::fromType<Decimal>()) {
+                builder->setType(s, i, SQL_INT64);
+                builder->setLength(s, i, 8);
+                builder->setScale(s, i, -v.value<Decimal>().scale);
+                continue;
+            }
             switch (v.typeId()) {
             case QMetaType::Bool:
                 if (described == SQL_BOOLEAN)
@@ -249,7 +339,7 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
                 builder->setCharSet(s, i, kOctets);
                 break;
             default:
-                texts[int(i)] = toAnsi(v.toString());
+                texts[int(i)] = encode(v.toString());
                 builder->setType(s, i, SQL_VARYING);
                 builder->setLength(s, i, unsigned(qMax<qsizetype>(1, texts[int(i)].size())));
                 break;
@@ -277,7 +367,9 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
                 break;
             }
             case SQL_INT64: {
-                qint64 x = v.typeId() == QMetaType::Bool ? (v.toBool() ? 1 : 0) : v.toLongLong();
+                qint64 x = v.metaType() == QMetaType::fromType<Decimal>() ? v.value<Decimal>().units
+                           : v.typeId() == QMetaType::Bool                ? (v.toBool() ? 1 : 0)
+                                                                          : v.toLongLong();
                 std::memcpy(p, &x, 8);
                 break;
             }
@@ -317,7 +409,7 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
             }
             case SQL_BLOB: {
                 QByteArray data =
-                    v.typeId() == QMetaType::QByteArray ? v.toByteArray() : toAnsi(v.toString());
+                    v.typeId() == QMetaType::QByteArray ? v.toByteArray() : encode(v.toString());
                 ISC_QUAD id;
                 fb::Ref<IBlob> blob(att->createBlob(s, tra, &id, 0, nullptr));
                 for (qsizetype off = 0; off < data.size(); off += 32768) {
@@ -340,73 +432,70 @@ fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &par
 
 QVariant Statement::Impl::readColumn(unsigned i, const unsigned char *buf, IAttachment *att,
                                      ITransaction *tra) const {
-    return fb::call([&](ThrowStatusWrapper *s) -> QVariant {
-        if (*reinterpret_cast<const short *>(buf + outMeta->getNullOffset(s, i)))
-            return QVariant();
-        const unsigned char *p = buf + outMeta->getOffset(s, i);
-        unsigned type = baseType(outMeta->getType(s, i));
-        int scale = outMeta->getScale(s, i);
-        unsigned charSet = outMeta->getCharSet(s, i);
+    const OutColumn &c = layout[int(i)];
+    if (*reinterpret_cast<const short *>(buf + c.nullOffset))
+        return QVariant();
+    const unsigned char *p = buf + c.offset;
+    switch (c.type) {
+    case SQL_VARYING: {
+        unsigned short len;
+        std::memcpy(&len, p, 2);
+        auto *data = reinterpret_cast<const char *>(p + 2);
+        if (c.charSet == kOctets)
+            return QByteArray(data, len);
+        return decode(data, len);
+    }
+    case SQL_TEXT: {
+        auto *data = reinterpret_cast<const char *>(p);
+        if (c.charSet == kOctets)
+            return QByteArray(data, int(c.length));
+        return decode(data, int(c.length));
+    }
+    case SQL_SHORT:
+        return readInteger<qint16>(p, c.scale);
+    case SQL_LONG:
+        return readInteger<qint32>(p, c.scale);
+    case SQL_INT64:
+        return readInteger<qint64>(p, c.scale);
+    case SQL_FLOAT: {
+        float x;
+        std::memcpy(&x, p, 4);
+        return double(x);
+    }
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT: {
+        double x;
+        std::memcpy(&x, p, 8);
+        return x;
+    }
+    case SQL_BOOLEAN:
+        return bool(*p);
+    case SQL_TYPE_DATE: {
+        ISC_DATE x;
+        std::memcpy(&x, p, 4);
+        unsigned y, m, dd;
+        fb::util()->decodeDate(x, &y, &m, &dd);
+        return QDate(int(y), int(m), int(dd));
+    }
+    case SQL_TYPE_TIME: {
+        ISC_TIME x;
+        std::memcpy(&x, p, 4);
+        unsigned h, mi, sec, frac;
+        fb::util()->decodeTime(x, &h, &mi, &sec, &frac);
+        return QTime(int(h), int(mi), int(sec), int(frac / 10));
+    }
+    case SQL_TIMESTAMP: {
+        ISC_TIMESTAMP x;
+        std::memcpy(&x, p, 8);
+        unsigned y, m, dd, h, mi, sec, frac;
         IUtil *u = fb::util();
-        switch (type) {
-        case SQL_VARYING: {
-            unsigned short len;
-            std::memcpy(&len, p, 2);
-            auto *data = reinterpret_cast<const char *>(p + 2);
-            if (charSet == kOctets)
-                return QByteArray(data, len);
-            return fromAnsi(data, len);
-        }
-        case SQL_TEXT: {
-            auto *data = reinterpret_cast<const char *>(p);
-            int len = int(outMeta->getLength(s, i));
-            if (charSet == kOctets)
-                return QByteArray(data, len);
-            return fromAnsi(data, len);
-        }
-        case SQL_SHORT:
-            return readInteger<qint16>(p, scale);
-        case SQL_LONG:
-            return readInteger<qint32>(p, scale);
-        case SQL_INT64:
-            return readInteger<qint64>(p, scale);
-        case SQL_FLOAT: {
-            float x;
-            std::memcpy(&x, p, 4);
-            return double(x);
-        }
-        case SQL_DOUBLE:
-        case SQL_D_FLOAT: {
-            double x;
-            std::memcpy(&x, p, 8);
-            return x;
-        }
-        case SQL_BOOLEAN:
-            return bool(*p);
-        case SQL_TYPE_DATE: {
-            ISC_DATE x;
-            std::memcpy(&x, p, 4);
-            unsigned y, m, dd;
-            u->decodeDate(x, &y, &m, &dd);
-            return QDate(int(y), int(m), int(dd));
-        }
-        case SQL_TYPE_TIME: {
-            ISC_TIME x;
-            std::memcpy(&x, p, 4);
-            unsigned h, mi, sec, frac;
-            u->decodeTime(x, &h, &mi, &sec, &frac);
-            return QTime(int(h), int(mi), int(sec), int(frac / 10));
-        }
-        case SQL_TIMESTAMP: {
-            ISC_TIMESTAMP x;
-            std::memcpy(&x, p, 8);
-            unsigned y, m, dd, h, mi, sec, frac;
-            u->decodeDate(x.timestamp_date, &y, &m, &dd);
-            u->decodeTime(x.timestamp_time, &h, &mi, &sec, &frac);
-            return QDateTime(QDate(int(y), int(m), int(dd)),
-                             QTime(int(h), int(mi), int(sec), int(frac / 10)));
-        }
-        case SQL_BLOB: {
+        u->decodeDate(x.timestamp_date, &y, &m, &dd);
+        u->decodeTime(x.timestamp_time, &h, &mi, &sec, &frac);
+        return QDateTime(QDate(int(y), int(m), int(dd)),
+                         QTime(int(h), int(mi), int(sec), int(frac / 10)));
+    }
+    case SQL_BLOB:
+        return fb::call([&](ThrowStatusWrapper *s) -> QVariant {
             ISC_QUAD id;
             std::memcpy(&id, p, sizeof id);
             fb::Ref<IBlob> blob(att->openBlob(s, tra, &id, 0, nullptr));
@@ -421,14 +510,16 @@ QVariant Statement::Impl::readColumn(unsigned i, const unsigned char *buf, IAtta
             }
             blob->close(s);
             blob.take();
-            if (outMeta->getSubType(s, i) == 1 && charSet != kOctets)
-                return fromAnsi(data);
+            if (c.subType == 1 && c.charSet != kOctets)
+                return decode(data.constData(), int(data.size()));
             return data;
-        }
-        default:
-            return QVariant(); // arrays and the like are not shown
-        }
-    });
+        });
+    case SQL_ARRAY:
+        // The array's id: the column has a value, which a grid shows as an array.
+        return QByteArray(reinterpret_cast<const char *>(p), 8);
+    default:
+        return QVariant();
+    }
 }
 
 qint64 Statement::execute(const QVector<QVariant> &params) {

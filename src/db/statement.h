@@ -26,6 +26,22 @@ struct ColumnDesc {
     bool nullable = true;
 };
 
+// What a prepared statement is, as the engine describes it.
+enum class StatementKind {
+    Unknown,
+    Select,
+    SelectForUpdate,
+    Insert,
+    Update,
+    Delete,
+    DDL,
+    ExecProcedure,
+    SetGenerator,
+    Transaction, // set transaction, commit, rollback, savepoint
+    Blob,        // get / put segment
+};
+QString statementKindName(StatementKind kind);
+
 // Replaces ":NAME" parameters by "?" and lists the names in order. Quoted
 // strings, quoted identifiers and comments are left alone.
 struct ParsedSql {
@@ -35,7 +51,8 @@ struct ParsedSql {
 ParsedSql parseParams(const QString &sql);
 
 // One prepared statement on the client library. Values travel as QVariant:
-// null, QString, integers, double, QDate, QTime, QDateTime, bool, QByteArray.
+// null, QString, integers, double, Decimal (NUMERIC and DECIMAL columns), QDate,
+// QTime, QDateTime, bool, QByteArray.
 class Statement {
 public:
     Statement(Database *database, Transaction *transaction);
@@ -51,6 +68,7 @@ public:
     int paramCount() const;
     const QList<ColumnDesc> &columns() const { return m_columns; }
     bool returnsRows() const; // a select (or a procedure with a result set)
+    StatementKind kind() const;
 
     // Runs a statement without a cursor; returns the rows it changed (or -1).
     qint64 execute(const QVector<QVariant> &params);

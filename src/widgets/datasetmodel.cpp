@@ -15,6 +15,7 @@ void DataSetModel::setDataSet(db::DataSet *dataSet) {
         connect(dataSet, &db::DataSet::stateChanged, this, &DataSetModel::reset);
         connect(dataSet, &db::DataSet::recordChanged, this, &DataSetModel::rowChanged);
         connect(dataSet, &db::DataSet::fieldChanged, this, [this](int) { rowChanged(); });
+        connect(dataSet, &db::DataSet::rowsFetched, this, &DataSetModel::rowsFetched);
     }
     reset();
 }
@@ -37,7 +38,28 @@ QList<GridColumn> DataSetModel::columns() const {
 void DataSetModel::reset() {
     beginResetModel();
     m_lastRow = -1;
+    m_rows = m_dataSet && m_dataSet->active() ? m_dataSet->displayRowCount() : 0;
     endResetModel();
+}
+
+void DataSetModel::rowsFetched(int, int) {
+    const int now = m_dataSet && m_dataSet->active() ? m_dataSet->displayRowCount() : 0;
+    if (now <= m_rows) {
+        reset();
+        return;
+    }
+    beginInsertRows({}, m_rows, now - 1);
+    m_rows = now;
+    endInsertRows();
+}
+
+bool DataSetModel::canFetchMore(const QModelIndex &parent) const {
+    return !parent.isValid() && m_dataSet && m_dataSet->active() && !m_dataSet->allRowsFetched();
+}
+
+void DataSetModel::fetchMore(const QModelIndex &parent) {
+    if (canFetchMore(parent))
+        m_dataSet->fetchMore(100);
 }
 
 void DataSetModel::rowChanged() {
@@ -53,7 +75,7 @@ void DataSetModel::rowChanged() {
 int DataSetModel::rowCount(const QModelIndex &parent) const {
     if (parent.isValid() || !m_dataSet || !m_dataSet->active())
         return 0;
-    return m_dataSet->displayRowCount();
+    return m_rows;
 }
 
 int DataSetModel::columnCount(const QModelIndex &parent) const {

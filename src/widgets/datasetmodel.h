@@ -29,6 +29,9 @@ public:
     QList<GridColumn> columns() const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
+    // Rows of the result not read yet are read as the view scrolls to them.
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -38,9 +41,11 @@ public:
 private:
     void reset();
     void rowChanged();
+    void rowsFetched(int first, int count);
     QPointer<db::DataSet> m_dataSet;
     QList<GridColumn> m_columns;
     int m_lastRow = -1;
+    int m_rows = 0; // as last told to the views
 };
 
 } // namespace bkp::widgets

@@ -40,6 +40,7 @@ void DBNavigator::setDataSet(db::DataSet *dataSet) {
         connect(dataSet, &db::DataSet::stateChanged, this, &DBNavigator::updateButtons);
         connect(dataSet, &db::DataSet::recordChanged, this, &DBNavigator::updateButtons);
         connect(dataSet, &db::DataSet::layoutChanged, this, &DBNavigator::updateButtons);
+        connect(dataSet, &db::DataSet::rowsFetched, this, &DBNavigator::updateButtons);
     }
     updateButtons();
 }
@@ -63,7 +64,8 @@ void DBNavigator::updateButtons() {
     const int row = active ? ds->currentDisplayRow() : -1;
     const int rows = active ? ds->displayRowCount() : 0;
     const bool up = active && row > 0;
-    const bool down = active && row >= 0 && row < rows - 1;
+    // Rows not read yet lie below the last one read.
+    const bool down = active && row >= 0 && (row < rows - 1 || !ds->allRowsFetched());
     m_buttons[First]->setEnabled(up);
     m_buttons[Prior]->setEnabled(up);
     m_buttons[Next]->setEnabled(down);
