@@ -58,28 +58,6 @@ private:
     QList<DataSet *> m_dataSets;
 };
 
-struct ColumnInfo {
-    QString name;
-    int fieldType = 0; // RDB$FIELD_TYPE: 7 smallint, 8 integer, 16 bigint, 10 float, 27 double,
-                       // 12 date, 13 time, 35 timestamp, 14 char, 37 varchar, 261 blob, 23 boolean
-    int subType = 0;
-    int length = 0;     // bytes
-    int charLength = 0; // characters (text columns)
-    int scale = 0;
-    int precision = 0;
-    bool notNull = false;
-    bool computed = false;
-
-    bool isText() const { return fieldType == 14 || fieldType == 37; }
-};
-
-struct IndexInfo {
-    QString name;
-    QStringList columns;
-    bool unique = false;
-    bool descending = false;
-};
-
 // A connection to one database file, by plain path (embedded engine) or by
 // "host:path" (a server).
 class Database : public QObject {
@@ -109,13 +87,6 @@ public:
     // Creates the database under its name; the parameter lines are of the form
     // "User 'SYSDBA'" and "password '...'".
     void createDatabase(const QStringList &createParams);
-
-    // Catalogue reads, in the default transaction.
-    QStringList tableNames(bool systemTables = false);
-    bool tableExists(const QString &table);
-    QList<ColumnInfo> columns(const QString &table);
-    QList<IndexInfo> indexes(const QString &table);
-    QStringList primaryKey(const QString &table);
 
     Firebird::IAttachment *attachment() const { return m_attachment; }
 

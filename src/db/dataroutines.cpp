@@ -1,6 +1,7 @@
 #include "db/dataroutines.h"
 
 #include "db/database.h"
+#include "db/editstatements.h"
 #include "db/query.h"
 #include "db/table.h"
 #include "platform/application.h"
@@ -75,34 +76,7 @@ void ReopenQuery(Query *query, bool goLast, bool goFirst) {
 }
 
 UpdateSQL keyedUpdateSQL(const QString &table, const QStringList &columns) {
-    UpdateSQL u;
-    const int n = int(columns.size());
-    auto listed = [&](const QString &prefix, const QString &suffix) {
-        QStringList lines;
-        for (int i = 0; i < n; ++i)
-            lines.append(prefix + columns[i] + suffix +
-                         (i + 1 < n ? QStringLiteral(",") : QString()));
-        return lines;
-    };
-    u.refreshSQL = QStringList{QStringLiteral("Select")} + listed(QStringLiteral("  "), QString()) +
-                   QStringList{QStringLiteral("from ") + table, QStringLiteral("where"),
-                               QStringLiteral("  ID = :ID")};
-    QStringList sets;
-    for (int i = 0; i < n; ++i)
-        sets.append(QStringLiteral("  ") + columns[i] + QStringLiteral(" = :") + columns[i] +
-                    (i + 1 < n ? QStringLiteral(",") : QString()));
-    u.modifySQL = QStringList{QStringLiteral("update ") + table, QStringLiteral("set")} + sets +
-                  QStringList{QStringLiteral("where"), QStringLiteral("  ID = :OLD_ID")};
-    QStringList marks;
-    for (const QString &c : columns)
-        marks.append(QLatin1Char(':') + c);
-    u.insertSQL = {QStringLiteral("insert into ") + table,
-                   QStringLiteral("  (") + columns.join(QStringLiteral(", ")) + QLatin1Char(')'),
-                   QStringLiteral("values"),
-                   QStringLiteral("  (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')')};
-    u.deleteSQL = {QStringLiteral("delete from ") + table, QStringLiteral("where"),
-                   QStringLiteral("  ID = :OLD_ID")};
-    return u;
+    return GenerateEditStatements(table, {QStringLiteral("ID")}, columns, JobTableStyle());
 }
 
 } // namespace bkp::db

@@ -53,22 +53,24 @@ std::optional<Decimal> Decimal::fromText(const QString &text, int scale, const Q
     const QString fraction = dot < 0 ? QString() : t.mid(dot + 1);
     if (whole.isEmpty() && fraction.isEmpty())
         return std::nullopt;
+    // Built with its sign from the start: the smallest value has no positive twin.
+    const int sign = negative ? -1 : 1;
     qint64 units = 0;
     for (QChar c : whole) {
-        if (!c.isDigit() || !mulAdd(units, 10, c.digitValue()))
+        if (!c.isDigit() || !mulAdd(units, 10, sign * c.digitValue()))
             return std::nullopt;
     }
     for (int i = 0; i < scale; ++i) {
         const int digit = i < fraction.size() ? fraction.at(i).digitValue() : 0;
-        if (digit < 0 || !mulAdd(units, 10, digit))
+        if (digit < 0 || !mulAdd(units, 10, sign * digit))
             return std::nullopt;
     }
     for (qsizetype i = scale; i < fraction.size(); ++i)
         if (!fraction.at(i).isDigit())
             return std::nullopt;
-    if (scale < fraction.size() && fraction.at(scale).digitValue() >= 5 && !mulAdd(units, 1, 1))
+    if (scale < fraction.size() && fraction.at(scale).digitValue() >= 5 && !mulAdd(units, 1, sign))
         return std::nullopt;
-    return Decimal{negative ? -units : units, scale};
+    return Decimal{units, scale};
 }
 
 std::optional<Decimal> Decimal::fromDouble(double value, int scale) {

@@ -245,7 +245,8 @@ QString CatalogueName(const QString &sqlName) {
     const QString t = sqlName.trimmed();
     if (t.size() >= 2 && t.startsWith(QLatin1Char('"')) && t.endsWith(QLatin1Char('"')))
         return t.mid(1, t.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
-    return t.toUpper();
+    // A plain name is stored upper-cased; one with blanks or signs only as it stands.
+    return NeedsQuotes(t.toUpper()) && !IsReservedWord(t) ? t : t.toUpper();
 }
 
 } // namespace bkp::db

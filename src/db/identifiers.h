@@ -12,8 +12,8 @@ QString QuoteIdentifier(const QString &name);
 bool NeedsQuotes(const QString &name);
 bool IsReservedWord(const QString &word);
 
-// The name as the catalogue stores it: "x y" quoted keeps its case, a plain name
-// is upper-cased; blanks around it go.
+// The name as the catalogue stores it: a quoted name keeps its case, a plain one
+// ("backups") is upper-cased, one with blanks or signs ("my table") stays as it is.
 QString CatalogueName(const QString &sqlName);
 
 } // namespace bkp::db

@@ -52,6 +52,24 @@ ParsedSql parseParams(const QString &sql) {
             j = j < 0 ? n : j + 2;
             out.sql += sql.mid(i, j - i);
             i = j;
+        } else if (c == QLatin1Char(':') && i + 1 < n && sql.at(i + 1) == QLatin1Char('"')) {
+            // A parameter named after a column that SQL writes in quotes: :"Old_my col".
+            int j = i + 2;
+            QString name;
+            while (j < n) {
+                if (sql.at(j) == QLatin1Char('"')) {
+                    if (j + 1 < n && sql.at(j + 1) == QLatin1Char('"')) {
+                        name += QLatin1Char('"');
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                name += sql.at(j++);
+            }
+            out.names.append(name);
+            out.sql += QLatin1Char('?');
+            i = j + 1;
         } else if (c == QLatin1Char(':') && i + 1 < n && isNameChar(sql.at(i + 1))) {
             int j = i + 1;
             while (j < n && isNameChar(sql.at(j)))

@@ -1,6 +1,9 @@
 #include "db/table.h"
 
 #include "db/database.h"
+#include "db/editstatements.h"
+#include "db/identifiers.h"
+#include "db/metadata.h"
 
 namespace bkp::db {
 
@@ -25,18 +28,18 @@ const FieldDef *Table::findFieldDef(const QString &name) const {
 bool Table::exists() {
     if (!database())
         throw DatabaseError(QStringLiteral("%1: banco de dados não definido").arg(objectName()));
-    return database()->tableExists(m_tableName);
+    return Metadata(database()).tableExists(m_tableName);
 }
 
 QStringList Table::indexNames() {
     QStringList out;
-    for (const IndexInfo &i : database()->indexes(m_tableName))
+    for (const IndexInfo &i : Metadata(database()).indexes(m_tableName))
         out.append(i.name);
     return out;
 }
 
 QString Table::statementText() const {
-    return QStringLiteral("select * from ") + m_tableName;
+    return QStringLiteral("select * from ") + QuoteIdentifier(m_tableName);
 }
 
 bool Table::canModify() const {
@@ -47,7 +50,7 @@ void Table::internalOpen() {
     if (m_tableName.trimmed().isEmpty())
         throw DatabaseError(QStringLiteral("%1: nome da tabela não informado").arg(objectName()));
     Query::internalOpen();
-    m_key = database()->primaryKey(m_tableName);
+    m_key = Metadata(database()).primaryKey(m_tableName);
     buildUpdateStatements();
 }
 
@@ -61,23 +64,8 @@ void Table::buildUpdateStatements() {
     for (int i = 0; i < fieldCount(); ++i)
         if (!field(i)->calculated() && !field(i)->origin().isEmpty())
             cols.append(field(i)->fieldName());
-    QStringList where;
-    for (const QString &k : m_key)
-        where.append(k + QStringLiteral(" = :OLD_") + k);
-    QStringList sets, marks;
-    for (const QString &c : cols) {
-        sets.append(c + QStringLiteral(" = :") + c);
-        marks.append(QLatin1Char(':') + c);
-    }
-    const QString t = m_tableName;
-    m_generated.modifySQL = {QStringLiteral("update ") + t,
-                             QStringLiteral("set ") + sets.join(", "),
-                             QStringLiteral("where ") + where.join(QStringLiteral(" and "))};
-    m_generated.insertSQL = {QStringLiteral("insert into ") + t + QStringLiteral(" (") +
-                                 cols.join(", ") + QLatin1Char(')'),
-                             QStringLiteral("values (") + marks.join(", ") + QLatin1Char(')')};
-    m_generated.deleteSQL = {QStringLiteral("delete from ") + t,
-                             QStringLiteral("where ") + where.join(QStringLiteral(" and "))};
+    m_generated =
+        GenerateEditStatements(QuoteIdentifier(m_tableName), m_key, cols, JobTableStyle());
     setUpdateObject(&m_generated);
 }
 

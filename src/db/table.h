@@ -12,6 +12,8 @@ class Table : public Query {
 public:
     explicit Table(QObject *parent = nullptr);
 
+    // The name as the catalogue stores it ("BACKUPS", or "my table" with its blank
+    // and case); statements quote it where SQL needs that.
     QString tableName() const { return m_tableName; }
     void setTableName(const QString &name);
 

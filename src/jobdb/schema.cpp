@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/dataroutines.h"
+#include "db/metadata.h"
 #include "db/query.h"
 #include "db/statement.h"
 #include "db/table.h"
@@ -296,10 +297,10 @@ bool finishInterruptedConversions(Table *t, const QList<ColumnInfo> &columns, St
 void CheckTableStructure(Table *table, StartupLog *logWindow) {
     Database *db = table->database();
     const QString name = table->tableName();
-    QList<ColumnInfo> columns = db->columns(name);
+    QList<ColumnInfo> columns = Metadata(db).columns(name);
     if (finishInterruptedConversions(table, columns, logWindow))
-        columns = db->columns(name);
-    QList<IndexInfo> indexes = db->indexes(name);
+        columns = Metadata(db).columns(name);
+    QList<IndexInfo> indexes = Metadata(db).indexes(name);
 
     // After one widening the other columns keep their types until the next start,
     // but missing columns are still added: the job statements name every column.
@@ -337,7 +338,7 @@ void CheckTableStructure(Table *table, StartupLog *logWindow) {
         } else if (col->isText() && def.type == FieldType::Integer) {
             log(logWindow, QStringLiteral("Alterando datatype da coluna ") + dotted);
             convertTextToInteger(table, def, indexes);
-            indexes = db->indexes(name);
+            indexes = Metadata(db).indexes(name);
         } else if (col->isText() && def.type == FieldType::String && col->charLength < def.size) {
             const QString type = FieldTypeToStr(def);
             log(logWindow, QStringLiteral("Alterando coluna ") + dotted + QLatin1Char(' ') + type);

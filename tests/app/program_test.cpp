@@ -1,4 +1,5 @@
 #include "app/settings.h"
+#include "db/metadata.h"
 #include "db/database.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
@@ -111,7 +112,7 @@ bool installedAndStartedOnce(const QString &folder) {
 int indexCount(db::Database *d) {
     int n = 0;
     for (const char *t : {"BACKUPS", "ARQUIVOS"})
-        for (const db::IndexInfo &i : d->indexes(t))
+        for (const db::IndexInfo &i : db::Metadata(d).indexes(t))
             n += i.name.startsWith("RDB$") ? 0 : 1;
     return n;
 }
@@ -134,9 +135,9 @@ TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     QList<db::ColumnInfo> columns;
     {
         test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
-        columns = check->columns("BACKUPS");
+        columns = db::Metadata(check.get()).columns("BACKUPS");
         EXPECT_EQ(columns.size(), 22);
-        EXPECT_EQ(check->columns("ARQUIVOS").size(), 6);
+        EXPECT_EQ(db::Metadata(check.get()).columns("ARQUIVOS").size(), 6);
         EXPECT_EQ(indexCount(check.get()), 14);
     }
 
@@ -154,7 +155,7 @@ TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
         EXPECT_EQ(run.terminate(), 0);
     }
     test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
-    EXPECT_EQ(check->columns("BACKUPS").size(), columns.size());
+    EXPECT_EQ(db::Metadata(check.get()).columns("BACKUPS").size(), columns.size());
     EXPECT_EQ(indexCount(check.get()), 14);
 }
 

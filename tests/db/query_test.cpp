@@ -1,4 +1,5 @@
 #include "db/dataroutines.h"
+#include "db/metadata.h"
 #include "db/query.h"
 #include "db/statement.h"
 #include "db/table.h"
@@ -302,7 +303,7 @@ TEST_F(QueryTest, CatalogueQueriesReadBlobText) {
     EXPECT_EQ(q.fieldByName("RDB$RELATION_NAME")->asString().trimmed(), "V_T");
     EXPECT_EQ(q.fieldByName("RDB$VIEW_SOURCE")->dataType(), FieldType::Memo);
     EXPECT_TRUE(q.fieldByName("RDB$VIEW_SOURCE")->asString().contains("select ID from T"));
-    EXPECT_EQ(db()->tableNames(), QStringList({"T"}));
+    EXPECT_EQ(Metadata(db()).tables(), QStringList({"T"}));
 }
 
 TEST_F(QueryTest, DataRoutines) {

@@ -1,4 +1,5 @@
 #include "db/dataroutines.h"
+#include "db/metadata.h"
 #include "db/query.h"
 #include "db/statement.h"
 #include "jobdb/datamodule.h"
@@ -42,9 +43,10 @@ protected:
             *ok = opened;
         if (opened) {
             dm.IBTransaction1->commitRetaining();
-            lastColumns = dm.IBDatabase1->columns("BACKUPS");
-            lastFileColumns = dm.IBDatabase1->columns("ARQUIVOS");
-            lastIndexes = dm.IBDatabase1->indexes("BACKUPS") + dm.IBDatabase1->indexes("ARQUIVOS");
+            lastColumns = db::Metadata(dm.IBDatabase1).columns("BACKUPS");
+            lastFileColumns = db::Metadata(dm.IBDatabase1).columns("ARQUIVOS");
+            lastIndexes = db::Metadata(dm.IBDatabase1).indexes("BACKUPS") +
+                          db::Metadata(dm.IBDatabase1).indexes("ARQUIVOS");
             backupsOpen = dm.Backups->active() && dm.Arquivos->active();
         }
         EXPECT_FALSE(log.isOpen());
