@@ -87,7 +87,7 @@ void Query::setSql(const QStringList &lines) {
     m_sql = lines;
     // Parameters of the new text; values of parameters that keep their name survive.
     QList<Param> kept;
-    m_paramOrder = parseParams(sqlText()).names;
+    m_paramOrder = m_paramCheck ? parseParams(sqlText()).names : QStringList();
     for (const QString &name : m_paramOrder) {
         bool seen = false;
         for (const Param &p : kept)
@@ -150,9 +150,10 @@ void Query::prepare() {
     QString text = statementText();
     if (text.trimmed().isEmpty())
         throw DatabaseError(QStringLiteral("%1: consulta vazia").arg(objectName()));
-    m_paramOrder = parseParams(text).names;
+    const ParsedSql parsed = m_paramCheck ? parseParams(text) : ParsedSql{text, {}};
+    m_paramOrder = parsed.names;
     auto st = std::make_unique<Statement>(database(), transaction());
-    st->prepare(parseParams(text).sql);
+    st->prepare(parsed.sql);
     m_statement = std::move(st);
     describeFields(m_statement->columns());
 }

@@ -45,6 +45,14 @@ public:
     void setSql(const QStringList &lines);
     void setSqlText(const QString &text);
 
+    // Off, the text goes to the engine as typed: ":X" in a procedure's body or an
+    // "execute block" is the body's own variable, not a parameter of the query.
+    bool paramCheck() const { return m_paramCheck; }
+    void setParamCheck(bool check) {
+        m_paramCheck = check;
+        setSql(m_sql);
+    }
+
     QList<Param> &params() { return m_params; }
     Param &paramByName(const QString &name); // ignoring case; raises DatabaseError when absent
     Param *findParam(const QString &name);
@@ -83,6 +91,7 @@ private:
     UpdateSQL *m_update = nullptr;
     std::unique_ptr<Statement> m_statement;
     qint64 m_rowsAffected = -1;
+    bool m_paramCheck = true;
 };
 
 // Column kind of a result column as the data set shows it.

@@ -217,6 +217,14 @@ TEST_F(ConsoleDataTest, StatementsReportTheirKindAndRowsAndAFailureHarmsNothing)
         q.execSQL();
         EXPECT_EQ(q.rowsAffected(), c.rows) << c.sql;
     }
+    Query block; // typed as the operator writes it, the block's own :i included
+    block.setDatabase(db());
+    block.setParamCheck(false);
+    block.setSqlText("execute block as declare i integer = 0; begin while (i < 2) do begin "
+                     "insert into PEOPLE (NAME) values ('b' || :i); i = i + 1; end end");
+    block.execSQL();
+    EXPECT_EQ(block.rowsAffected(), 2);
+
     Query bad;
     bad.setDatabase(db());
     for (const char *sql : {"insert into PEOPLE (ID) values ('x')", "selct 1", "   "}) {
@@ -231,7 +239,9 @@ TEST_F(ConsoleDataTest, StatementsReportTheirKindAndRowsAndAFailureHarmsNothing)
         EXPECT_GT(q->recordCount(), 10);
     }
     db()->defaultTransaction()->commitRetaining();
-    EXPECT_EQ(selectRows(db(), db()->defaultTransaction(), "select NAME from PEOPLE")[0][0], "Eva");
+    EXPECT_EQ(
+        selectRows(db(), db()->defaultTransaction(), "select NAME from PEOPLE where ID = 5")[0][0],
+        "Eva");
 }
 
 TEST_F(ConsoleDataTest, ExactNumbersAndAnyCharacterSetTravelWhole) {
