@@ -114,18 +114,10 @@ QList<ViewInfo> Metadata::views() {
     return out;
 }
 
-QStringList ProcedureInfo::inputs() const {
+QStringList ProcedureInfo::names(bool output) const {
     QStringList out;
     for (const ParameterInfo &p : parameters)
-        if (!p.output)
-            out.append(p.name);
-    return out;
-}
-
-QStringList ProcedureInfo::outputs() const {
-    QStringList out;
-    for (const ParameterInfo &p : parameters)
-        if (p.output)
+        if (p.output == output)
             out.append(p.name);
     return out;
 }

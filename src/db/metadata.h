@@ -45,8 +45,9 @@ struct ProcedureInfo {
     QString name;
     QString source;
     QList<ParameterInfo> parameters; // inputs first, each side in its declared order
-    QStringList inputs() const;
-    QStringList outputs() const;
+    QStringList inputs() const { return names(false); }
+    QStringList outputs() const { return names(true); }
+    QStringList names(bool output) const;
 };
 
 struct TriggerInfo {
