@@ -1,0 +1,128 @@
+#include "tools/consolesession.h"
+
+#include "db/database.h"
+#include "lib/datetime.h"
+#include "lib/strings.h"
+#include "lib/ui.h"
+
+namespace bkp::tools {
+
+namespace {
+// Restores the cursor however a step ends.
+class SqlWait {
+public:
+    SqlWait() : m_previous(SwapCursor(platform::CursorKind::SqlWait)) {}
+    ~SqlWait() { SwapCursor(m_previous); }
+    SqlWait(const SqlWait &) = delete;
+    SqlWait &operator=(const SqlWait &) = delete;
+
+private:
+    platform::CursorKind m_previous;
+};
+
+QString elapsedSince(TDateTime start) {
+    return QStringLiteral("Time query: ") +
+           FormatDateTime(QStringLiteral("hh:mm:ss.zzz"), Now() - start);
+}
+} // namespace
+
+ConsoleSession::ConsoleSession(db::Database *database, bool readOnly, StatusBarPort *statusBar)
+    : m_database(database), m_readOnly(readOnly), m_statusBar(statusBar) {
+    IBQuery1.setObjectName(QStringLiteral("IBQuery1"));
+    IBQuery1.setDatabase(database);
+    // The operator's text goes to the engine as typed: a procedure body's :names
+    // are its own.
+    IBQuery1.setParamCheck(false);
+}
+
+QString ConsoleSession::rowsAffectedText() const {
+    const qint64 rows = IBQuery1.rowsAffected();
+    return m_elapsed + QLatin1Char(' ') + QChar(0x00A6) + QStringLiteral(" Rows Affected: ") +
+           QString::number(rows < 0 ? 0 : rows);
+}
+
+ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
+    RunResult r;
+    m_elapsed.clear();
+    struct StatusLine { // panel 3 tells what ran, also after an error
+        ConsoleSession *s;
+        ~StatusLine() { ShowStatus(s->m_statusBar, 3, s->rowsAffectedText()); }
+    } status{this};
+    if (editorText.isEmpty()) {
+        ShowMessageBox(QStringLiteral("Nenhuma instrução SQL informada para execução."));
+        return r;
+    }
+    IBQuery1.close();
+    IBQuery1.setSqlText(editorText);
+    r.keyword = StatementKeyword(editorText);
+    r.kind = ClassifyKeyword(r.keyword);
+    const TDateTime start = Now();
+    if (r.kind != StatementClass::Select) {
+        if (m_readOnly) {
+            ShowMessageBox(QStringLiteral("FBConsole aberto em modo somente-consulta,\rnão é "
+                                          "permitido operações que modifiquem\ra base de dados."));
+            return r;
+        }
+        SqlWait wait;
+        ShowStatus(m_statusBar, 3,
+                   QStringLiteral("Aguarde, executando comando ") + r.keyword +
+                       QStringLiteral("..."));
+        IBQuery1.execSQL();
+        m_elapsed = elapsedSince(start);
+        ShowMessageBox(QStringLiteral("Operação concluída.\rTotal de registrados atualizados: ") +
+                       FormatThousands(qMax<qint64>(0, IBQuery1.rowsAffected())));
+    } else {
+        SqlWait wait;
+        ShowStatus(m_statusBar, 3, QStringLiteral("Aguarde, executando consulta... "));
+        prepareEditing();
+        IBQuery1.open();
+        m_elapsed = elapsedSince(start);
+    }
+    r.ran = true;
+    m_lastStatement = editorText;
+    m_history.add(editorText);
+    if (r.kind == StatementClass::DataChanging || r.kind == StatementClass::StructureChanging)
+        m_pending = true;
+    if (r.kind == StatementClass::StructureChanging) {
+        reconnect();
+        r.reconnected = true;
+    }
+    return r;
+}
+
+QString ConsoleSession::tableOfQuery() const {
+    return TableOfStatement(IBQuery1.sqlText());
+}
+
+void ConsoleSession::prepareEditing() {
+    IBUpdateSQL = db::UpdateSQL();
+    IBQuery1.setUpdateObject(nullptr);
+    const QString table = tableOfQuery();
+    const QString key = m_keys.valueOf(table).trimmed();
+    if (key.isEmpty())
+        return;
+    if (IBQuery1.sqlText().trimmed().isEmpty())
+        IBQuery1.setSqlText(QStringLiteral("Select * from ") + table);
+    IBQuery1.prepare();
+    IBUpdateSQL =
+        db::GenerateEditStatements(table, {key}, IBQuery1.fieldNames(), db::ConsoleStyle());
+    IBQuery1.setUpdateObject(&IBUpdateSQL);
+}
+
+void ConsoleSession::commit() {
+    m_database->defaultTransaction()->commitRetaining();
+    m_pending = false;
+}
+
+void ConsoleSession::rollback() {
+    m_database->defaultTransaction()->rollbackRetaining();
+    m_pending = false;
+}
+
+void ConsoleSession::reconnect() {
+    SqlWait wait;
+    m_database->close();
+    m_database->open();
+}
+
+} // namespace bkp::tools

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "db/editstatements.h"
+#include "db/query.h"
+#include "tools/consolerules.h"
+
+#include <QString>
+
+namespace bkp {
+class StatusBarPort;
+}
+
+namespace bkp::tools {
+
+// One opening of the SQL console without its window: the connection it was handed,
+// the statement query with its update statements, the history, the key map and the
+// pending-changes flag, and the commands that work on them.
+class ConsoleSession {
+public:
+    ConsoleSession(db::Database *database, bool readOnly, StatusBarPort *statusBar = nullptr);
+
+    db::Database *database() const { return m_database; }
+    bool readOnly() const { return m_readOnly; }
+    db::Query &query() { return IBQuery1; }
+    db::UpdateSQL &updateSQL() { return IBUpdateSQL; }
+    StatementHistory &history() { return m_history; }
+    TValueFrom &keys() { return m_keys; }
+    QString lastStatement() const { return m_lastStatement; }
+    bool pending() const { return m_pending; }
+    void setPending() { m_pending = true; }
+
+    struct RunResult {
+        bool ran = false;         // the statement reached the engine and succeeded
+        bool reconnected = false; // a structure change reloaded the connection
+        QString keyword;
+        StatementClass kind = StatementClass::Command;
+    };
+    // "SQL": runs the editor's text by the keyword rule, with the read-only refusal,
+    // timing, rows affected and history. Database errors reach the caller after the
+    // status line and the cursor are restored.
+    RunResult run(const QString &editorText);
+    // The status line after a run: elapsed + " ¦ Rows Affected: " + rows.
+    QString rowsAffectedText() const;
+
+    // Before IBQuery1 opens: editable only while the map holds a key for its table.
+    void prepareEditing();
+    QString tableOfQuery() const;
+
+    void commit();    // "Commit": commit-retaining, pending cleared
+    void rollback();  // "Roolback"
+    void reconnect(); // "Refresh": close and reopen the connection
+
+private:
+    db::Database *m_database;
+    bool m_readOnly;
+    StatusBarPort *m_statusBar;
+    db::Query IBQuery1;
+    db::UpdateSQL IBUpdateSQL;
+    StatementHistory m_history;
+    TValueFrom m_keys;
+    QString m_lastStatement;
+    QString m_elapsed;
+    bool m_pending = false;
+};
+
+} // namespace bkp::tools
