@@ -1,0 +1,379 @@
+#include "tools/fbconsole.h"
+
+#include "db/database.h"
+#include "db/metadata.h"
+#include "lib/datetime.h"
+#include "lib/paths.h"
+#include "lib/strings.h"
+#include "lib/ui.h"
+#include "platform/dialogs.h"
+#include "platform/filesystem.h"
+#include "widgets/dbgrid.h"
+#include "widgets/dbnavigator.h"
+#include "widgets/statusbar.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace bkp::tools {
+
+namespace {
+const QStringList kNavigatorHints = {
+    QStringLiteral("Primeiro registro"), QStringLiteral("Registro anterior"),
+    QStringLiteral("Próximo registro"),  QStringLiteral("Último registro"),
+    QStringLiteral("Incluir registro"),  QStringLiteral("Excluir registro"),
+    QStringLiteral("Editar registro"),   QStringLiteral("Salvar edição"),
+    QStringLiteral("Cancelar edição"),   QStringLiteral("Atualizar dados")};
+} // namespace
+
+TfFBConsole::TfFBConsole(QWidget *parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("TfFBConsole"));
+    setWindowTitle(QStringLiteral("FBConsole"));
+    buildWindow();
+}
+
+TfFBConsole::~TfFBConsole() = default;
+
+QToolButton *TfFBConsole::toolButton(const QString &name, const QString &caption,
+                                     const QString &hint) {
+    auto *b = new QToolButton(this);
+    b->setObjectName(name);
+    b->setText(caption);
+    b->setToolTip(hint);
+    b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    return b;
+}
+
+void TfFBConsole::buildWindow() {
+    auto *root = new QVBoxLayout(this);
+    PageControl_Master = new QTabWidget(this);
+    PageControl_Master->setObjectName(QStringLiteral("PageControl_Master"));
+    root->addWidget(PageControl_Master);
+    StatusBar1 = new widgets::PanelStatusBar({128, 50, 50, 50}, this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    root->addWidget(StatusBar1);
+
+    auto *sqlPage = new QWidget;
+    sqlPage->setObjectName(QStringLiteral("TabSheet_SQL"));
+    PageControl_Master->addTab(sqlPage, QStringLiteral("Monitor SQL"));
+    auto *page = new QVBoxLayout(sqlPage);
+
+    auto *bar = new QToolBar(sqlPage);
+    bar->setObjectName(QStringLiteral("ToolBar2"));
+    QToolButton *sql = toolButton(QStringLiteral("ToolButton_SQL"), QStringLiteral("SQL"),
+                                  QStringLiteral("Executa instrução SQL"));
+    ToolButton_Anterior =
+        toolButton(QStringLiteral("ToolButton_Anterior"), QStringLiteral("Anterior"),
+                   QStringLiteral("Recupera instrução SQL anterior"));
+    PopupMenu_Historicos = new QMenu(this);
+    PopupMenu_Historicos->setObjectName(QStringLiteral("PopupMenu_Historicos"));
+    PopupMenu_Historicos->setToolTipsVisible(true);
+    ToolButton_Anterior->setMenu(PopupMenu_Historicos);
+    ToolButton_Anterior->setPopupMode(QToolButton::MenuButtonPopup);
+    QToolButton *load = toolButton(QStringLiteral("ToolButton_LoadScript"),
+                                   QStringLiteral("Carregar Script"), QString());
+    QToolButton *save = toolButton(QStringLiteral("ToolButton_SaveScript"),
+                                   QStringLiteral("Salvar Script"), QString());
+    QToolButton *commit =
+        toolButton(QStringLiteral("ToolButton_Commit"), QStringLiteral("Commit"),
+                   QStringLiteral("Grava atualizações feitas no banco de dados "));
+    QToolButton *rollback =
+        toolButton(QStringLiteral("ToolButton_Roolback"), QStringLiteral("Roolback"), QString());
+    QToolButton *refresh =
+        toolButton(QStringLiteral("ToolButton_Refresh"), QStringLiteral("Refresh"),
+                   QStringLiteral("Desconecta e reabre banco da dados"));
+    for (QToolButton *b : {sql, ToolButton_Anterior, load, save, commit, rollback, refresh})
+        bar->addWidget(b);
+    page->addWidget(bar);
+
+    auto *split = new QSplitter(Qt::Horizontal, sqlPage);
+    page->addWidget(split, 1);
+    auto *left = new QWidget;
+    auto *leftBox = new QVBoxLayout(left);
+    leftBox->setContentsMargins(0, 0, 0, 0);
+    ListBox_Tabelas = new QListWidget(left);
+    ListBox_Tabelas->setObjectName(QStringLiteral("ListBox_Tabelas"));
+    QToolButton *detailed =
+        toolButton(QStringLiteral("ToolButton_ExecutaConsulta"), QStringLiteral("Consulta"),
+                   QStringLiteral("Clique aqui para executar consulta com SQL detalhada. "));
+    ListBox_Campos = new QListWidget(left);
+    ListBox_Campos->setObjectName(QStringLiteral("ListBox_Campos"));
+    ListBox_Campos->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QToolButton *transport = toolButton(
+        QStringLiteral("ToolButton_TransportaCampos"), QStringLiteral("Inserir campos"),
+        QStringLiteral(
+            "Clique aqui para transportar os campos selecionados para o texto da SQL. "));
+    leftBox->addWidget(ListBox_Tabelas, 1);
+    leftBox->addWidget(detailed);
+    leftBox->addWidget(ListBox_Campos, 1);
+    leftBox->addWidget(transport);
+    split->addWidget(left);
+
+    auto *right = new QWidget;
+    auto *rightBox = new QVBoxLayout(right);
+    rightBox->setContentsMargins(0, 0, 0, 0);
+    RichEdit_SQL = new QPlainTextEdit(right);
+    RichEdit_SQL->setObjectName(QStringLiteral("RichEdit_SQL"));
+    QToolButton *clear =
+        toolButton(QStringLiteral("ToolButton_ClearSQL"), QStringLiteral("Limpar"), QString());
+    auto *editBar = new QHBoxLayout;
+    editBar->addWidget(clear);
+    editBar->addStretch(1);
+    rightBox->addLayout(editBar);
+    rightBox->addWidget(RichEdit_SQL, 1);
+    auto *resultBar = new QHBoxLayout;
+    DBNavigator_SQL = new widgets::DBNavigator(right);
+    DBNavigator_SQL->setObjectName(QStringLiteral("DBNavigator_SQL"));
+    DBNavigator_SQL->setHints(kNavigatorHints);
+    ComboBox_PK = new QComboBox(right);
+    ComboBox_PK->setObjectName(QStringLiteral("ComboBox_PK"));
+    ComboBox_PK->setToolTip(QStringLiteral(
+        "Informe nesta caixa o campo utilizado como chave primária na tabela "
+        "selecionada,\r\npara que sejam habilitadas as opções de alterar, incluir e excluir "
+        "registros.\r\n  \r\nEsta configuração será válida somente na atual sessão do "
+        "database,  na próxima\r\nvez em que o banco for aberto será necessário refazer o "
+        "procedimento.\r\n  \r\nNota: este recurso pode não funcionar em consultas "
+        "relacionadas ou que\r\ncontenham campos calculados ou cláusulas Group By, por "
+        "exemplo."));
+    resultBar->addWidget(DBNavigator_SQL);
+    resultBar->addWidget(new QLabel(QStringLiteral("Primary-Key: "), right));
+    resultBar->addWidget(ComboBox_PK);
+    resultBar->addStretch(1);
+    rightBox->addLayout(resultBar);
+    rightBox->addWidget(new QLabel(
+        QStringLiteral("Clique nos títulos das colunas para reordernar os registros"), right));
+    DBGrid1 = new widgets::DBGrid(right);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    rightBox->addWidget(DBGrid1, 2);
+    split->addWidget(right);
+    split->setStretchFactor(1, 1);
+
+    connect(sql, &QToolButton::clicked, this, &TfFBConsole::ToolButton_SQLClick);
+    connect(ToolButton_Anterior, &QToolButton::clicked, this,
+            &TfFBConsole::ToolButton_AnteriorClick);
+    connect(load, &QToolButton::clicked, this, &TfFBConsole::loadScript);
+    connect(save, &QToolButton::clicked, this, &TfFBConsole::saveScript);
+    connect(commit, &QToolButton::clicked, this, [this] { m_session->commit(); });
+    connect(rollback, &QToolButton::clicked, this, [this] { m_session->rollback(); });
+    connect(refresh, &QToolButton::clicked, this, [this] { m_session->reconnect(); });
+    connect(clear, &QToolButton::clicked, RichEdit_SQL, &QPlainTextEdit::clear);
+    connect(ListBox_Tabelas, &QListWidget::currentRowChanged, this, &TfFBConsole::TableClick);
+    connect(ListBox_Tabelas, &QListWidget::itemDoubleClicked, this,
+            [this] { AbrirConsulta(false); });
+    connect(detailed, &QToolButton::clicked, this, [this] { AbrirConsulta(true); });
+    connect(ListBox_Campos, &QListWidget::itemDoubleClicked, this, &TfFBConsole::TransportaCampo);
+    connect(transport, &QToolButton::clicked, this, &TfFBConsole::TransportaCampo);
+    connect(ComboBox_PK, &QComboBox::activated, this, &TfFBConsole::ComboBox_PKChange);
+    resize(1000, 700);
+}
+
+void TfFBConsole::Prepare(db::Database *database, const QString &company, bool readOnly,
+                          const QString &user) {
+    m_company = company;
+    m_user = user;
+    m_session = std::make_unique<ConsoleSession>(database, readOnly, StatusBar1);
+    DBGrid1->setDataSet(&m_session->query());
+    DBNavigator_SQL->setDataSet(&m_session->query());
+    connect(&m_session->query(), &db::DataSet::afterScroll, this, &TfFBConsole::showRecordPosition);
+    connect(&m_session->query(), &db::DataSet::rowsFetched, this, &TfFBConsole::showRecordPosition);
+    setWindowTitle(ConsoleCaption(company, user, database->databaseName()));
+    PageControl_Master->setCurrentIndex(0);
+    ShowStatus(StatusBar1, 3, database->databaseName());
+    CarregaTabelas();
+    RichEdit_SQL->clear();
+    RichEdit_SQL->setFocus();
+}
+
+int TfFBConsole::ShowForm(db::Database *database, const QString &company, bool readOnly,
+                          const QString &user) {
+    Prepare(database, company, readOnly, user);
+    return exec();
+}
+
+void TfFBConsole::Execute(db::Database *database, const QString &company, bool readOnly,
+                          const QString &user, QWidget *parent) {
+    TfFBConsole console(parent);
+    console.ShowForm(database, company, readOnly, user);
+}
+
+void TfFBConsole::CarregaTabelas() {
+    const QStringList names = db::Metadata(m_session->database()).tables(m_systemTables);
+    ListBox_Tabelas->clear();
+    ListBox_Tabelas->addItems(names);
+    if (!names.isEmpty())
+        ListBox_Tabelas->setCurrentRow(0);
+}
+
+void TfFBConsole::TableClick() {
+    QListWidgetItem *item = ListBox_Tabelas->currentItem();
+    if (!item)
+        return;
+    ListBox_Campos->setSortingEnabled(false);
+    db::Query &q = m_session->query();
+    q.close();
+    q.setSqlText(QStringLiteral("Select * from ") + item->text());
+    ListBox_Campos->clear();
+    q.prepare();
+    ListBox_Campos->addItems(q.fieldNames());
+}
+
+void TfFBConsole::showRecordPosition() {
+    const db::Query &q = m_session->query();
+    ShowStatus(StatusBar1, 0,
+               q.active() ? QStringLiteral("Recno %1/%2").arg(q.recNo()).arg(q.recordCount())
+                          : QString());
+}
+
+void TfFBConsole::ToolButton_SQLClick() {
+    const ConsoleSession::RunResult r = m_session->run(RichEdit_SQL->toPlainText());
+    if (!r.ran)
+        return;
+    RichEdit_SQL->clear();
+    PreencheMenu();
+    if (m_session->query().active()) {
+        // The key combo offers the result's fields and an empty item.
+        ComboBox_PK->clear();
+        QStringList items = m_session->query().fieldNames();
+        items.append(QString());
+        items.sort();
+        ComboBox_PK->addItems(items);
+        const QString table = m_session->tableOfQuery();
+        const int index = m_session->keys().indexOf(table);
+        ComboBox_PK->setCurrentIndex(
+            index < 0 ? -1 : ComboBox_PK->findText(m_session->keys().item(index).value));
+        showRecordPosition();
+    }
+    if (r.reconnected)
+        ShowTables();
+}
+
+void TfFBConsole::ShowTables() {
+    CarregaTabelas();
+}
+
+void TfFBConsole::ComboBox_PKChange() {
+    const QString key = ComboBox_PK->currentText().trimmed();
+    m_session->keys().setValue(m_session->tableOfQuery(), key);
+    db::Query &q = m_session->query();
+    q.close();
+    m_session->prepareEditing();
+    q.open();
+}
+
+void TfFBConsole::ToolButton_AnteriorClick() {
+    const QString previous = m_session->history().previous();
+    if (!previous.isNull())
+        RichEdit_SQL->setPlainText(previous);
+}
+
+void TfFBConsole::PreencheMenu() {
+    PopupMenu_Historicos->clear();
+    for (const StatementHistory::MenuItem &item : m_session->history().menuItems()) {
+        QAction *a = PopupMenu_Historicos->addAction(item.caption);
+        a->setToolTip(item.hint);
+        connect(a, &QAction::triggered, this,
+                [this, hint = item.hint] { RichEdit_SQL->setPlainText(hint); });
+    }
+}
+
+void TfFBConsole::AbrirConsulta(bool detailed) {
+    QListWidgetItem *item = ListBox_Tabelas->currentItem();
+    if (!item)
+        return;
+    const QString t = item->text();
+    RichEdit_SQL->setPlainText(QStringLiteral("Select\r") + t + QStringLiteral(".*\rFrom ") + t);
+    m_session->run(RichEdit_SQL->toPlainText());
+    if (detailed) {
+        QString text = QStringLiteral("Select\r\n");
+        const QStringList fields = m_session->query().fieldNames();
+        for (int i = 0; i < fields.size(); ++i)
+            text += t + QLatin1Char('.') + fields[i] +
+                    (i + 1 < fields.size() ? QStringLiteral(",") : QString()) +
+                    QStringLiteral("\r\n");
+        RichEdit_SQL->setPlainText(text + QStringLiteral("From ") + t);
+    }
+    RichEdit_SQL->setFocus();
+}
+
+void TfFBConsole::TransportaCampo() {
+    if (!ListBox_Campos->currentItem() || !ListBox_Tabelas->currentItem())
+        return;
+    QStringList selected;
+    for (int i = 0; i < ListBox_Campos->count(); ++i)
+        if (ListBox_Campos->item(i)->isSelected())
+            selected.append(ListBox_Campos->item(i)->text());
+    RichEdit_SQL->insertPlainText(FieldInsertionText(
+        selected, ListBox_Tabelas->currentItem()->text(), ListBox_Tabelas->currentRow()));
+    RichEdit_SQL->setFocus();
+}
+
+void TfFBConsole::loadScript() {
+    const QString file = platform::dialogs().openFileName(QStringLiteral("Carregar script SQL"),
+                                                          AppSubFolder(QStringLiteral("Scripts")),
+                                                          QStringLiteral("SQL Files|*.sql"));
+    if (file.isEmpty())
+        return;
+    QFile f(file);
+    if (f.open(QIODevice::ReadOnly))
+        RichEdit_SQL->setPlainText(QString::fromUtf8(f.readAll()));
+}
+
+void TfFBConsole::saveScript() {
+    if (RichEdit_SQL->toPlainText().isEmpty()) {
+        ShowMessageBox(QStringLiteral("Não há nenhuma instrução SQL para ser salva."));
+        return;
+    }
+    const QString file = platform::dialogs().saveFileName(
+        QStringLiteral("Salvar script SQL"), AppSubFolder(QStringLiteral("Scripts")),
+        QStringLiteral("SQL Files|*.sql"), QStringLiteral("SQL"));
+    if (file.isEmpty())
+        return;
+    const QFileInfo info(file);
+    const QString backup = info.dir().filePath(info.completeBaseName() + QStringLiteral(".bkp"));
+    platform::fs::deleteFile(backup);
+    if (platform::fs::fileExists(file))
+        platform::fs::renameFile(file, backup);
+    QFile f(file);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(RichEdit_SQL->toPlainText().toUtf8());
+}
+
+void TfFBConsole::AutoSaveScripts() {
+    const QString name = AutoSaveFileName(Now());
+    const QString path = AppSubFolder(QStringLiteral("Scripts/Auto"), name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) ||
+        f.write(AutoSaveText(m_session->history().entries()).toUtf8()) < 0)
+        ShowMessageBox(QStringLiteral("Não foi possível salvar o arquivo de scripts\r") + name +
+                       QStringLiteral("\r\rOcorrência:\r") + f.errorString());
+}
+
+void TfFBConsole::done(int result) {
+    if (m_session && m_session->pending()) {
+        const int answer = ShowMessageBox(
+            QStringLiteral("Confirma alterações feitas no banco de dados?"),
+            QStringLiteral("Confirmar alterações"),
+            platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_DEFBUTTON2, this);
+        if (answer == platform::IDYES)
+            m_session->commit();
+        else
+            m_session->rollback();
+    }
+    if (m_session)
+        AutoSaveScripts();
+    QDialog::done(result);
+}
+
+} // namespace bkp::tools
