@@ -1,5 +1,7 @@
 #include "ftp/ftpclient.h"
 
+#include "ftp/listingline.h"
+
 #include "platform/ansi.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
@@ -475,6 +477,41 @@ QString FtpClient::printWorkingDir() {
         return QString();
     const qsizetype close = m_lastReply.indexOf(QLatin1Char('"'), open + 1);
     return close < 0 ? m_lastReply.mid(open + 1) : m_lastReply.mid(open + 1, close - open - 1);
+}
+
+qint64 FtpClient::remoteSize(const QString &remoteName) {
+    requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
+    sendCommand(QStringLiteral("SIZE ") + remoteName);
+    const int code = readReply();
+    if (code == 213) {
+        bool ok = false;
+        const qint64 size = m_lastReply.mid(4).trimmed().toLongLong(&ok);
+        if (ok && size >= 0)
+            return size;
+    } else if (code < 500) {
+        raiseReply();
+    }
+    // SIZE not offered (500, 502) or refused for this file (550): its listing line.
+    QStringList lines;
+    try {
+        lines = list(remoteName);
+    } catch (const FtpError &) {
+        if (!connected() || m_lastCode < 500)
+            throw;
+        return -1;
+    }
+    const QString tail = QLatin1Char(' ') + remoteName;
+    for (const QString &line : lines) {
+        const QStringList fields = ListingFields(line);
+        if (fields.size() < 9 || !fields.first().startsWith(QLatin1Char('-')) ||
+            !line.trimmed().endsWith(tail))
+            continue;
+        bool ok = false;
+        const qint64 size = fields.at(4).toLongLong(&ok);
+        if (ok && size >= 0)
+            return size;
+    }
+    return -1;
 }
 
 bool FtpClient::parsePasvReply(const QString &reply, QHostAddress &address, quint16 &port) {

@@ -95,6 +95,9 @@ public:
     // of the reply, without line ends.
     QStringList list(const QString &pattern = QString(), bool details = true);
     QString printWorkingDir(); // PWD: the folder between the first two double quotes
+    // The size in bytes of a remote file: SIZE, or the file's line of a detailed
+    // listing where the server refuses SIZE; -1 when it tells neither.
+    qint64 remoteSize(const QString &remoteName);
 
     // The host and port a connection goes to, with a ":port" in the host applied.
     QString effectiveHost() const;

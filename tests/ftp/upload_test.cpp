@@ -373,6 +373,48 @@ TEST_F(UploadTest, MisbehavingServers) {
     }
 }
 
+// The copy on the server is measured after its rename, by SIZE or, where the
+// server does not know SIZE, by its listing line: a short copy is an error with
+// both sizes and the job stays due.
+TEST_F(UploadTest, ArrivalIsVerified) {
+    const QByteArray rar = content(100001, 'v');
+    archive(QStringLiteral("backup.rar"), rar);
+    const struct {
+        QStringList options;
+        bool whole;
+    } cases[] = {
+        {{"--truncate"}, false},
+        {{"--truncate", "--nosize"}, false},
+        {{"--nosize"}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.options.join(' ').toStdString());
+        test::FtpServerProcess truncating;
+        ASSERT_TRUE(truncating.startPyftpd(ftpRoot->path(), QStringLiteral("zelto"),
+                                           QStringLiteral("s3cret"), c.options));
+        db::ExecSQL(dm->IBDatabase1, QStringLiteral("update BACKUPS set FTP_DATA='1-DEC-2026', "
+                                                    "FTP_LASTSEND=null, FTP_LASTERR=null"));
+        set(QStringLiteral("FTP_HOST"), truncating.host());
+        timer = RecordingTimer(true);
+        upload->Envia_FTP(jobs.IBQuery_Backups);
+        if (c.whole) {
+            EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), rar);
+            expectSent();
+            continue;
+        }
+        EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")).size(), 50000);
+        const QString message =
+            QStringLiteral("Tamanho no servidor 50000 difere do local 100001: backup.rar");
+        EXPECT_EQ(message, ArrivalMismatchText(50000, 100001, QStringLiteral("backup.rar")));
+        expectFailure(message);
+        // The sizes survive the cut to the column even at ten digits each.
+        EXPECT_TRUE((stamp() + QStringLiteral(" - ") +
+                     ArrivalMismatchText(4294967296, 8589934592, QString()))
+                        .left(80)
+                        .contains(QLatin1String("8589934592")));
+    }
+}
+
 // Servers that attack the client: each case ends in an error recorded with the job
 // still due, or with the archive delivered to the server itself and to nobody else.
 TEST_F(UploadTest, HostileServers) {

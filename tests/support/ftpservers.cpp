@@ -59,8 +59,8 @@ bool FtpServerProcess::startScript(const QString &script, const QStringList &arg
 }
 
 bool FtpServerProcess::startPyftpd(const QString &root, const QString &user,
-                                   const QString &password) {
-    return startScript(scriptPath("pyftpd.py"), {root, user, password});
+                                   const QString &password, const QStringList &options) {
+    return startScript(scriptPath("pyftpd.py"), QStringList{root, user, password} + options);
 }
 
 bool FtpServerProcess::startFake(const QString &mode, const QString &logFolder) {

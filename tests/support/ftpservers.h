@@ -16,8 +16,10 @@ public:
     FtpServerProcess(const FtpServerProcess &) = delete;
     FtpServerProcess &operator=(const FtpServerProcess &) = delete;
 
-    // pyftpdlib serving `root` to one user.
-    bool startPyftpd(const QString &root, const QString &user, const QString &password);
+    // pyftpdlib serving `root` to one user, with the options of pyftpd.py
+    // ("--truncate", "--nosize", "--tls", pem file).
+    bool startPyftpd(const QString &root, const QString &user, const QString &password,
+                     const QStringList &options = {});
     // The scripted misbehaving server of fakeftp.py in `mode`; with a log folder
     // it records there the commands and data it received.
     bool startFake(const QString &mode, const QString &logFolder = QString());
