@@ -5,6 +5,8 @@ Usage: pyftpd.py ROOT USER PASSWORD [OPTION...]
   --nosize     does not know SIZE (a listing is the only way to a file's size)
   --tls PEM    explicit FTP over TLS with the certificate and key in PEM;
                clear text is refused on the control and the data connections
+  --address A  listens on A instead of 127.0.0.1
+  --passive-ports P,Q,...  the only ports passive data connections use
 Listens on a free loopback port, prints it on one line and serves until SIGTERM.
 """
 import os
@@ -40,9 +42,15 @@ def main():
         Handler.certfile = options[options.index("--tls") + 1]
         Handler.tls_control_required = True
         Handler.tls_data_required = True
+    if "--passive-ports" in options:
+        ports = options[options.index("--passive-ports") + 1]
+        Handler.passive_ports = [int(p) for p in ports.split(",")]
+    address = "127.0.0.1"
+    if "--address" in options:
+        address = options[options.index("--address") + 1]
     Handler.authorizer = authorizer
     Handler.auth_failed_timeout = 0.05
-    server = FTPServer(("127.0.0.1", 0), Handler)
+    server = FTPServer((address, 0), Handler)
     print(server.address[1], flush=True)
     signal.signal(signal.SIGTERM, lambda *_: server.close_all())
     try:
