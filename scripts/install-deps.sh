@@ -12,6 +12,8 @@ packages=(
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server
   # test peers: FTP servers, archivers, a display with a tray host
   python3 python3-pyftpdlib vsftpd arj 7zip zip
+  # FTP over TLS: pyftpdlib's TLS handler, test certificates, the upload benchmark's peer
+  python3-openssl openssl curl
   xvfb xauth x11-utils trayer openbox imagemagick xdotool faketime
   # Qt's own dialogs in Portuguese
   qt6-translations-l10n

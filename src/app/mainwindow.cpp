@@ -3,6 +3,7 @@
 #include "app/application.h"
 
 #include "db/errors.h"
+#include "ftp/tlstrust.h"
 #include "lib/datetime.h"
 #include "lib/ui.h"
 #include "platform/application.h"
@@ -111,6 +112,9 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
         return false;
     m_programPath = programPath;
     IniParams = state.IniParams.get();
+    // Servers the operator trusts by fingerprint are listed in the settings file.
+    if (IniParams)
+        ftp::setTlsSettingsFile(IniParams->fileName());
     bindJobQuery();
     fFTP_Config = new ftp::TfFTP_Config(IniParams, state.DM.get(), this);
     fFTPSize = new ftp::TfFTPSize(fFTP_Config, this);

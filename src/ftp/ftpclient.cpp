@@ -1,5 +1,8 @@
 #include "ftp/ftpclient.h"
 
+#include "ftp/listingline.h"
+#include "ftp/tlstrust.h"
+
 #include "platform/ansi.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
@@ -8,6 +11,8 @@
 #include <QFile>
 #include <QHostInfo>
 #include <QRegularExpression>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <arpa/inet.h>
@@ -102,6 +107,56 @@ int replyCode(const QString &line) {
 
 enum class SendResult { Sent, Stalled, Broken, Stopped };
 
+// How much a protected data connection keeps queued before the next block is read:
+// enough to keep the connection busy, little enough to notice a stall.
+constexpr qint64 TlsQueueLimit = 4 * FtpClient::BlockSize;
+
+// Writes a block through the TLS socket (which encrypts it) and waits until no
+// more than the queue limit is left to send; a wait without progress ends after
+// `timeoutMs`.
+SendResult sendEncrypted(QSslSocket &socket, const char *data, qint64 size, int timeoutMs) {
+    if (socket.write(data, size) != size)
+        return SendResult::Broken;
+    QDeadlineTimer stall(timeoutMs);
+    while (socket.bytesToWrite() + socket.encryptedBytesToWrite() > TlsQueueLimit) {
+        if (platform::sessionEnding())
+            return SendResult::Stopped;
+        if (socket.state() != QAbstractSocket::ConnectedState)
+            return SendResult::Broken;
+        if (socket.waitForBytesWritten(qMax(1, sliceOf(stall)))) {
+            stall = QDeadlineTimer(timeoutMs);
+            continue;
+        }
+        if (socket.state() != QAbstractSocket::ConnectedState ||
+            socket.error() != QAbstractSocket::SocketTimeoutError)
+            return SendResult::Broken;
+        if (stall.hasExpired())
+            return SendResult::Stalled;
+    }
+    return SendResult::Sent;
+}
+
+// The listener of an active-mode data connection; for a protected one the socket
+// it hands over can start TLS.
+class DataListener : public QTcpServer {
+public:
+    explicit DataListener(bool tls) : m_tls(tls) {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        QTcpSocket *socket = m_tls ? new QSslSocket(this) : new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            ::close(int(descriptor));
+            delete socket;
+            return;
+        }
+        addPendingConnection(socket);
+    }
+
+private:
+    bool m_tls;
+};
+
 // Writes a block straight to the socket, so the file's bytes are not copied once
 // more into a buffer of the socket object; waits for room at most `timeoutMs`
 // at a time, and not at all once the session ends.
@@ -149,8 +204,22 @@ FtpClient::~FtpClient() {
 
 // ------------------------------------------------------------------ settings
 
+bool FtpClient::IsExplicitTls(const QString &host) {
+    return host.trimmed().startsWith(QLatin1String(TlsPrefix), Qt::CaseInsensitive);
+}
+
+QString FtpClient::hostWithoutScheme() const {
+    QString h = m_host.trimmed();
+    if (IsExplicitTls(h)) {
+        h = h.mid(qsizetype(std::strlen(TlsPrefix))).trimmed();
+        while (h.endsWith(QLatin1Char('/')))
+            h.chop(1);
+    }
+    return h;
+}
+
 QString FtpClient::effectiveHost() const {
-    const QString h = m_host.trimmed();
+    const QString h = hostWithoutScheme();
     if (h.startsWith(QLatin1Char('['))) {
         const qsizetype close = h.indexOf(QLatin1Char(']'));
         if (close > 0)
@@ -168,7 +237,7 @@ QString FtpClient::effectiveHost() const {
 }
 
 int FtpClient::effectivePort() const {
-    const QString h = m_host.trimmed();
+    const QString h = hostWithoutScheme();
     QString portText;
     if (h.startsWith(QLatin1Char('['))) {
         const qsizetype close = h.indexOf(QLatin1Char(']'));
@@ -296,7 +365,11 @@ void FtpClient::connectToServer() {
         if (address.isNull())
             throw FtpError(QStringLiteral("Servidor não encontrado: %1").arg(host));
     }
-    m_control = std::make_unique<QTcpSocket>();
+    const bool secure = tls();
+    if (secure)
+        m_control = std::make_unique<QSslSocket>();
+    else
+        m_control = std::make_unique<QTcpSocket>();
     try {
         openSocket(*m_control, address, quint16(port), host);
     } catch (...) {
@@ -314,8 +387,19 @@ void FtpClient::connectToServer() {
     try {
         if (readReply() != 220)
             raiseReply();
+        if (secure) {
+            // Nothing else, the login least of all, goes before the handshake.
+            sendCommand(QStringLiteral("AUTH TLS"));
+            if (readReply() != 234)
+                throw FtpError(QStringLiteral("Servidor recusou AUTH TLS: ") + m_lastReply);
+            startTls(*m_control, true);
+        }
         if (command(QStringLiteral("USER ") + m_username, {230, 331}) == 331)
             command(QStringLiteral("PASS ") + m_password, {230});
+        if (secure) {
+            command(QStringLiteral("PBSZ 0"), {200});
+            command(QStringLiteral("PROT P"), {200});
+        }
         command(QStringLiteral("TYPE I"), {200});
         command(QStringLiteral("SYST"), {200, 215, 500});
     } catch (...) {
@@ -334,6 +418,86 @@ void FtpClient::disconnect() {
     closeControl();
     if (announced && onDisconnected)
         onDisconnected();
+}
+
+QString FtpClient::certificateRefusal(const QSslError &error) const {
+    switch (error.error()) {
+    case QSslError::HostNameMismatch:
+        return QStringLiteral("Certificado TLS não confere com o host %1").arg(effectiveHost());
+    case QSslError::SelfSignedCertificate:
+        return QStringLiteral("Certificado TLS autoassinado, não confiável");
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+        return QStringLiteral("Certificado TLS de autoridade não confiável");
+    case QSslError::CertificateExpired:
+        return QStringLiteral("Certificado TLS vencido");
+    case QSslError::CertificateNotYetValid:
+        return QStringLiteral("Certificado TLS ainda não válido");
+    case QSslError::CertificateRevoked:
+        return QStringLiteral("Certificado TLS revogado");
+    case QSslError::NoPeerCertificate:
+        return QStringLiteral("Servidor TLS sem certificado");
+    default:
+        return QStringLiteral("Certificado TLS recusado: ") + error.errorString();
+    }
+}
+
+void FtpClient::startTls(QTcpSocket &socket, bool control) {
+    auto &ssl = static_cast<QSslSocket &>(socket);
+    QSslConfiguration config;
+    if (control) {
+        config = QSslConfiguration::defaultConfiguration();
+        config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+        // Kept, so that the data connections resume this session.
+        config.setSslOption(QSsl::SslOptionDisableSessionPersistence, false);
+        const TlsTrust trust = currentTlsTrust();
+        m_trustedFingerprints = trust.fingerprints;
+        if (!trust.authorities.isEmpty())
+            config.setCaCertificates(QSslConfiguration::systemCaCertificates() + trust.authorities);
+    } else {
+        config = static_cast<QSslSocket &>(*m_control).sslConfiguration();
+    }
+    ssl.setSslConfiguration(config);
+    ssl.setPeerVerifyName(effectiveHost());
+
+    QString refusal;
+    const QMetaObject::Connection check =
+        QObject::connect(&ssl, &QSslSocket::sslErrors, [&](const QList<QSslError> &errors) {
+            const QString fingerprint = FingerprintOf(ssl.peerCertificate());
+            if (m_trustedFingerprints.contains(fingerprint)) {
+                ssl.ignoreSslErrors();
+                return;
+            }
+            refusal = (errors.isEmpty() ? QStringLiteral("Certificado TLS recusado")
+                                        : certificateRefusal(errors.first())) +
+                      QStringLiteral(" (SHA-256 %1)").arg(fingerprint);
+        });
+    struct Disconnect {
+        const QMetaObject::Connection &c;
+        ~Disconnect() { QObject::disconnect(c); }
+    } disconnectAtEnd{check};
+
+    status(QStringLiteral("Negociando TLS com %1").arg(peerText()));
+    ssl.startClientEncryption();
+    const QDeadlineTimer deadline(m_replyTimeout);
+    while (!ssl.isEncrypted()) {
+        checkStop();
+        if (!refusal.isEmpty() || ssl.state() != QAbstractSocket::ConnectedState)
+            break;
+        if (deadline.hasExpired())
+            throw FtpError(
+                QStringLiteral("Tempo esgotado na negociação TLS com %1").arg(peerText()));
+        ssl.waitForEncrypted(qMax(1, sliceOf(deadline)));
+    }
+    if (ssl.isEncrypted())
+        return;
+    if (!refusal.isEmpty())
+        throw FtpError(refusal);
+    throw FtpError(
+        QStringLiteral("Falha na negociação TLS com %1: %2").arg(peerText(), ssl.errorString()));
 }
 
 void FtpClient::requireConnected() const {
@@ -376,10 +540,22 @@ void FtpClient::sendCommand(const QString &command) {
 }
 
 bool FtpClient::waitReadable(QTcpSocket &socket, const QDeadlineTimer &deadline) {
+    auto *ssl = qobject_cast<QSslSocket *>(&socket);
     for (;;) {
         checkStop();
         if (deadline.hasExpired())
             return false;
+        // Records that came with the handshake (a session ticket, the close_notify
+        // of an empty listing) wait inside the TLS layer until something makes it
+        // read them; a flush does, without waiting for more bytes that never come.
+        if (ssl && ssl->isEncrypted()) {
+            const qint64 before = ssl->bytesAvailable();
+            const bool closedBefore = ssl->error() == QAbstractSocket::RemoteHostClosedError;
+            ssl->flush();
+            if (ssl->bytesAvailable() > before || ssl->state() != QAbstractSocket::ConnectedState ||
+                (!closedBefore && ssl->error() == QAbstractSocket::RemoteHostClosedError))
+                return true;
+        }
         if (socket.waitForReadyRead(qMax(1, sliceOf(deadline))) ||
             socket.state() != QAbstractSocket::ConnectedState)
             return true;
@@ -477,6 +653,41 @@ QString FtpClient::printWorkingDir() {
     return close < 0 ? m_lastReply.mid(open + 1) : m_lastReply.mid(open + 1, close - open - 1);
 }
 
+qint64 FtpClient::remoteSize(const QString &remoteName) {
+    requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
+    sendCommand(QStringLiteral("SIZE ") + remoteName);
+    const int code = readReply();
+    if (code == 213) {
+        bool ok = false;
+        const qint64 size = m_lastReply.mid(4).trimmed().toLongLong(&ok);
+        if (ok && size >= 0)
+            return size;
+    } else if (code < 500) {
+        raiseReply();
+    }
+    // SIZE not offered (500, 502) or refused for this file (550): its listing line.
+    QStringList lines;
+    try {
+        lines = list(remoteName);
+    } catch (const FtpError &) {
+        if (!connected() || m_lastCode < 500)
+            throw;
+        return -1;
+    }
+    const QString tail = QLatin1Char(' ') + remoteName;
+    for (const QString &line : lines) {
+        const QStringList fields = ListingFields(line);
+        if (fields.size() < 9 || !fields.first().startsWith(QLatin1Char('-')) ||
+            !line.trimmed().endsWith(tail))
+            continue;
+        bool ok = false;
+        const qint64 size = fields.at(4).toLongLong(&ok);
+        if (ok && size >= 0)
+            return size;
+    }
+    return -1;
+}
+
 bool FtpClient::parsePasvReply(const QString &reply, QHostAddress &address, quint16 &port) {
     QString part;
     const qsizetype open = reply.indexOf(QLatin1Char('('));
@@ -537,7 +748,10 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
         // reply names (0.0.0.0 from a server that does not know its own, or another
         // host altogether); only the port is the server's to choose.
         address = m_control->peerAddress();
-        passiveSocket = std::make_unique<QTcpSocket>();
+        if (tls())
+            passiveSocket = std::make_unique<QSslSocket>();
+        else
+            passiveSocket = std::make_unique<QTcpSocket>();
         try {
             openSocket(*passiveSocket, address, port, address.toString());
         } catch (const FtpError &e) {
@@ -549,7 +763,7 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
         if (!ipv4)
             throw FtpError(
                 QStringLiteral("O modo ativo precisa de uma conexão IPv4 com %1").arg(peerText()));
-        listener = std::make_unique<QTcpServer>();
+        listener = std::make_unique<DataListener>(tls());
         if (!listener->listen(QHostAddress(local), 0))
             throw FtpError(QStringLiteral("Não foi possível abrir a conexão de dados: %1")
                                .arg(listener->errorString()));
@@ -570,6 +784,8 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
 
     QTcpSocket *data = listener ? acceptFromPeer(*listener) : passiveSocket.get();
     try {
+        if (tls())
+            startTls(*data, false);
         transfer(*data);
     } catch (...) {
         resetConnection(*data);
@@ -608,6 +824,7 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
         throw FtpError(
             QStringLiteral("Não foi possível abrir %1: %2").arg(localPath, file.errorString()));
     const qint64 total = file.size();
+    const bool secure = tls();
 
     runTransfer(
         QStringLiteral("STOR ") + remoteName, {110, 125, 150}, {125, 150}, [&](QTcpSocket &data) {
@@ -649,10 +866,12 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
                         QStringLiteral("Erro ao ler %1: %2").arg(localPath, file.errorString()));
                 if (n == 0)
                     break;
-                const SendResult r = data.state() == QAbstractSocket::ConnectedState
-                                         ? sendBlock(data.socketDescriptor(), block.constData(), n,
-                                                     m_transferTimeout)
-                                         : SendResult::Broken;
+                SendResult r = SendResult::Broken;
+                if (data.state() == QAbstractSocket::ConnectedState)
+                    r = secure ? sendEncrypted(static_cast<QSslSocket &>(data), block.constData(),
+                                               n, m_transferTimeout)
+                               : sendBlock(data.socketDescriptor(), block.constData(), n,
+                                           m_transferTimeout);
                 if (r == SendResult::Stopped)
                     throw FtpError(stoppedText());
                 if (r != SendResult::Sent)
@@ -684,6 +903,18 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
     runTransfer(cmd, {125, 150}, {125, 150}, [&](QTcpSocket &data) {
         if (onWorkBegin)
             onWorkBegin(0);
+        // The end of a protected listing is the server's close_notify, which the
+        // socket reports as the remote host closing while the connection is open.
+        // (It may have come with the handshake already, for an empty listing.)
+        bool ended = data.error() == QAbstractSocket::RemoteHostClosedError;
+        const QMetaObject::Connection end = QObject::connect(
+            &data, &QAbstractSocket::errorOccurred, [&](QAbstractSocket::SocketError e) {
+                ended = ended || e == QAbstractSocket::RemoteHostClosedError;
+            });
+        struct Disconnect {
+            const QMetaObject::Connection &c;
+            ~Disconnect() { QObject::disconnect(c); }
+        } disconnectAtEnd{end};
         for (;;) {
             if (data.bytesAvailable() > 0) {
                 received += data.readAll();
@@ -691,12 +922,15 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
                     onWork(received.size());
                 continue;
             }
-            if (data.state() != QAbstractSocket::ConnectedState)
+            if (ended || data.state() != QAbstractSocket::ConnectedState)
                 break;
             if (!waitReadable(data, QDeadlineTimer(m_transferTimeout)))
                 throw FtpError(
                     QStringLiteral("Transferência parada após %1 bytes").arg(received.size()));
         }
+        // A TLS server ends the listing with its close_notify and waits for the
+        // connection to close before its final reply.
+        data.disconnectFromHost();
     });
     QString text = fromAnsi(received);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

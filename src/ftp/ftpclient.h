@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+class QSslError;
 class QTcpSocket;
 class QTcpServer;
 
@@ -44,7 +45,11 @@ public:
     FtpClient &operator=(const FtpClient &) = delete;
 
     // The host may carry ":port" ("ftp.example.com:2121", "[::1]:2121"); without
-    // it the port below is used.
+    // it the port below is used. Written "ftpes://host" (with or without the
+    // port), every connection is explicit FTP over TLS: AUTH TLS, a certificate
+    // that verifies (or whose fingerprint the settings trust), PBSZ 0 and PROT P,
+    // and protected data connections. A server that refuses is refused; the
+    // client never goes on in clear text.
     QString host() const { return m_host; }
     void setHost(const QString &host) { m_host = host; }
     int port() const { return m_port; }
@@ -53,12 +58,15 @@ public:
     void setUsername(const QString &username) { m_username = username; }
     QString password() const { return m_password; }
     void setPassword(const QString &password) { m_password = password; }
+    bool tls() const { return IsExplicitTls(m_host); }
+    static bool IsExplicitTls(const QString &host);
+    static constexpr const char *TlsPrefix = "ftpes://";
     bool passive() const { return m_passive; }
     void setPassive(bool passive) { m_passive = passive; }
 
     // How long the client waits for a connection to open, for a whole reply
-    // (continuation lines included), and for a data transfer that makes no
-    // progress, before it gives up (ms). Every wait also ends at once when the
+    // (continuation lines included) or a TLS handshake, and for a data transfer
+    // that makes no progress, before it gives up (ms). Every wait also ends at once when the
     // session ends.
     int connectTimeout() const { return m_connectTimeout; }
     void setConnectTimeout(int ms) { m_connectTimeout = ms; }
@@ -95,6 +103,9 @@ public:
     // of the reply, without line ends.
     QStringList list(const QString &pattern = QString(), bool details = true);
     QString printWorkingDir(); // PWD: the folder between the first two double quotes
+    // The size in bytes of a remote file: SIZE, or the file's line of a detailed
+    // listing where the server refuses SIZE; -1 when it tells neither.
+    qint64 remoteSize(const QString &remoteName);
 
     // The host and port a connection goes to, with a ":port" in the host applied.
     QString effectiveHost() const;
@@ -126,6 +137,12 @@ private:
     bool waitReadable(QTcpSocket &socket, const QDeadlineTimer &deadline);
     // The active-mode data connection: only one from the control connection's peer.
     QTcpSocket *acceptFromPeer(QTcpServer &listener);
+    // The TLS handshake on the control connection (after AUTH TLS) or on a data
+    // connection (which resumes the control connection's session, as servers that
+    // tie the two together demand); raises with the reason when the server's
+    // certificate is not trusted or the handshake does not end in time.
+    void startTls(QTcpSocket &socket, bool control);
+    QString certificateRefusal(const QSslError &error) const;
     // Sends the command and reads its reply; raises with the reply line unless
     // its code is one of `accepted`.
     int command(const QString &command, std::initializer_list<int> accepted);
@@ -141,6 +158,7 @@ private:
                      const std::function<void(QTcpSocket &)> &transfer);
     void readFinalReply();
     QString peerText() const;
+    QString hostWithoutScheme() const;
 
     QString m_host;
     int m_port = DefaultPort;
@@ -154,7 +172,8 @@ private:
     std::unique_ptr<QTcpSocket> m_control;
     QString m_lastReply;
     int m_lastCode = 0;
-    bool m_announced = false; // the connected event was raised for this connection
+    bool m_announced = false;          // the connected event was raised for this connection
+    QStringList m_trustedFingerprints; // read from the settings at each connection
 };
 
 } // namespace bkp::ftp

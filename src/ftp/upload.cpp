@@ -11,6 +11,7 @@
 #include "platform/filesystem.h"
 #include "widgets/framegate.h"
 
+#include <QFileInfo>
 #include <QLocale>
 #include <cmath>
 #include <cstdio>
@@ -242,9 +243,10 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
             balloon(messageOf(e), IdFTP_Backup.lastCmdResult(), TrayPort::BalloonKind::Error, 3);
         }
         IdFTP_Backup.rename(tempName, remoteName);
+        const QString renamed = IdFTP_Backup.lastCmdResult();
+        verifyArrival(currentPath, remoteName);
         balloon(QStringLiteral("Enviado backup por FTP"),
-                IdFTP_Backup.lastCmdResult() + QStringLiteral("\rFile: ") + currentPath,
-                TrayPort::BalloonKind::Info, 5);
+                renamed + QStringLiteral("\rFile: ") + currentPath, TrayPort::BalloonKind::Info, 5);
     }
 
     db::JobClaim::store(m_dm.IBDatabase1, m_claim,
@@ -253,6 +255,23 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
                             QStringLiteral("\r\nWhere ID=") + id);
     m_dm.IBTransaction1->commitRetaining();
     db::RefreshUnlessEditing(&m_jobQuery);
+}
+
+void FtpUpload::verifyArrival(const QString &localPath, const QString &remoteName) {
+    const qint64 remote = IdFTP_Backup.remoteSize(remoteName);
+    if (remote < 0)
+        return; // the server tells no sizes: taken as sent, as it always was
+    // Read after the transfer: an archive the archiver was still writing differs too.
+    const qint64 local = QFileInfo(platform::fs::resolve(localPath)).size();
+    if (remote != local)
+        throw FtpError(ArrivalMismatchText(remote, local, remoteName));
+}
+
+QString ArrivalMismatchText(qint64 remote, qint64 local, const QString &remoteName) {
+    return QStringLiteral("Tamanho no servidor %1 difere do local %2: %3")
+        .arg(remote)
+        .arg(local)
+        .arg(remoteName);
 }
 
 // ------------------------------------------------------------------- handlers

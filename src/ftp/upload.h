@@ -31,6 +31,10 @@ QString FloatToStrGeneral(double value, int precision, int digits, const QString
 // reply that names a file as `"name" .`, in place of the text after the name.
 QString ProgressHint(const QString &reply, const QString &percent);
 
+// The error of an archive whose copy on the server has another size than the
+// local file; the sizes come first, so that both fit in the last-error column.
+QString ArrivalMismatchText(qint64 remote, qint64 local, const QString &remoteName);
+
 // The main window's upload of a job's archives to its FTP server: the client
 // `IdFTP_Backup`, its event handlers (status bar, tray hint, balloons) and the two
 // counters of the progress display. The window owns one and forwards to it.
@@ -82,6 +86,8 @@ private:
                  int seconds);
     void recordError(const QString &id, const QString &text, const QString &beforeWhere);
     void sendFiles(db::DataSet &query, const QString &folder, QString &id);
+    // Raises when the renamed copy on the server is not as long as the local file.
+    void verifyArrival(const QString &localPath, const QString &remoteName);
 
     db::TDM &m_dm;
     db::Query &m_jobQuery;

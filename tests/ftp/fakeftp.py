@@ -18,6 +18,7 @@ Usage: fakeftp.py MODE [LOGDIR]
            then the server itself connects and reads into LOGDIR/legit
   badlist  answers LIST in active mode with a plain-file line whose size is not a
            number between two good ones
+  tlssilent  accepts AUTH TLS and then never answers the handshake
 Every command received is appended to LOGDIR/commands, and a line for every
 connection accepted to LOGDIR/sessions.
 Prints its port on one line and runs until SIGTERM.
@@ -94,6 +95,9 @@ def serve_client(conn, mode, logdir):
             with open(os.path.join(logdir, "commands"), "a", encoding="latin-1") as log:
                 log.write(cmd + "\n")
         verb = cmd.split(" ")[0].upper()
+        if mode == "tlssilent" and verb == "AUTH":
+            say("234 Proceed with negotiation.")
+            threading.Event().wait()
         if mode == "nulreply" and verb == "CWD":
             conn.sendall(b"550 No\x00such\x01folder\x7f here\r\n")
         elif mode in ("elsewhere", "stranger", "slow") and verb in ("DELE", "RNFR", "RNTO"):

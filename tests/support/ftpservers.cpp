@@ -59,8 +59,8 @@ bool FtpServerProcess::startScript(const QString &script, const QStringList &arg
 }
 
 bool FtpServerProcess::startPyftpd(const QString &root, const QString &user,
-                                   const QString &password) {
-    return startScript(scriptPath("pyftpd.py"), {root, user, password});
+                                   const QString &password, const QStringList &options) {
+    return startScript(scriptPath("pyftpd.py"), QStringList{root, user, password} + options);
 }
 
 bool FtpServerProcess::startFake(const QString &mode, const QString &logFolder) {
@@ -70,7 +70,8 @@ bool FtpServerProcess::startFake(const QString &mode, const QString &logFolder) 
     return startScript(scriptPath("fakeftp.py"), args);
 }
 
-bool FtpServerProcess::startVsftpd(const QString &root) {
+bool FtpServerProcess::startVsftpd(const QString &root, const QString &tlsCert,
+                                   const QString &tlsKey) {
     stop();
     m_configDir = std::make_unique<QTemporaryDir>();
     QDir().mkpath(QStringLiteral("/var/run/vsftpd/empty"));
@@ -87,6 +88,13 @@ bool FtpServerProcess::startVsftpd(const QString &root) {
                            "xferlog_enable=NO\nconnect_from_port_20=NO\n")
                 .arg(root)
                 .toUtf8());
+    // Data connections must resume the control connection's TLS session.
+    if (!tlsCert.isEmpty())
+        f.write(QStringLiteral("ssl_enable=YES\nallow_anon_ssl=YES\nforce_anon_logins_ssl=YES\n"
+                               "force_anon_data_ssl=YES\nrequire_ssl_reuse=YES\n"
+                               "rsa_cert_file=%1\nrsa_private_key_file=%2\n")
+                    .arg(tlsCert, tlsKey)
+                    .toUtf8());
     f.close();
     // vsftpd cannot take port 0: try free ports until one is ours.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -108,6 +116,19 @@ bool FtpServerProcess::startVsftpd(const QString &root) {
     }
     m_error = QStringLiteral("vsftpd did not start");
     return false;
+}
+
+bool FtpServerProcess::startRelay(const QString &logFolder, const QString &listen,
+                                  const QString &target, const QList<int> &ports) {
+    QStringList args{logFolder, listen, target};
+    for (int p : ports)
+        args << QString::number(p);
+    // It says "ready" where the servers print their port.
+    startScript(scriptPath("relay.py"), args);
+    if (!m_process || m_process->state() != QProcess::Running)
+        return false;
+    m_port = ports.value(0);
+    return true;
 }
 
 void FtpServerProcess::stop() {

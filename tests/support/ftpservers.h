@@ -16,13 +16,21 @@ public:
     FtpServerProcess(const FtpServerProcess &) = delete;
     FtpServerProcess &operator=(const FtpServerProcess &) = delete;
 
-    // pyftpdlib serving `root` to one user.
-    bool startPyftpd(const QString &root, const QString &user, const QString &password);
+    // pyftpdlib serving `root` to one user, with the options of pyftpd.py
+    // ("--truncate", "--nosize", "--tls", pem file).
+    bool startPyftpd(const QString &root, const QString &user, const QString &password,
+                     const QStringList &options = {});
     // The scripted misbehaving server of fakeftp.py in `mode`; with a log folder
     // it records there the commands and data it received.
     bool startFake(const QString &mode, const QString &logFolder = QString());
-    // vsftpd serving `root` to anonymous users with upload rights (root only).
-    bool startVsftpd(const QString &root);
+    // vsftpd serving `root` to anonymous users with upload rights (root only); with
+    // a certificate and its key, only over explicit TLS.
+    bool startVsftpd(const QString &root, const QString &tlsCert = QString(),
+                     const QString &tlsKey = QString());
+    // The loopback relay of relay.py: `ports` of `listen` forwarded to `target`,
+    // both directions recorded in `logFolder` ("up", "down").
+    bool startRelay(const QString &logFolder, const QString &listen, const QString &target,
+                    const QList<int> &ports);
 
     void stop();
     int port() const { return m_port; }
