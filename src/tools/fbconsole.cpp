@@ -1,6 +1,8 @@
 #include "tools/fbconsole.h"
 
 #include "db/database.h"
+#include "db/dataroutines.h"
+#include "db/identifiers.h"
 #include "db/metadata.h"
 #include "lib/datetime.h"
 #include "lib/paths.h"
@@ -8,6 +10,7 @@
 #include "lib/ui.h"
 #include "platform/dialogs.h"
 #include "platform/filesystem.h"
+#include "widgets/dbcontrols.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 #include "widgets/statusbar.h"
@@ -21,6 +24,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolBar>
@@ -160,6 +164,35 @@ void TfFBConsole::buildWindow() {
     split->addWidget(right);
     split->setStretchFactor(1, 1);
 
+    buildTablesPage();
+    buildCataloguePage(ProceduresPage, QStringLiteral("Procedure"), QStringLiteral("Procedures"),
+                       {QStringLiteral("Select"), QStringLiteral("*"), QStringLiteral("from"),
+                        QStringLiteral("rdb$procedures"),
+                        QStringLiteral("order by RDB$PROCEDURE_NAME")},
+                       QStringLiteral("RDB$PROCEDURE_NAME"), QStringLiteral("RDB$PROCEDURE_SOURCE"),
+                       {{QStringLiteral("RDB$PROCEDURE_NAME"), QStringLiteral("Procedures")}});
+    buildCataloguePage(TriggersPage, QStringLiteral("Trigger"), QStringLiteral("Triggers"),
+                       {QStringLiteral("select"), QStringLiteral("*"),
+                        QStringLiteral("from rdb$triggers"),
+                        QStringLiteral("where coalesce(rdb$system_flag,0)=0"),
+                        QStringLiteral("order by RDB$TRIGGER_NAME")},
+                       QStringLiteral("RDB$TRIGGER_NAME"), QStringLiteral("RDB$TRIGGER_SOURCE"),
+                       {{QStringLiteral("RDB$TRIGGER_NAME"), QStringLiteral("Triggers")},
+                        {QStringLiteral("RDB$RELATION_NAME"), QStringLiteral("Tabela")},
+                        {QStringLiteral("RDB$SYSTEM_FLAG"), QString()}});
+    buildCataloguePage(ViewsPage, QStringLiteral("DBGridView"), QStringLiteral("Views"),
+                       {QStringLiteral("SELECT * FROM RDB$RELATIONS"),
+                        QStringLiteral("WHERE NOT RDB$VIEW_BLR IS NULL"),
+                        QStringLiteral("order by RDB$RELATION_NAME")},
+                       QStringLiteral("RDB$RELATION_NAME"), QStringLiteral("RDB$VIEW_SOURCE"),
+                       {{QStringLiteral("RDB$RELATION_NAME"), QStringLiteral("Views")}});
+    connect(PageControl_Master, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == TablesPage)
+            IBTable1.setReadOnly(m_session && m_session->readOnly());
+        else if (page >= ProceduresPage)
+            openCataloguePage(page);
+    });
+
     connect(sql, &QToolButton::clicked, this, &TfFBConsole::ToolButton_SQLClick);
     connect(ToolButton_Anterior, &QToolButton::clicked, this,
             &TfFBConsole::ToolButton_AnteriorClick);
@@ -179,12 +212,235 @@ void TfFBConsole::buildWindow() {
     resize(1000, 700);
 }
 
+void TfFBConsole::buildTablesPage() {
+    auto *tables = new QWidget;
+    tables->setObjectName(QStringLiteral("TabSheet_Tables"));
+    PageControl_Master->addTab(tables, QStringLiteral("Tables"));
+    auto *box = new QHBoxLayout(tables);
+    ListBox_TableNames = new QListWidget(tables);
+    ListBox_TableNames->setObjectName(QStringLiteral("ListBox_TableNames"));
+    ListBox_TableNames->setMaximumWidth(220);
+    box->addWidget(ListBox_TableNames);
+    auto *right = new QVBoxLayout;
+    box->addLayout(right, 1);
+    ComboBox_Tabelas = new QComboBox(tables);
+    ComboBox_Tabelas->setObjectName(QStringLiteral("ComboBox_Tabelas"));
+    right->addWidget(ComboBox_Tabelas);
+    auto *inner = new QTabWidget(tables);
+    inner->setObjectName(QStringLiteral("PageControl_Tables"));
+    right->addWidget(inner, 1);
+
+    auto *data = new QWidget;
+    data->setObjectName(QStringLiteral("TabSheet_Data"));
+    inner->addTab(data, QStringLiteral("Data"));
+    auto *dataBox = new QVBoxLayout(data);
+    auto *dataBar = new QHBoxLayout;
+    DBNavigator_Tabelas = new widgets::DBNavigator(data);
+    DBNavigator_Tabelas->setObjectName(QStringLiteral("DBNavigator_Tabelas"));
+    DBNavigator_Tabelas->setHints(kNavigatorHints);
+    QToolButton *commitTable =
+        toolButton(QStringLiteral("ToolButton_CommitTable"), QStringLiteral("Commit && Refresh"),
+                   QStringLiteral("Salva alterações e atualiza dados da tabela."));
+    dataBar->addWidget(DBNavigator_Tabelas);
+    dataBar->addWidget(commitTable);
+    dataBar->addStretch(1);
+    dataBox->addLayout(dataBar);
+    DBGrid2 = new widgets::DBGrid(data);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    dataBox->addWidget(DBGrid2, 1);
+    StatusBar2 = new widgets::PanelStatusBar({120, 50, 50, 50}, data);
+    StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
+    dataBox->addWidget(StatusBar2);
+
+    auto *properties = new QTabWidget;
+    properties->setObjectName(QStringLiteral("PageControl_Properties"));
+    inner->addTab(properties, QStringLiteral("Properties"));
+    RichEdit_Fields = new QPlainTextEdit;
+    RichEdit_Fields->setObjectName(QStringLiteral("RichEdit_Fields"));
+    RichEdit_Indexes = new QPlainTextEdit;
+    RichEdit_Indexes->setObjectName(QStringLiteral("RichEdit_Indexes"));
+    properties->addTab(RichEdit_Fields, QStringLiteral("Campos"));
+    properties->addTab(RichEdit_Indexes, QStringLiteral("Índices"));
+
+    IBTable1.setObjectName(QStringLiteral("IBTable1"));
+    DBGrid2->setDataSet(&IBTable1);
+    DBNavigator_Tabelas->setDataSet(&IBTable1);
+    auto position = [this] {
+        ShowStatus(
+            StatusBar2, 0,
+            IBTable1.active()
+                ? QStringLiteral("Recno %1/%2").arg(IBTable1.recNo()).arg(IBTable1.recordCount())
+                : QString());
+    };
+    connect(&IBTable1, &db::DataSet::afterScroll, this, position);
+    connect(ListBox_TableNames, &QListWidget::currentTextChanged, this, &TfFBConsole::AbreTabela);
+    connect(ComboBox_Tabelas, &QComboBox::activated, this,
+            [this] { AbreTabela(ComboBox_Tabelas->currentText()); });
+    connect(ListBox_TableNames, &QListWidget::itemDoubleClicked, this,
+            [this] { AbrirConsulta(false); });
+    connect(commitTable, &QToolButton::clicked, this, [this] {
+        // A full commit closes the data sets of the transaction; the table opens again.
+        IBTable1.transaction()->commit();
+        IBTable1.open();
+    });
+}
+
+void TfFBConsole::buildCataloguePage(Page page, const QString &name, const QString &caption,
+                                     const QStringList &sql, const QString &nameField,
+                                     const QString &sourceField,
+                                     const QList<QPair<QString, QString>> &columns) {
+    auto *w = new QWidget;
+    w->setObjectName(QStringLiteral("TabSheet_") + caption);
+    PageControl_Master->addTab(w, caption);
+    auto *box = new QVBoxLayout(w);
+    auto *bar = new QHBoxLayout;
+    box->addLayout(bar);
+    QToolButton *remove = nullptr;
+    if (page == ProceduresPage)
+        remove =
+            toolButton(QStringLiteral("ToolButton_RemoverProcedure"), QStringLiteral("Remover"),
+                       QStringLiteral("Clique aqui para remover a procedure selecionada."));
+    else if (page == TriggersPage)
+        remove = toolButton(QStringLiteral("ToolButton_RemoverTrigger"), QStringLiteral("Remover"),
+                            QStringLiteral("Clique aqui para remover a triger selecionada."));
+    else {
+        QToolButton *run = toolButton(QStringLiteral("ToolButton_DBGridViewExecutar"),
+                                      QStringLiteral("Executar"), QString());
+        bar->addWidget(run);
+        connect(run, &QToolButton::clicked, this, &TfFBConsole::ToolButton_DBGridViewExecutarClick);
+        remove =
+            toolButton(QStringLiteral("ToolButton_DBGridViewRemover"), QStringLiteral("Remover"),
+                       QStringLiteral("Clique aqui para remover a view selecionada do database."));
+        // Only with the form designer's window present; never here.
+        remove->setEnabled(false);
+    }
+    bar->addWidget(remove);
+    bar->addStretch(1);
+    connect(remove, &QToolButton::clicked, this, [this, page] { removeCatalogueRow(page); });
+
+    auto *split = new QSplitter(Qt::Horizontal, w);
+    box->addWidget(split, 1);
+    db::Query &q = *m_catalogue[page];
+    q.setObjectName(QStringLiteral("IB") + caption);
+    q.setSql(sql);
+    auto *grid = new widgets::DBGrid(split);
+    grid->setObjectName(QStringLiteral("DBGrid_") + name);
+    QList<widgets::GridColumn> cols;
+    for (const auto &c : columns)
+        cols.append({c.first, c.second, c.first == nameField ? 200 : 120});
+    grid->setColumns(cols);
+    grid->setDataSet(&q);
+    m_catalogueGrid[page] = grid;
+    m_catalogueName[page] = nameField;
+    auto *right = new QWidget(split);
+    auto *rightBox = new QVBoxLayout(right);
+    rightBox->addWidget(new QLabel(QStringLiteral("SQL"), right));
+    auto *memo = new widgets::DBMemo(right);
+    memo->setObjectName(QStringLiteral("DBMemo_") + QString(sourceField).remove(QLatin1Char('$')));
+    memo->setReadOnly(true);
+    memo->bind(&q, sourceField);
+    rightBox->addWidget(memo, 1);
+    split->setStretchFactor(1, 1);
+}
+
+void TfFBConsole::openCataloguePage(int page) {
+    db::Query &q = *m_catalogue[page];
+    if (!q.active()) {
+        const platform::CursorKind previous = SwapCursor(platform::CursorKind::SqlWait);
+        try {
+            q.close();
+            q.open();
+        } catch (...) {
+            SwapCursor(previous);
+            throw;
+        }
+        SwapCursor(previous);
+    }
+    m_catalogueGrid[page]->setFocus();
+}
+
+void TfFBConsole::removeCatalogueRow(int page) {
+    db::Query &q = *m_catalogue[page];
+    if (page == ViewsPage) {
+        if (q.isEmpty()) {
+            ShowMessageBox(QStringLiteral("Não existem Views cadastradas neste database."));
+            return;
+        }
+        if (!ConfirmBox(QStringLiteral("Atenção:\rA remoção indevida de uma view pode causar\r"
+                                       "problemas nos aplictivos que utilizam este database.\r\r"
+                                       "Confirma a operação?")))
+            return;
+        RichEdit_SQL->setPlainText(QStringLiteral("Drop View ") +
+                                   q.fieldByName(m_catalogueName[page])->asString().trimmed());
+        PageControl_Master->setCurrentIndex(SqlPage);
+        try {
+            ToolButton_SQLClick();
+        } catch (...) {
+            m_session->setPending();
+            q.close();
+            q.open();
+            throw;
+        }
+        m_session->setPending();
+        q.close();
+        q.open();
+        return;
+    }
+    if (q.isEmpty())
+        return;
+    const QString name = q.fieldByName(m_catalogueName[page])->asString().trimmed();
+    const bool procedure = page == ProceduresPage;
+    if (!ConfirmBox((procedure ? QStringLiteral("Confirma exclusão da procedure ")
+                               : QStringLiteral("Confirma exclusão da trigger ")) +
+                    UpperTrim(name) + QLatin1Char('?')))
+        return;
+    db::ExecSQL(m_session->database(),
+                (procedure ? QStringLiteral("drop procedure ") : QStringLiteral("drop trigger ")) +
+                    db::QuoteIdentifier(name));
+    q.close();
+    q.open();
+}
+
+void TfFBConsole::ToolButton_DBGridViewExecutarClick() {
+    db::Query &q = IBViews;
+    if (!q.active())
+        openCataloguePage(ViewsPage);
+    if (q.isEmpty()) {
+        ShowMessageBox(QStringLiteral("Não existem Views cadastradas neste database."));
+        return;
+    }
+    const QString v =
+        q.fieldByName(QStringLiteral("RDB$RELATION_NAME"))->asString().trimmed().toLower();
+    PageControl_Master->setCurrentIndex(SqlPage);
+    RichEdit_SQL->setPlainText(QStringLiteral("Select \r\n") + v +
+                               QStringLiteral(".*\r\nFrom\r\n") + v);
+    ToolButton_SQLClick();
+}
+
+void TfFBConsole::AbreTabela(const QString &table) {
+    if (table.isEmpty())
+        return;
+    IBTable1.close();
+    IBTable1.setTableName(table);
+    ShowStatus(StatusBar2, 3, QStringLiteral("Abrindo ") + table + QStringLiteral("..."));
+    IBTable1.open();
+    ShowStatus(StatusBar2, 0,
+               QStringLiteral("Recno %1/%2").arg(IBTable1.recNo()).arg(IBTable1.recordCount()));
+    ShowStatus(StatusBar2, 3, QString());
+    RichEdit_Fields->setPlainText(IBTable1.fieldNames().join(QLatin1Char('\n')));
+    RichEdit_Indexes->setPlainText(IBTable1.indexNames().join(QLatin1Char('\n')));
+}
+
 void TfFBConsole::Prepare(db::Database *database, const QString &company, bool readOnly,
                           const QString &user) {
     m_company = company;
     m_user = user;
     m_session = std::make_unique<ConsoleSession>(database, readOnly, StatusBar1);
     DBGrid1->setDataSet(&m_session->query());
+    for (db::DataSet *ds :
+         {static_cast<db::DataSet *>(&IBTable1), static_cast<db::DataSet *>(&IBProcedures),
+          static_cast<db::DataSet *>(&IBTriggers), static_cast<db::DataSet *>(&IBViews)})
+        ds->setDatabase(database);
     DBNavigator_SQL->setDataSet(&m_session->query());
     connect(&m_session->query(), &db::DataSet::afterScroll, this, &TfFBConsole::showRecordPosition);
     connect(&m_session->query(), &db::DataSet::rowsFetched, this, &TfFBConsole::showRecordPosition);
@@ -214,6 +470,14 @@ void TfFBConsole::CarregaTabelas() {
     ListBox_Tabelas->addItems(names);
     if (!names.isEmpty())
         ListBox_Tabelas->setCurrentRow(0);
+    // The same names on the Tables page, none of them opened yet.
+    QSignalBlocker quiet(ListBox_TableNames);
+    ListBox_TableNames->clear();
+    ListBox_TableNames->addItems(names);
+    ComboBox_Tabelas->clear();
+    ComboBox_Tabelas->addItems(names);
+    if (!names.isEmpty())
+        ListBox_TableNames->setCurrentRow(0);
 }
 
 void TfFBConsole::TableClick() {

@@ -60,12 +60,26 @@ public:
     void TransportaCampo();
     void ComboBox_PKChange();
     void AutoSaveScripts();
+    void AbreTabela(const QString &table);
+    // A catalogue page shown: its query is opened when it is not.
+    void openCataloguePage(int page);
+    void removeCatalogueRow(int page);
+    void ToolButton_DBGridViewExecutarClick();
+
+    db::Table &tableBrowser() { return IBTable1; }
+    db::Query &catalogue(int page) { return *m_catalogue[page]; }
+    enum Page { SqlPage, TablesPage, ProceduresPage, TriggersPage, ViewsPage };
 
 protected:
     void done(int result) override;
 
 private:
     void buildWindow();
+    void buildTablesPage();
+    void buildCataloguePage(Page page, const QString &name, const QString &caption,
+                            const QStringList &sql, const QString &nameField,
+                            const QString &sourceField,
+                            const QList<QPair<QString, QString>> &columns);
     QToolButton *toolButton(const QString &name, const QString &caption, const QString &hint);
     void PreencheMenu();
     void ShowTables();
@@ -87,6 +101,19 @@ private:
     QComboBox *ComboBox_PK = nullptr;
     QMenu *PopupMenu_Historicos = nullptr;
     QToolButton *ToolButton_Anterior = nullptr;
+
+    db::Table IBTable1;
+    db::Query IBProcedures, IBTriggers, IBViews;
+    db::Query *m_catalogue[5] = {nullptr, nullptr, &IBProcedures, &IBTriggers, &IBViews};
+    QString m_catalogueName[5];
+    QListWidget *ListBox_TableNames = nullptr;
+    QComboBox *ComboBox_Tabelas = nullptr;
+    widgets::DBGrid *DBGrid2 = nullptr;
+    widgets::DBNavigator *DBNavigator_Tabelas = nullptr;
+    widgets::PanelStatusBar *StatusBar2 = nullptr;
+    QPlainTextEdit *RichEdit_Fields = nullptr;
+    QPlainTextEdit *RichEdit_Indexes = nullptr;
+    widgets::DBGrid *m_catalogueGrid[5] = {};
 };
 
 } // namespace bkp::tools

@@ -1,6 +1,7 @@
 #include "tools/fbconsole.h"
 
 #include "db/dataroutines.h"
+#include "db/statement.h"
 #include "support/firebird.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
@@ -10,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -21,6 +23,10 @@ TEST(FBConsoleWindow, RunsTheEditorsSelectAndAsksAboutPendingChangesOnClose) {
     test::TestDatabase fdb(dir.file("Console.fdb"));
     db::ExecSQL(fdb.get(), "create table PECAS (ID integer not null primary key, NOME varchar(9))");
     db::ExecSQL(fdb.get(), "create table ALFA (X integer)");
+    db::Statement proc(fdb.get(), fdb->defaultTransaction());
+    proc.prepare("create procedure DOBRO (X integer) returns (Y integer) as "
+                 "begin Y = :X * 2; suspend; end");
+    proc.execute({});
     fdb->defaultTransaction()->commitRetaining();
     db::ExecSQL(fdb.get(), "insert into PECAS values (1, 'Porca')");
     fdb->defaultTransaction()->commitRetaining();
@@ -44,6 +50,21 @@ TEST(FBConsoleWindow, RunsTheEditorsSelectAndAsksAboutPendingChangesOnClose) {
     EXPECT_EQ(console.keyCombo()->count(), 3); // ID, NOME and the empty item
     console.findChild<QToolButton *>("ToolButton_Anterior")->click();
     EXPECT_EQ(console.editor()->toPlainText(), "select * from PECAS");
+
+    // The Tables page opens a table with its fields; the Procedures page its source.
+    console.pages()->setCurrentIndex(TfFBConsole::TablesPage);
+    console.AbreTabela("PECAS");
+    EXPECT_EQ(console.tableBrowser().recordCount(), 1);
+    EXPECT_EQ(console.findChild<QPlainTextEdit *>("RichEdit_Fields")->toPlainText(), "ID\nNOME");
+    console.pages()->setCurrentIndex(TfFBConsole::ProceduresPage);
+    EXPECT_TRUE(console.findChild<QPlainTextEdit *>("DBMemo_RDBPROCEDURE_SOURCE")
+                    ->toPlainText()
+                    .contains("Y = :X * 2"));
+    dialogs.answer(platform::IDYES);
+    console.findChild<QToolButton *>("ToolButton_RemoverProcedure")->click();
+    EXPECT_TRUE(console.catalogue(TfFBConsole::ProceduresPage).isEmpty());
+    EXPECT_FALSE(console.findChild<QToolButton *>("ToolButton_DBGridViewRemover")->isEnabled());
+    console.pages()->setCurrentIndex(TfFBConsole::SqlPage);
 
     console.editor()->setPlainText("delete from PECAS");
     console.ToolButton_SQLClick();
