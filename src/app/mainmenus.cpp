@@ -23,8 +23,6 @@ ToolsMenu::ToolsMenu(QWidget *parent) : QMenu(parent) {
     addSeparator();
     ReprogramarHorarios1 = addAction(QStringLiteral("Reprogramar horários"));
     FBConsole1 = addAction(QStringLiteral("FBConsole"));
-    // The console comes with a later part of the program.
-    FBConsole1->setEnabled(false);
     addSeparator();
     SDK1 = addAction(QStringLiteral("SDK"));
 }

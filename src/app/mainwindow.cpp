@@ -8,6 +8,7 @@
 #include "lib/ui.h"
 #include "platform/application.h"
 #include "schedule/reprogramarhorarios.h"
+#include "tools/fbconsole.h"
 #include "tools/sdk.h"
 
 #include <QAction>
@@ -87,6 +88,7 @@ void TfMaster::connectParts() {
     connect(tools->VerificarEspacoFTP1, &QAction::triggered, this,
             &TfMaster::VerificarespaoocupadoporFTP1Click);
     connect(tools->SDK1, &QAction::triggered, this, &TfMaster::SDK1Click);
+    connect(tools->FBConsole1, &QAction::triggered, this, &TfMaster::FBConsole1Click);
     connect(tools->ReprogramarHorarios1, &QAction::triggered, this,
             &TfMaster::Reprogramarhorrios1Click);
     connect(PopupMenu_TrayIcon->Restaurar1, &QAction::triggered, this, &TfMaster::Restaurar1Click);
@@ -210,6 +212,42 @@ void TfMaster::Reprogramarhorrios1Click() {
     // A window of its own each time, gone again however the reschedule ended.
     schedule::TfReprogramarHorarios window(state.DM.get(), &state.queries->IBQuery_Backups, this);
     window.exec();
+}
+
+void TfMaster::FBConsole1Click() {
+    db::Database *database = state.DM->IBDatabase1;
+    db::Query &jobs = state.queries->IBQuery_Backups;
+    const QVariant jobId = jobs.active() && !jobs.isEmpty()
+                               ? jobs.fieldByName(QStringLiteral("ID"))->value()
+                               : QVariant();
+    QList<db::DataSet *> wereOpen;
+    for (db::DataSet *ds : {static_cast<db::DataSet *>(&jobs),
+                            static_cast<db::DataSet *>(&state.queries->IBQuery_Arquivos),
+                            static_cast<db::DataSet *>(state.DM->Backups),
+                            static_cast<db::DataSet *>(state.DM->Arquivos)})
+        if (ds->active())
+            wereOpen.append(ds);
+    // No archive run or upload may commit the console's pending work behind its back.
+    const bool wasOn = statusTimer(false);
+    auto restore = [&] {
+        // "Refresh", a structure change or a full commit closed what the window shows.
+        if (!database->connected())
+            database->open();
+        for (db::DataSet *ds : wereOpen)
+            if (!ds->active())
+                ds->open();
+        if (!jobId.isNull() && jobs.active())
+            jobs.locate(QStringLiteral("ID"), jobId);
+        TabSheet_Arquivos->followJob();
+        statusTimer(wasOn);
+    };
+    try {
+        tools::TfFBConsole::Execute(database, QString(), false, QString(), this);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
 }
 
 void TfMaster::SDK1Click() {

@@ -111,6 +111,8 @@ public:
     // Tools menu.
     void Reprogramarhorrios1Click();
     void SDK1Click();
+    // The SQL console on the job database, with the schedule off while it is open.
+    void FBConsole1Click();
     backup::ArchiveRunContext archiveRunContext();
 
     // Whether the desktop has no notification area, so the window stands in.

@@ -10,6 +10,8 @@
 #include "lib/ui.h"
 #include "platform/dialogs.h"
 #include "platform/filesystem.h"
+#include "tools/consolelistings.h"
+#include "tools/memoeditor.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
@@ -30,6 +32,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace bkp::tools {
 
@@ -119,10 +122,29 @@ void TfFBConsole::buildWindow() {
         QStringLiteral("ToolButton_TransportaCampos"), QStringLiteral("Inserir campos"),
         QStringLiteral(
             "Clique aqui para transportar os campos selecionados para o texto da SQL. "));
+    QToolButton *system =
+        toolButton(QStringLiteral("ToolButton_TableSystem"), QStringLiteral("Sistema"),
+                   QStringLiteral("Mostra também as tabelas de sistema"));
+    QToolButton *sortFields =
+        toolButton(QStringLiteral("ToolButton_SortFields"), QStringLiteral("Ordenar"),
+                   QStringLiteral("Ordena os campos por nome"));
+    auto *tableButtons = new QHBoxLayout;
+    tableButtons->addWidget(detailed);
+    tableButtons->addWidget(system);
+    tableButtons->addStretch(1);
     leftBox->addWidget(ListBox_Tabelas, 1);
-    leftBox->addWidget(detailed);
+    leftBox->addLayout(tableButtons);
     leftBox->addWidget(ListBox_Campos, 1);
-    leftBox->addWidget(transport);
+    auto *fieldButtons = new QHBoxLayout;
+    fieldButtons->addWidget(transport);
+    fieldButtons->addWidget(sortFields);
+    fieldButtons->addStretch(1);
+    leftBox->addLayout(fieldButtons);
+    connect(system, &QToolButton::clicked, this, &TfFBConsole::ToolButton_TableSystemClick);
+    connect(sortFields, &QToolButton::clicked, this, [this] {
+        ListBox_Campos->setSortingEnabled(true);
+        ListBox_Campos->sortItems();
+    });
     split->addWidget(left);
 
     auto *right = new QWidget;
@@ -132,9 +154,68 @@ void TfFBConsole::buildWindow() {
     RichEdit_SQL->setObjectName(QStringLiteral("RichEdit_SQL"));
     QToolButton *clear =
         toolButton(QStringLiteral("ToolButton_ClearSQL"), QStringLiteral("Limpar"), QString());
+    QToolButton *insert =
+        toolButton(QStringLiteral("ToolButton3"), QStringLiteral("Inserir"), QString());
+    auto *insertMenu = new QMenu(this);
+    insertMenu->setObjectName(QStringLiteral("PopupMenu_Inserir"));
+    QAction *labelScript = insertMenu->addAction(QStringLiteral("Script para etiquetas"));
+    QAction *viewOfSelect = insertMenu->addAction(QStringLiteral("View de select"));
+    insert->setMenu(insertMenu);
+    insert->setPopupMode(QToolButton::InstantPopup);
+    QToolButton *selectAll =
+        toolButton(QStringLiteral("ToolButton_SelectAll"), QStringLiteral("Selecionar tudo"),
+                   QStringLiteral("Seleciona todo o texto."));
+    QToolButton *cut =
+        toolButton(QStringLiteral("ToolButton_Cut"), QStringLiteral("Recortar"), QString());
+    QToolButton *copy =
+        toolButton(QStringLiteral("ToolButton_Copy"), QStringLiteral("Copiar"), QString());
+    QToolButton *paste =
+        toolButton(QStringLiteral("ToolButton_Paste"), QStringLiteral("Colar"), QString());
     auto *editBar = new QHBoxLayout;
-    editBar->addWidget(clear);
+    for (QToolButton *b : {clear, insert, selectAll, cut, copy, paste})
+        editBar->addWidget(b);
     editBar->addStretch(1);
+    auto selectAllText = [this] {
+        RichEdit_SQL->setFocus();
+        RichEdit_SQL->selectAll();
+    };
+    // Cut and Copy take the whole text when nothing is selected.
+    auto wholeWhenNone = [this] {
+        if (!RichEdit_SQL->textCursor().hasSelection())
+            RichEdit_SQL->selectAll();
+    };
+    auto doCut = [this, wholeWhenNone] {
+        wholeWhenNone();
+        RichEdit_SQL->cut();
+    };
+    auto doCopy = [this, wholeWhenNone] {
+        wholeWhenNone();
+        RichEdit_SQL->copy();
+    };
+    connect(selectAll, &QToolButton::clicked, this, selectAllText);
+    connect(cut, &QToolButton::clicked, this, doCut);
+    connect(copy, &QToolButton::clicked, this, doCopy);
+    connect(paste, &QToolButton::clicked, RichEdit_SQL, &QPlainTextEdit::paste);
+    auto *editorMenu = new QMenu(this);
+    editorMenu->setObjectName(QStringLiteral("PopupMenu_SQL"));
+    connect(editorMenu->addAction(QStringLiteral("Limpar")), &QAction::triggered, RichEdit_SQL,
+            &QPlainTextEdit::clear);
+    connect(editorMenu->addAction(QStringLiteral("Recortar")), &QAction::triggered, this, doCut);
+    connect(editorMenu->addAction(QStringLiteral("Copiar")), &QAction::triggered, this, doCopy);
+    connect(editorMenu->addAction(QStringLiteral("Colar")), &QAction::triggered, RichEdit_SQL,
+            &QPlainTextEdit::paste);
+    connect(editorMenu->addAction(QStringLiteral("Selecionar tudo")), &QAction::triggered, this,
+            selectAllText);
+    RichEdit_SQL->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        RichEdit_SQL, &QWidget::customContextMenuRequested, this,
+        [this, editorMenu](const QPoint &at) { editorMenu->exec(RichEdit_SQL->mapToGlobal(at)); });
+    connect(labelScript, &QAction::triggered, this, [this] {
+        QStringList lines = RichEdit_SQL->toPlainText().split(QLatin1Char('\n'));
+        ConsoleListings::ScripEtiquetas(lines);
+        RichEdit_SQL->setPlainText(lines.join(QLatin1Char('\n')));
+    });
+    connect(viewOfSelect, &QAction::triggered, this, &TfFBConsole::ViewDeSelect);
     rightBox->addLayout(editBar);
     rightBox->addWidget(RichEdit_SQL, 1);
     auto *resultBar = new QHBoxLayout;
@@ -154,12 +235,40 @@ void TfFBConsole::buildWindow() {
     resultBar->addWidget(DBNavigator_SQL);
     resultBar->addWidget(new QLabel(QStringLiteral("Primary-Key: "), right));
     resultBar->addWidget(ComboBox_PK);
+    auto *listings = new QToolBar(right);
+    listings->setObjectName(QStringLiteral("ToolBar_SQL"));
+    QToolButton *images =
+        toolButton(QStringLiteral("ToolButton_Images"), QStringLiteral("Imagens"), QString());
+    QToolButton *report =
+        toolButton(QStringLiteral("ToolButton_Report"), QStringLiteral("Report"), QString());
+    auto *reportMenu = new QMenu(this);
+    reportMenu->setObjectName(QStringLiteral("PopupMenu_Labels"));
+    for (const char *item : {"Etiquetas", "HTML", "DBGridToHTML", "Report visual", "Report Text"})
+        reportMenu->addAction(QString::fromLatin1(item))->setEnabled(false);
+    report->setMenu(reportMenu);
+    QToolButton *subQuery =
+        toolButton(QStringLiteral("ToolButton1"), QStringLiteral("Sub-Query"), QString());
+    QToolButton *sortGrid =
+        toolButton(QStringLiteral("ToolButton2"), QStringLiteral("Sort Grid"), QString());
+    // The listings and companion windows come with their own work; until then they
+    // are shown switched off.
+    for (QToolButton *b : {images, report, subQuery})
+        b->setEnabled(false);
+    for (QToolButton *b : {images, report, subQuery, sortGrid})
+        listings->addWidget(b);
+    connect(sortGrid, &QToolButton::clicked, this, &TfFBConsole::DBGridFields);
+    resultBar->addWidget(listings);
     resultBar->addStretch(1);
     rightBox->addLayout(resultBar);
     rightBox->addWidget(new QLabel(
         QStringLiteral("Clique nos títulos das colunas para reordernar os registros"), right));
     DBGrid1 = new widgets::DBGrid(right);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setMemoButtons(true);
+    connect(DBGrid1, &widgets::DBGrid::titleClicked, this,
+            [this](int, const QString &field) { DBGrid1TitleClick(field); });
+    connect(DBGrid1, &widgets::DBGrid::editButtonClicked, this,
+            [this](const QString &field) { editMemo(DBGrid1, field); });
     rightBox->addWidget(DBGrid1, 2);
     split->addWidget(right);
     split->setStretchFactor(1, 1);
@@ -247,6 +356,9 @@ void TfFBConsole::buildTablesPage() {
     dataBox->addLayout(dataBar);
     DBGrid2 = new widgets::DBGrid(data);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setMemoButtons(true);
+    connect(DBGrid2, &widgets::DBGrid::editButtonClicked, this,
+            [this](const QString &field) { editMemo(DBGrid2, field); });
     dataBox->addWidget(DBGrid2, 1);
     StatusBar2 = new widgets::PanelStatusBar({120, 50, 50, 50}, data);
     StatusBar2->setObjectName(QStringLiteral("StatusBar2"));
@@ -415,6 +527,149 @@ void TfFBConsole::ToolButton_DBGridViewExecutarClick() {
     RichEdit_SQL->setPlainText(QStringLiteral("Select \r\n") + v +
                                QStringLiteral(".*\r\nFrom\r\n") + v);
     ToolButton_SQLClick();
+}
+
+void TfFBConsole::ToolButton_TableSystemClick() {
+    const bool yes = ConfirmBox(QStringLiteral(
+        "Atenção!!!\rExpor tabelas de sistema é um procedimento de alto risco,\rhavendo risco de "
+        "danos irreversíveis ao database,\rcaso os dados destas tabelas sejam alterados.\r"
+        "Continuar com a operação?"));
+    if (yes) {
+        m_systemTables = true;
+        try {
+            m_session->reconnect();
+            CarregaTabelas();
+        } catch (...) {
+            m_systemTables = false;
+            throw;
+        }
+        ListBox_Tabelas->setCurrentRow(ListBox_Tabelas->count() - 1);
+        for (int i = 0; i < ListBox_Tabelas->count(); ++i)
+            if (UpperTrim(ListBox_Tabelas->item(i)->text()).startsWith(QLatin1String("RDB$"))) {
+                ListBox_Tabelas->setCurrentRow(i);
+                break;
+            }
+    }
+    m_systemTables = false;
+}
+
+void TfFBConsole::DBGrid1TitleClick(const QString &fieldName) {
+    db::Query &d = m_session->query();
+    db::Field *f = d.findField(fieldName);
+    if (!f)
+        return;
+    if (f->calculated()) {
+        ShowMessageBox(QStringLiteral("Não é possível ordenar um campo calculado."));
+        return;
+    }
+    if (f->isBlob()) {
+        const bool memo =
+            f->dataType() == db::FieldType::Memo || f->dataType() == db::FieldType::FmtMemo;
+        ShowMessageBox(QStringLiteral("Não é possível ordenar um campo do tipo ") +
+                       (memo ? QStringLiteral("MEMO.") : QStringLiteral("BLOB.")));
+        return;
+    }
+    const QString e = SortExpression(f->fieldName(), f->origin(), f->isText());
+    const QString s = SortedStatement(d.objectName(), d.sqlText(), e);
+    const platform::CursorKind previous = SwapCursor(platform::CursorKind::SqlWait);
+    try {
+        d.close();
+        d.setSqlText(s);
+        m_session->prepareEditing();
+        d.open();
+    } catch (...) {
+        SwapCursor(previous);
+        throw;
+    }
+    SwapCursor(previous);
+}
+
+void TfFBConsole::DBGridFields() {
+    QStringList names = m_session->query().fieldNames();
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    QList<widgets::GridColumn> columns = DBGrid1->dataModel()->columns();
+    QList<widgets::GridColumn> sorted;
+    for (const QString &name : names)
+        for (int i = int(columns.size()) - 1; i >= 0; --i)
+            if (columns[i].fieldName.compare(name, Qt::CaseInsensitive) == 0) {
+                sorted.append(columns.takeAt(i));
+                break;
+            }
+    DBGrid1->setColumns(sorted + columns);
+    DBGrid1->viewport()->update();
+}
+
+void TfFBConsole::editMemo(widgets::DBGrid *grid, const QString &fieldName) {
+    db::DataSet *ds = grid->dataSet();
+    db::Field *f = ds ? ds->findField(fieldName) : nullptr;
+    if (!ds || ds->isEmpty() || !f ||
+        (f->dataType() != db::FieldType::Memo && f->dataType() != db::FieldType::FmtMemo))
+        return;
+    if (TfMemoEditor::Execute(ds, fieldName, this) == 1)
+        m_session->setPending();
+}
+
+void TfFBConsole::ViewDeSelect() {
+    const QString text = RichEdit_SQL->toPlainText();
+    const QString letters = LettersOnly(text).toLower();
+    if (letters.isEmpty()) {
+        ShowMessageBox(QStringLiteral("Não existe uma instrução SQL para geração de view."));
+        return;
+    }
+    if (!letters.startsWith(QLatin1String("select"))) {
+        ShowMessageBox(
+            QStringLiteral("Instrução para view deve iniciar com palavra-chave \"Select\"."));
+        return;
+    }
+    QString name;
+    if (!platform::dialogs().inputQuery(QStringLiteral("Criar nova view"),
+                                        QStringLiteral("Informe o nome da view a ser criada:"),
+                                        name))
+        return;
+    if (name.isEmpty()) {
+        ShowMessageBox(QStringLiteral("Não foi informado um nome para a view."));
+        return;
+    }
+    db::Query temp;
+    temp.setObjectName(name);
+    temp.setDatabase(m_session->database());
+    temp.setParamCheck(false);
+    temp.setSqlText(text);
+    temp.prepare();
+    const QStringList columns = temp.fieldNames();
+    db::Query look;
+    look.setDatabase(m_session->database());
+    look.setSql({QStringLiteral("SELECT * FROM RDB$RELATIONS"),
+                 QStringLiteral("WHERE NOT RDB$VIEW_BLR IS NULL"),
+                 QStringLiteral("and upper(RDB$RELATION_NAME)=:ViewName")});
+    look.paramByName(QStringLiteral("ViewName")).setValue(name.toUpper());
+    look.open();
+    auto run = [this](const QString &sql) {
+        db::Query q;
+        q.setDatabase(m_session->database());
+        q.setParamCheck(false);
+        q.setSqlText(sql);
+        q.execSQL();
+    };
+    if (!look.isEmpty()) {
+        const QString stored = look.fieldByName(QStringLiteral("RDB$VIEW_SOURCE"))->asString();
+        if (ViewSourceForm(stored) == ViewSourceForm(text))
+            return;
+        look.close();
+        run(QStringLiteral("drop view ") + name.toUpper());
+        run(IsCreateViewText(text) ? text
+                                   : CreateViewStatement(QStringLiteral("create view"),
+                                                         name.toUpper(), columns, text));
+        m_session->database()->defaultTransaction()->commitRetaining();
+        ShowMessageBox(QStringLiteral("Atualizada a view ") + name);
+    } else {
+        look.close();
+        run(CreateViewStatement(QStringLiteral("Create View"), name, columns, text));
+        m_session->database()->defaultTransaction()->commitRetaining();
+        ShowMessageBox(QStringLiteral("Criada a view ") + name);
+    }
 }
 
 void TfFBConsole::AbreTabela(const QString &table) {

@@ -65,6 +65,11 @@ public:
     void openCataloguePage(int page);
     void removeCatalogueRow(int page);
     void ToolButton_DBGridViewExecutarClick();
+    void ToolButton_TableSystemClick();
+    void DBGrid1TitleClick(const QString &fieldName);
+    void DBGridFields(); // "Sort Grid"
+    void ViewDeSelect();
+    void editMemo(widgets::DBGrid *grid, const QString &fieldName);
 
     db::Table &tableBrowser() { return IBTable1; }
     db::Query &catalogue(int page) { return *m_catalogue[page]; }

@@ -1,5 +1,11 @@
 #include "widgets/dbgrid.h"
 
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyledItemDelegate>
+
 #include "db/dataset.h"
 #include "lib/ui.h"
 
@@ -69,6 +75,59 @@ void DBGrid::followSelection(const QModelIndex &current) {
         throw;
     }
     m_syncing = false;
+}
+
+namespace {
+// Paints and answers the "..." button of memo cells.
+class MemoButtonDelegate : public QStyledItemDelegate {
+public:
+    MemoButtonDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!isMemo(index))
+            return;
+        QStyleOptionButton button;
+        button.rect = buttonRect(option.rect);
+        button.text = QStringLiteral("...");
+        button.state = QStyle::State_Enabled;
+        m_grid->style()->drawControl(QStyle::CE_PushButton, &button, painter);
+    }
+
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override {
+        if (event->type() == QEvent::MouseButtonRelease && isMemo(index) &&
+            buttonRect(option.rect)
+                .contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+            m_grid->setCurrentIndex(index);
+            Q_EMIT m_grid->editButtonClicked(fieldOf(index)->fieldName());
+            return true;
+        }
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+
+private:
+    static QRect buttonRect(const QRect &cell) {
+        const int w = qMin(18, cell.width());
+        return QRect(cell.right() - w + 1, cell.top(), w, cell.height());
+    }
+    db::Field *fieldOf(const QModelIndex &index) const {
+        db::DataSet *ds = m_grid->dataSet();
+        const int fi = m_grid->dataModel()->fieldIndexOf(index.column());
+        return ds && fi >= 0 ? ds->field(fi) : nullptr;
+    }
+    bool isMemo(const QModelIndex &index) const {
+        db::Field *f = fieldOf(index);
+        return f &&
+               (f->dataType() == db::FieldType::Memo || f->dataType() == db::FieldType::FmtMemo);
+    }
+    DBGrid *m_grid;
+};
+} // namespace
+
+void DBGrid::setMemoButtons(bool on) {
+    setItemDelegate(on ? new MemoButtonDelegate(this) : new QStyledItemDelegate(this));
 }
 
 void DBGrid::keyPressEvent(QKeyEvent *event) {

@@ -24,8 +24,13 @@ public:
     // more than the row itself hooks in here); it runs after the confirmation.
     std::function<void()> onDelete;
 
+    // Memo cells get a small "..." button at their right end that emits
+    // editButtonClicked with the cell's field.
+    void setMemoButtons(bool on);
+
 Q_SIGNALS:
     void titleClicked(int column, const QString &fieldName);
+    void editButtonClicked(const QString &fieldName);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

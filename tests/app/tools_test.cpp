@@ -1,12 +1,15 @@
 #include "app/mainwindowfixture.h"
 #include "db/query.h"
 #include "schedule/reprogramarhorarios.h"
+#include "support/modal.h"
+#include "tools/fbconsole.h"
 #include "widgets/buttonrow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 using namespace bkp;
 using bkp::test::MainWindowTest;
@@ -57,6 +60,32 @@ TEST_F(MainWindowTest, ReprogramarHorariosIsOffWhileAJobIsEditedAndReloadsTheLis
     EXPECT_EQ(jobs.fieldByName("BACKUPNAME")->asString(), "ALFA");
     EXPECT_EQ(jobs.fieldByName("HORA")->value().toTime(), QTime(20, 1));
     EXPECT_EQ(jobs.fieldByName("FTP_HORA")->value().toTime(), QTime(20, 42));
+}
+
+TEST_F(MainWindowTest, FBConsoleRunsWithTheScheduleOffAndLeavesTheJobListOpenAfterARefresh) {
+    create();
+    addJobs();
+    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    jobs.close();
+    jobs.open();
+    jobs.last(); // ZETA, ID 1
+
+    QString inside;
+    bool seen = false;
+    test::whenModalOpens<tools::TfFBConsole>([&](tools::TfFBConsole &console) {
+        seen = true;
+        inside = master->toolBar()->ToolButtonTimer->text();
+        EXPECT_EQ(console.windowTitle(),
+                  "FBConsole [" + master->state.DM->IBDatabase1->databaseName().toLower() + "]");
+        console.findChild<QToolButton *>("ToolButton_Refresh")->click(); // closes everything
+        EXPECT_FALSE(jobs.active());
+    });
+    master->toolsMenu()->FBConsole1->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(inside.contains("Off"));
+    EXPECT_EQ(master->toolBar()->ToolButtonTimer->text(), "Timer(On)"); // running again
+    ASSERT_TRUE(jobs.active());
+    EXPECT_EQ(jobs.fieldByName("BACKUPNAME")->asString(), "ZETA");
 }
 
 } // namespace
