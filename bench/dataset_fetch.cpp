@@ -2,70 +2,15 @@
 // Firebird server, against isql-fb writing the same rows to a file from the same
 // server: (a) the time until the first 50 rows are in the data set, as a grid asks
 // for its first screen; (b) the time until every row is read (last()).
-#include "db/database.h"
+#include "bigresult.h"
 #include "db/query.h"
-#include "db/statement.h"
-#include "jobdb/datamodule.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 using namespace bkp;
-
-namespace {
-
-constexpr int kRows = 100000;
-const char *const kSelect = "select * from BENCH order by ID";
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-struct Connection {
-    db::Database database;
-    db::Transaction transaction{&database};
-    explicit Connection(const QString &name, bool create) {
-        database.setDatabaseName(name);
-        database.setParams(
-            {"user_name=SYSDBA", QStringLiteral("password=") + QLatin1String(db::AdminPassword)});
-        transaction.setParams({"read_committed", "rec_version", "nowait"});
-        database.setDefaultTransaction(&transaction);
-        if (create)
-            database.createDatabase({"User 'SYSDBA'", QStringLiteral("password '") +
-                                                          QLatin1String(db::AdminPassword) +
-                                                          QLatin1Char('\'')});
-        else
-            database.open();
-    }
-};
-
-void fill(const QString &name) {
-    Connection c(name, true);
-    auto run = [&](const QString &sql) {
-        db::Statement st(&c.database, &c.transaction);
-        st.prepare(sql);
-        st.execute({});
-        c.transaction.commitRetaining();
-    };
-    run("create table BENCH (ID integer not null primary key, NAME varchar(40), CODE char(10), "
-        "PRICE numeric(18,4), RATE double precision, DIA date, HORA time, STAMP timestamp, "
-        "BIG bigint, SMALL smallint)");
-    run(QString("execute block as declare i integer = 0; begin while (i < %1) do begin "
-                "insert into BENCH values (:i, 'nome do registro ' || :i, 'C' || mod(:i, 1000), "
-                ":i * 1.2345, :i / 7.0, dateadd(mod(:i, 3650) day to date '2020-01-01'), "
-                "time '12:34:56', timestamp '2026-12-09 10:00:00', :i * 100000, mod(:i, 30000)); "
-                "i = i + 1; end end")
-            .arg(kRows));
-    c.transaction.commit();
-}
-
-} // namespace
+using namespace bench;
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
