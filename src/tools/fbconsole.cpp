@@ -224,6 +224,7 @@ void TfFBConsole::buildWindow() {
     DBNavigator_SQL->setHints(kNavigatorHints);
     ComboBox_PK = new QComboBox(right);
     ComboBox_PK->setObjectName(QStringLiteral("ComboBox_PK"));
+    ComboBox_PK->setMinimumWidth(160);
     ComboBox_PK->setToolTip(QStringLiteral(
         "Informe nesta caixa o campo utilizado como chave primária na tabela "
         "selecionada,\r\npara que sejam habilitadas as opções de alterar, incluir e excluir "
@@ -235,8 +236,10 @@ void TfFBConsole::buildWindow() {
     resultBar->addWidget(DBNavigator_SQL);
     resultBar->addWidget(new QLabel(QStringLiteral("Primary-Key: "), right));
     resultBar->addWidget(ComboBox_PK);
-    auto *listings = new QToolBar(right);
+    auto *listings = new QWidget(right);
     listings->setObjectName(QStringLiteral("ToolBar_SQL"));
+    auto *listingsBox = new QHBoxLayout(listings);
+    listingsBox->setContentsMargins(0, 0, 0, 0);
     QToolButton *images =
         toolButton(QStringLiteral("ToolButton_Images"), QStringLiteral("Imagens"), QString());
     QToolButton *report =
@@ -255,7 +258,7 @@ void TfFBConsole::buildWindow() {
     for (QToolButton *b : {images, report, subQuery})
         b->setEnabled(false);
     for (QToolButton *b : {images, report, subQuery, sortGrid})
-        listings->addWidget(b);
+        listingsBox->addWidget(b);
     connect(sortGrid, &QToolButton::clicked, this, &TfFBConsole::DBGridFields);
     resultBar->addWidget(listings);
     resultBar->addStretch(1);
@@ -677,6 +680,7 @@ void TfFBConsole::AbreTabela(const QString &table) {
         return;
     IBTable1.close();
     IBTable1.setTableName(table);
+    ComboBox_Tabelas->setCurrentText(table); // both choosers show the open table
     ShowStatus(StatusBar2, 3, QStringLiteral("Abrindo ") + table + QStringLiteral("..."));
     IBTable1.open();
     ShowStatus(StatusBar2, 0,

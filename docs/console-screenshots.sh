@@ -1,0 +1,81 @@
+#!/bin/bash
+# Takes the README's pictures of the SQL console, opened from the real program's
+# Tools menu on its job database, on a virtual 1280x800 display with openbox:
+#   docs/console-screenshots.sh [build dir]
+# The job database gets two jobs, a view and a procedure before the start.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build}
+out=$here/docs
+work=$(mktemp -d /tmp/console-shots.XXXXXX)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    sleep 1
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3< <(Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null)
+pids+=($!)
+read -r -t 10 display <&3
+export DISPLAY=":$display" LANG=C.UTF-8 QT_QPA_PLATFORM=xcb
+openbox >/dev/null 2>&1 & pids+=($!)
+trayer --edge top --align right --widthtype request --height 32 --SetDockType true \
+    >/dev/null 2>&1 & pids+=($!)
+sleep 1
+
+prog=$work/prog
+mkdir -p "$prog"
+cp "$build/bkpzelto" "$prog/"
+(cd "$prog" && exec ./bkpzelto >/dev/null 2>&1) & first=$!
+for _ in $(seq 100); do [ -f "$prog/DataBase/BKPZELTO.FB" ] && break; sleep 0.1; done
+sleep 2
+kill -TERM $first; wait $first || true
+
+today=$(date +%F)
+isql-fb -user SYSDBA -q "$prog/DataBase/BKPZELTO.FB" <<SQL
+insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO, DATA, HORA) values (1, 'ALFA', 'ALFA', '/srv/backups/alfa', '/usr/bin/rar', 'a -r', 0, '$today', '23:30:00');
+insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO, DATA, HORA) values (2, 'BETA', 'BETA', '/srv/backups/beta', '/usr/bin/7z', 'a -tzip', 2, '$today', '23:45:00');
+insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, SUBFOLDER) values (1, 1, '/srv/dados/Clientes', '*.doc;*.xls', 0);
+insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, SUBFOLDER) values (2, 1, '/srv/dados/Financeiro', '*.*', 1);
+create view V_ARQUIVOS (BACKUPNAME, PASTA) as select b.BACKUPNAME, a.PASTA from ARQUIVOS a join BACKUPS b on b.ID = a.BACKUP;
+set term ^ ;
+create procedure PROXIMOS (DIAS integer) returns (BACKUPNAME varchar(40), DATA date) as
+begin
+  for select BACKUPNAME, DATA from BACKUPS where DATA <= current_date + :DIAS
+      into :BACKUPNAME, :DATA do
+    suspend;
+end^
+set term ; ^
+commit;
+SQL
+
+(cd "$prog" && exec ./bkpzelto >/dev/null 2>&1) & pids+=($!)
+sleep 5
+shot() { sleep "${2:-1.5}"; import -window root "$out/$1"; }
+click() { xdotool mousemove "$1" "$2" click 1; }
+click 1268 16                 # the tray icon: the window, maximised
+sleep 2
+click 585 40                  # Tools
+click 611 181                 # FBConsole
+sleep 2
+console=$(xdotool search --name "^FBConsole" | head -1)
+xdotool windowsize "$console" 1280 765 windowmove "$console" 0 20
+sleep 1
+xdotool type --delay 20 "select * from BACKUPS"
+click 47 80                   # SQL
+shot console-sql.png
+click 140 44                  # Tables
+sleep 1
+click 55 87                   # BACKUPS
+shot console-tables.png
+click 344 107                 # Properties
+shot console-properties.png
+click 217 44                  # Procedures
+shot console-procedures.png
+click 298 44                  # Triggers
+shot console-triggers.png
+click 364 44                  # Views
+shot console-views.png
+echo "pictures written to $out"
