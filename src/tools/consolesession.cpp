@@ -60,7 +60,8 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
     if (r.kind != StatementClass::Select) {
         if (m_readOnly) {
             ShowMessageBox(QStringLiteral("FBConsole aberto em modo somente-consulta,\rnão é "
-                                          "permitido operações que modifiquem\ra base de dados."));
+                                          "permitido operações que modifiquem\ra base de dados."),
+                           QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
             return r;
         }
         SqlWait wait;
@@ -70,7 +71,8 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
         IBQuery1.execSQL();
         m_elapsed = elapsedSince(start);
         ShowMessageBox(QStringLiteral("Operação concluída.\rTotal de registrados atualizados: ") +
-                       FormatThousands(qMax<qint64>(0, IBQuery1.rowsAffected())));
+                           FormatThousands(qMax<qint64>(0, IBQuery1.rowsAffected())),
+                       QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
     } else {
         SqlWait wait;
         ShowStatus(m_statusBar, 3, QStringLiteral("Aguarde, executando consulta... "));

@@ -10,6 +10,7 @@
 #include "lib/ui.h"
 #include "platform/dialogs.h"
 #include "platform/filesystem.h"
+#include "platform/windowlookup.h"
 #include "tools/consolelistings.h"
 #include "tools/memoeditor.h"
 #include "widgets/dbcontrols.h"
@@ -426,8 +427,7 @@ void TfFBConsole::buildCataloguePage(Page page, const QString &name, const QStri
         remove =
             toolButton(QStringLiteral("ToolButton_DBGridViewRemover"), QStringLiteral("Remover"),
                        QStringLiteral("Clique aqui para remover a view selecionada do database."));
-        // Only with the form designer's window present; never here.
-        remove->setEnabled(false);
+        remove->setEnabled(false); // decided when the window is shown
     }
     bar->addWidget(remove);
     bar->addStretch(1);
@@ -705,6 +705,9 @@ void TfFBConsole::Prepare(db::Database *database, const QString &company, bool r
     connect(&m_session->query(), &db::DataSet::rowsFetched, this, &TfFBConsole::showRecordPosition);
     setWindowTitle(ConsoleCaption(company, user, database->databaseName()));
     PageControl_Master->setCurrentIndex(0);
+    // Removing views is offered only while the form designer's window is open.
+    findChild<QToolButton *>(QStringLiteral("ToolButton_DBGridViewRemover"))
+        ->setEnabled(platform::FindWindow(QStringLiteral("TAppBuilder")));
     ShowStatus(StatusBar1, 3, database->databaseName());
     CarregaTabelas();
     RichEdit_SQL->clear();

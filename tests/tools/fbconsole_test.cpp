@@ -2,6 +2,7 @@
 
 #include "db/dataroutines.h"
 #include "db/statement.h"
+#include "platform/windowlookup.h"
 #include "support/firebird.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
@@ -75,4 +76,44 @@ TEST(FBConsoleWindow, RunsTheEditorsSelectAndAsksAboutPendingChangesOnClose) {
         db::selectRows(fdb.get(), fdb->defaultTransaction(), "select count(*) from PECAS")[0][0]
             .toInt(),
         1);
+}
+
+TEST(FBConsoleWindow, StructureChangesReloadTitlesSortAndViewsAreRemovedWithTheDesigner) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("Views.fdb"));
+    for (const char *ddl :
+         {"create table PECAS (ID integer, NOME varchar(9))", "create table VELHA (X integer)",
+          "create view V_PECAS (NOME) as select NOME from PECAS"}) {
+        db::ExecSQL(fdb.get(), ddl);
+        fdb->defaultTransaction()->commitRetaining();
+    }
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scoped(&dialogs);
+    platform::setWindowLookup([](const QString &cls) { return cls == "TAppBuilder"; });
+    TfFBConsole console;
+    console.Prepare(fdb.get(), QString(), false, QString());
+    platform::setWindowLookup({});
+    EXPECT_EQ(console.tableList()->count(), 2);
+
+    console.editor()->setPlainText("drop table VELHA");
+    console.ToolButton_SQLClick();
+    EXPECT_EQ(console.tableList()->count(), 1); // reconnected and reloaded
+    EXPECT_TRUE(console.session()->pending());
+
+    console.editor()->setPlainText("select * from PECAS");
+    console.ToolButton_SQLClick();
+    QStringList orders;
+    for (int i = 0; i < 3; ++i) {
+        console.DBGrid1TitleClick("NOME");
+        orders << console.session()->query().sqlText().section(' ', -1);
+    }
+    EXPECT_EQ(orders, QStringList({"Asc", "Desc", "Asc"}));
+
+    auto *remove = console.findChild<QToolButton *>("ToolButton_DBGridViewRemover");
+    ASSERT_TRUE(remove->isEnabled());
+    console.pages()->setCurrentIndex(TfFBConsole::ViewsPage);
+    dialogs.answer(platform::IDYES);
+    remove->click();
+    EXPECT_TRUE(console.catalogue(TfFBConsole::ViewsPage).isEmpty());
+    EXPECT_EQ(console.pages()->currentIndex(), int(TfFBConsole::SqlPage));
 }
