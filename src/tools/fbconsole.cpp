@@ -23,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -44,6 +45,15 @@ const QStringList kNavigatorHints = {
     QStringLiteral("Incluir registro"),  QStringLiteral("Excluir registro"),
     QStringLiteral("Editar registro"),   QStringLiteral("Salvar edição"),
     QStringLiteral("Cancelar edição"),   QStringLiteral("Atualizar dados")};
+// Columns as wide as their titles and the rows on screen, so no title is cut; a
+// long value is kept to a readable width.
+void fitColumns(widgets::DBGrid *grid) {
+    QHeaderView *header = grid->horizontalHeader();
+    header->resizeSections(QHeaderView::ResizeToContents);
+    for (int i = 0; i < header->count(); ++i)
+        if (header->sectionSize(i) > 260)
+            header->resizeSection(i, 260);
+}
 } // namespace
 
 TfFBConsole::TfFBConsole(QWidget *parent) : QDialog(parent) {
@@ -683,6 +693,7 @@ void TfFBConsole::AbreTabela(const QString &table) {
     ComboBox_Tabelas->setCurrentText(table); // both choosers show the open table
     ShowStatus(StatusBar2, 3, QStringLiteral("Abrindo ") + table + QStringLiteral("..."));
     IBTable1.open();
+    fitColumns(DBGrid2);
     ShowStatus(StatusBar2, 0,
                QStringLiteral("Recno %1/%2").arg(IBTable1.recNo()).arg(IBTable1.recordCount()));
     ShowStatus(StatusBar2, 3, QString());
@@ -780,6 +791,7 @@ void TfFBConsole::ToolButton_SQLClick() {
         ComboBox_PK->setCurrentIndex(
             index < 0 ? -1 : ComboBox_PK->findText(m_session->keys().item(index).value));
         showRecordPosition();
+        fitColumns(DBGrid1);
     }
     if (r.reconnected)
         ShowTables();
