@@ -92,6 +92,18 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
     return r;
 }
 
+void ConsoleSession::openQuery(const QString &text) {
+    SqlWait wait;
+    IBQuery1.close();
+    IBQuery1.setSqlText(text);
+    ShowStatus(m_statusBar, 3, QStringLiteral("Aguarde, executando consulta... "));
+    const TDateTime start = Now();
+    prepareEditing();
+    IBQuery1.open();
+    ShowStatus(m_statusBar, 3, elapsedSince(start));
+    m_lastStatement = text;
+}
+
 QString ConsoleSession::tableOfQuery() const {
     return TableOfStatement(IBQuery1.sqlText());
 }

@@ -39,6 +39,8 @@ public:
     // timing, rows affected and history. Database errors reach the caller after the
     // status line and the cursor are restored.
     RunResult run(const QString &editorText);
+    // The table queries: the text opened as a result, without entering the history.
+    void openQuery(const QString &text);
     // The status line after a run: elapsed + " ¦ Rows Affected: " + rows.
     QString rowsAffectedText() const;
 

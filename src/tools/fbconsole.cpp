@@ -832,7 +832,7 @@ void TfFBConsole::AbrirConsulta(bool detailed) {
         return;
     const QString t = item->text();
     RichEdit_SQL->setPlainText(QStringLiteral("Select\r") + t + QStringLiteral(".*\rFrom ") + t);
-    m_session->run(RichEdit_SQL->toPlainText());
+    m_session->openQuery(RichEdit_SQL->toPlainText()); // the history is not touched
     if (detailed) {
         QString text = QStringLiteral("Select\r\n");
         const QStringList fields = m_session->query().fieldNames();

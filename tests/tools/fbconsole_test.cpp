@@ -42,6 +42,10 @@ TEST(FBConsoleWindow, RunsTheEditorsSelectAndAsksAboutPendingChangesOnClose) {
     console.tableList()->setCurrentRow(1);
     EXPECT_EQ(console.fieldList()->count(), 2);
 
+    console.AbrirConsulta(true); // the detailed form, outside the history
+    EXPECT_EQ(console.editor()->toPlainText(), "Select\nPECAS.ID,\nPECAS.NOME\nFrom PECAS");
+    EXPECT_TRUE(console.session()->history().entries().isEmpty());
+
     console.editor()->setPlainText("select * from PECAS");
     console.findChild<QToolButton *>("ToolButton_SQL")->click();
     EXPECT_TRUE(console.session()->query().active());
