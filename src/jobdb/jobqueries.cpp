@@ -47,16 +47,10 @@ JobQueries::JobQueries(TDM *dm) {
 void AbrirTabelas(Query *jobQuery) {
     jobQuery->close();
     jobQuery->open();
-    platform::CursorKind previous = SwapCursor(platform::CursorKind::Hourglass);
-    try {
-        int start = jobQuery->recNo();
-        jobQuery->last();
-        jobQuery->setRecNo(start);
-    } catch (...) {
-        SwapCursor(previous);
-        throw;
-    }
-    SwapCursor(previous);
+    ScopedCursor wait(platform::CursorKind::Hourglass);
+    int start = jobQuery->recNo();
+    jobQuery->last();
+    jobQuery->setRecNo(start);
 }
 
 } // namespace bkp::db

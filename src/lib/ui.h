@@ -43,4 +43,17 @@ bool ConfirmBox(const QString &text, const QString &caption = QString(), bool ye
 // Sets the application-wide cursor and returns the one it replaces.
 platform::CursorKind SwapCursor(platform::CursorKind kind);
 
+// Shows a cursor for its lifetime and puts the previous one back however the
+// step ends, an error included.
+class ScopedCursor {
+public:
+    explicit ScopedCursor(platform::CursorKind kind) : m_previous(SwapCursor(kind)) {}
+    ~ScopedCursor() { SwapCursor(m_previous); }
+    ScopedCursor(const ScopedCursor &) = delete;
+    ScopedCursor &operator=(const ScopedCursor &) = delete;
+
+private:
+    platform::CursorKind m_previous;
+};
+
 } // namespace bkp

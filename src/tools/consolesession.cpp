@@ -8,18 +8,6 @@
 namespace bkp::tools {
 
 namespace {
-// Restores the cursor however a step ends.
-class SqlWait {
-public:
-    SqlWait() : m_previous(SwapCursor(platform::CursorKind::SqlWait)) {}
-    ~SqlWait() { SwapCursor(m_previous); }
-    SqlWait(const SqlWait &) = delete;
-    SqlWait &operator=(const SqlWait &) = delete;
-
-private:
-    platform::CursorKind m_previous;
-};
-
 QString elapsedSince(TDateTime start) {
     return QStringLiteral("Time query: ") +
            FormatDateTime(QStringLiteral("hh:mm:ss.zzz"), Now() - start);
@@ -64,7 +52,7 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
                            QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
             return r;
         }
-        SqlWait wait;
+        ScopedCursor wait(platform::CursorKind::SqlWait);
         ShowStatus(m_statusBar, 3,
                    QStringLiteral("Aguarde, executando comando ") + r.keyword +
                        QStringLiteral("..."));
@@ -74,7 +62,7 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
                            FormatThousands(qMax<qint64>(0, IBQuery1.rowsAffected())),
                        QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
     } else {
-        SqlWait wait;
+        ScopedCursor wait(platform::CursorKind::SqlWait);
         ShowStatus(m_statusBar, 3, QStringLiteral("Aguarde, executando consulta... "));
         prepareEditing();
         IBQuery1.open();
@@ -93,7 +81,7 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
 }
 
 void ConsoleSession::openQuery(const QString &text) {
-    SqlWait wait;
+    ScopedCursor wait(platform::CursorKind::SqlWait);
     IBQuery1.close();
     IBQuery1.setSqlText(text);
     ShowStatus(m_statusBar, 3, QStringLiteral("Aguarde, executando consulta... "));
@@ -134,7 +122,7 @@ void ConsoleSession::rollback() {
 }
 
 void ConsoleSession::reconnect() {
-    SqlWait wait;
+    ScopedCursor wait(platform::CursorKind::SqlWait);
     m_database->close();
     m_database->open();
 }

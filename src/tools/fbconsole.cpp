@@ -45,6 +45,12 @@ const QStringList kNavigatorHints = {
     QStringLiteral("Incluir registro"),  QStringLiteral("Excluir registro"),
     QStringLiteral("Editar registro"),   QStringLiteral("Salvar edição"),
     QStringLiteral("Cancelar edição"),   QStringLiteral("Atualizar dados")};
+// "Recno n/count", empty while the data set is closed.
+QString recordPosition(const db::DataSet &ds) {
+    return ds.active() ? QStringLiteral("Recno %1/%2").arg(ds.recNo()).arg(ds.recordCount())
+                       : QString();
+}
+
 // Columns as wide as their titles and the rows on screen, so no title is cut; a
 // long value is kept to a readable width.
 void fitColumns(widgets::DBGrid *grid) {
@@ -392,11 +398,7 @@ void TfFBConsole::buildTablesPage() {
     DBGrid2->setDataSet(&IBTable1);
     DBNavigator_Tabelas->setDataSet(&IBTable1);
     auto position = [this] {
-        ShowStatus(
-            StatusBar2, 0,
-            IBTable1.active()
-                ? QStringLiteral("Recno %1/%2").arg(IBTable1.recNo()).arg(IBTable1.recordCount())
-                : QString());
+        ShowStatus(StatusBar2, 0, recordPosition(IBTable1));
     };
     connect(&IBTable1, &db::DataSet::afterScroll, this, position);
     connect(ListBox_TableNames, &QListWidget::currentTextChanged, this, &TfFBConsole::AbreTabela);
@@ -471,15 +473,9 @@ void TfFBConsole::buildCataloguePage(Page page, const QString &name, const QStri
 void TfFBConsole::openCataloguePage(int page) {
     db::Query &q = *m_catalogue[page];
     if (!q.active()) {
-        const platform::CursorKind previous = SwapCursor(platform::CursorKind::SqlWait);
-        try {
-            q.close();
-            q.open();
-        } catch (...) {
-            SwapCursor(previous);
-            throw;
-        }
-        SwapCursor(previous);
+        ScopedCursor wait(platform::CursorKind::SqlWait);
+        q.close();
+        q.open();
     }
     m_catalogueGrid[page]->setFocus();
 }
@@ -584,17 +580,11 @@ void TfFBConsole::DBGrid1TitleClick(const QString &fieldName) {
     }
     const QString e = SortExpression(f->fieldName(), f->origin(), f->isText());
     const QString s = SortedStatement(d.objectName(), d.sqlText(), e);
-    const platform::CursorKind previous = SwapCursor(platform::CursorKind::SqlWait);
-    try {
-        d.close();
-        d.setSqlText(s);
-        m_session->prepareEditing();
-        d.open();
-    } catch (...) {
-        SwapCursor(previous);
-        throw;
-    }
-    SwapCursor(previous);
+    ScopedCursor wait(platform::CursorKind::SqlWait);
+    d.close();
+    d.setSqlText(s);
+    m_session->prepareEditing();
+    d.open();
 }
 
 void TfFBConsole::DBGridFields() {
@@ -694,8 +684,7 @@ void TfFBConsole::AbreTabela(const QString &table) {
     ShowStatus(StatusBar2, 3, QStringLiteral("Abrindo ") + table + QStringLiteral("..."));
     IBTable1.open();
     fitColumns(DBGrid2);
-    ShowStatus(StatusBar2, 0,
-               QStringLiteral("Recno %1/%2").arg(IBTable1.recNo()).arg(IBTable1.recordCount()));
+    ShowStatus(StatusBar2, 0, recordPosition(IBTable1));
     ShowStatus(StatusBar2, 3, QString());
     RichEdit_Fields->setPlainText(IBTable1.fieldNames().join(QLatin1Char('\n')));
     RichEdit_Indexes->setPlainText(IBTable1.indexNames().join(QLatin1Char('\n')));
@@ -768,9 +757,7 @@ void TfFBConsole::TableClick() {
 
 void TfFBConsole::showRecordPosition() {
     const db::Query &q = m_session->query();
-    ShowStatus(StatusBar1, 0,
-               q.active() ? QStringLiteral("Recno %1/%2").arg(q.recNo()).arg(q.recordCount())
-                          : QString());
+    ShowStatus(StatusBar1, 0, recordPosition(q));
 }
 
 void TfFBConsole::ToolButton_SQLClick() {
