@@ -192,6 +192,43 @@ SendResult sendBlock(qintptr descriptor, const char *data, qint64 size, int time
     return SendResult::Sent;
 }
 
+// How long a protected upload's data connection waits for the server to close
+// its side once the archive and the end of the stream are sent.
+constexpr int LingerWait = 5000;
+
+// A descriptor of its own for a data connection, closed with it; it keeps the
+// connection open after the socket object has closed.
+struct KeptDescriptor {
+    int fd;
+    explicit KeptDescriptor(qintptr socket)
+        : fd(socket >= 0 ? ::fcntl(int(socket), F_DUPFD_CLOEXEC, 0) : -1) {}
+    ~KeptDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    KeptDescriptor(const KeptDescriptor &) = delete;
+    KeptDescriptor &operator=(const KeptDescriptor &) = delete;
+};
+
+// Ends the sending side and reads what the server still sends until it closes
+// too. Closing with unread bytes (a TLS server's late session tickets) resets
+// the connection, and a reset may cost the server the archive's last bytes.
+void drainUntilPeerCloses(int fd, const QDeadlineTimer &deadline) {
+    ::shutdown(fd, SHUT_WR);
+    char sink[4096];
+    while (!deadline.hasExpired() && !platform::sessionEnding()) {
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ::poll(&p, 1, sliceOf(deadline));
+        if (ready < 0 && errno != EINTR)
+            return;
+        if (ready <= 0)
+            continue;
+        const ssize_t n = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
+        if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
+            return;
+    }
+}
+
 } // namespace
 
 FtpClient::FtpClient() = default;
@@ -883,6 +920,7 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
                     throw FtpError(QStringLiteral("Não conectado a %1").arg(peerText()));
                 checkStop();
             }
+            const KeptDescriptor kept(secure ? data.socketDescriptor() : -1);
             data.disconnectFromHost();
             const QDeadlineTimer closing(m_transferTimeout);
             while (data.state() != QAbstractSocket::UnconnectedState) {
@@ -891,6 +929,9 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
                     broken(true);
                 data.waitForDisconnected(qMax(1, sliceOf(closing)));
             }
+            // The socket has sent the close_notify and let go of the connection.
+            if (kept.fd >= 0)
+                drainUntilPeerCloses(kept.fd, QDeadlineTimer(qMin(LingerWait, m_transferTimeout)));
         });
 }
 
