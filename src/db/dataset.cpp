@@ -2,6 +2,8 @@
 
 #include "db/database.h"
 
+#include <utility>
+
 namespace bkp::db {
 
 DataSet::DataSet(QObject *parent) : QObject(parent) {}
@@ -116,9 +118,9 @@ void DataSet::open() {
     m_modified = false;
     setState(DataSetState::Browse);
     Q_EMIT layoutChanged();
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     Q_EMIT afterOpen();
-    Q_EMIT afterScroll();
+    notifyAfterScroll();
 }
 
 void DataSet::close() {
@@ -170,6 +172,31 @@ bool DataSet::ensureRow(int index) {
     return index < m_rows.size();
 }
 
+void DataSet::notifyRecordChanged() {
+    if (m_controlsDisabled > 0)
+        m_heldRecordChanged = true;
+    else
+        Q_EMIT recordChanged();
+}
+
+void DataSet::notifyAfterScroll() {
+    if (m_controlsDisabled > 0)
+        m_heldAfterScroll = true;
+    else
+        Q_EMIT afterScroll();
+}
+
+void DataSet::enableControls() {
+    if (m_controlsDisabled == 0 || --m_controlsDisabled > 0)
+        return;
+    const bool changed = std::exchange(m_heldRecordChanged, false);
+    const bool scrolled = std::exchange(m_heldAfterScroll, false);
+    if (changed)
+        Q_EMIT recordChanged();
+    if (scrolled)
+        Q_EMIT afterScroll();
+}
+
 int DataSet::recNo() const {
     if (m_state == DataSetState::Insert)
         return m_insertAt + 1;
@@ -192,9 +219,9 @@ void DataSet::moveTo(int row, bool scrollEvents) {
     if (scrollEvents)
         fire(beforeScroll);
     m_cur = row;
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     if (scrollEvents)
-        Q_EMIT afterScroll();
+        notifyAfterScroll();
 }
 
 void DataSet::first() {
@@ -204,8 +231,8 @@ void DataSet::first() {
     m_cur = m_rows.isEmpty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.isEmpty();
-    Q_EMIT recordChanged();
-    Q_EMIT afterScroll();
+    notifyRecordChanged();
+    notifyAfterScroll();
 }
 
 void DataSet::last() {
@@ -216,8 +243,8 @@ void DataSet::last() {
     m_cur = int(m_rows.size()) - 1;
     m_eof = true;
     m_bof = m_rows.isEmpty();
-    Q_EMIT recordChanged();
-    Q_EMIT afterScroll();
+    notifyRecordChanged();
+    notifyAfterScroll();
 }
 
 int DataSet::moveBy(int distance) {
@@ -350,10 +377,10 @@ void DataSet::startInsert(int position) {
     m_old = m_buffer;
     m_modified = false;
     setState(DataSetState::Insert);
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     fire(onNewRecord);
     Q_EMIT afterInsert();
-    Q_EMIT afterScroll();
+    notifyAfterScroll();
 }
 
 void DataSet::insert() {
@@ -392,7 +419,7 @@ void DataSet::post() {
     setState(DataSetState::Browse);
     if (inserting)
         Q_EMIT layoutChanged();
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     Q_EMIT afterPost();
 }
 
@@ -415,10 +442,10 @@ void DataSet::cancel() {
     if (m_cur >= m_rows.size())
         m_cur = int(m_rows.size()) - 1;
     setState(DataSetState::Browse);
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     Q_EMIT afterCancel();
     if (inserting)
-        Q_EMIT afterScroll();
+        notifyAfterScroll();
 }
 
 void DataSet::deleteRecord() {
@@ -450,9 +477,9 @@ void DataSet::deleteRecord() {
         m_cur = int(m_rows.size()) - 1;
     m_eof = m_bof = m_rows.isEmpty();
     Q_EMIT layoutChanged();
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     Q_EMIT afterDelete();
-    Q_EMIT afterScroll();
+    notifyAfterScroll();
 }
 
 void DataSet::refresh() {
@@ -476,7 +503,7 @@ void DataSet::refresh() {
     m_cur = m_rows.isEmpty() ? -1 : qBound(0, keep, int(m_rows.size()) - 1);
     m_eof = m_bof = m_rows.isEmpty();
     Q_EMIT layoutChanged();
-    Q_EMIT recordChanged();
+    notifyRecordChanged();
     Q_EMIT afterRefresh();
 }
 

@@ -83,6 +83,14 @@ public:
     void checkBrowseMode();
     bool modified() const { return m_modified; }
 
+    // While a routine walks the rows (a listing), the grids, navigators and panels
+    // that follow the data set are not told of each move: recordChanged and
+    // afterScroll are held back, counted, and sent once when the last caller
+    // enables them again, if the current row changed meanwhile.
+    void disableControls() { ++m_controlsDisabled; }
+    void enableControls();
+    bool controlsDisabled() const { return m_controlsDisabled > 0; }
+
     // Rows as a grid shows them: an inserted row counts from the start of the insert,
     // and the row being edited shows its edited values.
     int displayRowCount() const;
@@ -156,6 +164,8 @@ private:
     }
     void setState(DataSetState s);
     void moveTo(int row, bool scrollEvents);
+    void notifyRecordChanged();
+    void notifyAfterScroll();
     void checkCanModify() const;
     void startInsert(int position);
     // Reads on until row `index` (0-based) is in memory or the result ends.
@@ -174,6 +184,20 @@ private:
     bool m_eof = true;
     bool m_bof = true;
     bool m_allFetched = true;
+    int m_controlsDisabled = 0;
+    bool m_heldRecordChanged = false, m_heldAfterScroll = false;
+};
+
+// Disables a data set's controls for a scope.
+class ControlsDisabled {
+public:
+    explicit ControlsDisabled(DataSet &data) : m_data(data) { m_data.disableControls(); }
+    ~ControlsDisabled() { m_data.enableControls(); }
+    ControlsDisabled(const ControlsDisabled &) = delete;
+    ControlsDisabled &operator=(const ControlsDisabled &) = delete;
+
+private:
+    DataSet &m_data;
 };
 
 } // namespace bkp::db

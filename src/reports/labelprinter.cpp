@@ -85,6 +85,7 @@ void LabelPrinter::paint(QPagedPaintDevice &device) {
     p.translate(-device.pageLayout().paintRectPoints().left(),
                 -device.pageLayout().paintRectPoints().top());
 
+    const db::ControlsDisabled quiet(*m_data);
     const int current = m_data->recNo();
     int slot = 0;
     const int rows = qMax(1, int((page.height() - m_layout.top) / m_layout.height));

@@ -71,6 +71,7 @@ void VisualReport::paint(QPagedPaintDevice &device) {
     // The records are walked through; the current one is current again afterwards.
     const int current = m_data && m_data->active() ? m_data->recNo() : 0;
     if (m_data && m_data->active()) {
+        const db::ControlsDisabled quiet(*m_data);
         m_data->first();
         for (int row = 1; !m_data->eof(); ++row, m_data->next()) {
             if (y + RowPt > height - 2 * RowPt)

@@ -21,6 +21,7 @@ template <typename Row>
 int eachRecord(db::DataSet &data, const ListingProgress &progress, Row row) {
     if (!data.active())
         return 0;
+    const db::ControlsDisabled quiet(data);
     data.last();
     const int count = data.recordCount();
     data.first();

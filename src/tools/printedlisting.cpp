@@ -103,6 +103,7 @@ void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
     const bool grouped = !setup.groupField.trimmed().isEmpty();
     const QString groupField = setup.groupField.trimmed();
 
+    const db::ControlsDisabled quiet(data);
     data.last();
     const int count = data.recordCount();
     data.first();

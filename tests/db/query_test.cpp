@@ -218,7 +218,23 @@ TEST_F(QueryTest, NavigationAndBounds) {
     EXPECT_TRUE(q.locate("ID", 2));
     EXPECT_EQ(q.recNo(), 2);
     EXPECT_FALSE(q.locate("ID", 9));
-    EXPECT_EQ(scrolls, 3);                 // open, last, locate
+    EXPECT_EQ(scrolls, 3); // open, last, locate
+    // A walk with the controls disabled is told once, at the end; nested ones too.
+    int changes = 0;
+    QObject::connect(&q, &DataSet::recordChanged, [&] { ++changes; });
+    {
+        const ControlsDisabled outer(q);
+        const ControlsDisabled inner(q);
+        for (q.first(); !q.eof(); q.next()) {
+        }
+        EXPECT_EQ(changes + scrolls, 3);
+    }
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(scrolls, 4);
+    {
+        const ControlsDisabled still(q); // nothing moved: nothing to tell
+    }
+    EXPECT_EQ(changes + scrolls, 5);
     EXPECT_THROW(q.edit(), DatabaseError); // no update object: read only
     q.close();
     EXPECT_THROW(q.first(), DatabaseError);
