@@ -2,6 +2,7 @@
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "db/query.h"
 #include "lib/datetime.h"
 #include "lib/pacedstatus.h"
 #include "lib/paths.h"
@@ -137,6 +138,9 @@ void ConsoleListings::DBGridToHTML() {
         for (const widgets::GridColumn &c : m_c.grid->dataModel()->columns())
             columns.append({c.title.isEmpty() ? c.fieldName : c.title, c.fieldName});
     GridHtmlInfo info{title.trimmed(), m_c.tableName, m_c.lastStatement, {}};
+    if (auto *query = dynamic_cast<db::Query *>(m_c.data))
+        for (const db::Param &p : std::as_const(query->params()))
+            info.params.append({p.name, p.value.toString()});
     const QString file = gridHtmlPath();
 
     const platform::CursorKind previous = SwapCursor(platform::CursorKind::Hourglass);
@@ -208,6 +212,7 @@ void ConsoleListings::ReportVisual() {
         return;
     if (title.trimmed().isEmpty())
         title = QStringLiteral("Tabela ") + UpperTrim(m_c.tableName);
+    m_c.data->fetchAll(); // the summary counts every row
     reports::VisualReport report;
     report.setHeader(QStringLiteral("Orbelan Informática"));
     report.setTitle(title);

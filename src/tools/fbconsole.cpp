@@ -263,19 +263,29 @@ void TfFBConsole::buildWindow() {
         toolButton(QStringLiteral("ToolButton_Report"), QStringLiteral("Report"), QString());
     auto *reportMenu = new QMenu(this);
     reportMenu->setObjectName(QStringLiteral("PopupMenu_Labels"));
-    for (const char *item : {"Etiquetas", "HTML", "DBGridToHTML", "Report visual", "Report Text"})
-        reportMenu->addAction(QString::fromLatin1(item))->setEnabled(false);
+    const QList<QPair<const char *, void (ConsoleListings::*)()>> listingItems{
+        {"Etiquetas", &ConsoleListings::Etiquetas},
+        {"HTML", &ConsoleListings::SaveToHTML},
+        {"DBGridToHTML", &ConsoleListings::DBGridToHTML},
+        {"Report visual", &ConsoleListings::ReportVisual},
+        {"Report Text", &ConsoleListings::ReportClick}};
+    for (const auto &[item, command] : listingItems)
+        connect(reportMenu->addAction(QString::fromUtf8(item)), &QAction::triggered, this,
+                [this, command = command] { resultListing(command); });
     report->setMenu(reportMenu);
+    report->setPopupMode(QToolButton::MenuButtonPopup);
     QToolButton *subQuery =
         toolButton(QStringLiteral("ToolButton1"), QStringLiteral("Sub-Query"), QString());
     QToolButton *sortGrid =
         toolButton(QStringLiteral("ToolButton2"), QStringLiteral("Sort Grid"), QString());
-    // The listings and companion windows come with their own work; until then they
-    // are shown switched off.
-    for (QToolButton *b : {images, report, subQuery})
-        b->setEnabled(false);
     for (QToolButton *b : {images, report, subQuery, sortGrid})
         listingsBox->addWidget(b);
+    connect(images, &QToolButton::clicked, this,
+            [this] { resultListing(&ConsoleListings::Imagens); });
+    connect(report, &QToolButton::clicked, this,
+            [this] { resultListing(&ConsoleListings::ReportClick); });
+    connect(subQuery, &QToolButton::clicked, this,
+            [this] { resultListing(&ConsoleListings::SubQuery); });
     connect(sortGrid, &QToolButton::clicked, this, &TfFBConsole::DBGridFields);
     resultBar->addWidget(listings);
     resultBar->addStretch(1);
@@ -370,8 +380,11 @@ void TfFBConsole::buildTablesPage() {
     QToolButton *commitTable =
         toolButton(QStringLiteral("ToolButton_CommitTable"), QStringLiteral("Commit && Refresh"),
                    QStringLiteral("Salva alterações e atualiza dados da tabela."));
+    QToolButton *tableImages = toolButton(QStringLiteral("ToolButton_ImagensTabelas"),
+                                          QStringLiteral("Imagens"), QString());
     dataBar->addWidget(DBNavigator_Tabelas);
     dataBar->addWidget(commitTable);
+    dataBar->addWidget(tableImages);
     dataBar->addStretch(1);
     dataBox->addLayout(dataBar);
     DBGrid2 = new widgets::DBGrid(data);
@@ -401,6 +414,15 @@ void TfFBConsole::buildTablesPage() {
         ShowStatus(StatusBar2, 0, recordPosition(IBTable1));
     };
     connect(&IBTable1, &db::DataSet::afterScroll, this, position);
+    connect(tableImages, &QToolButton::clicked, this, [this, position] {
+        ConsoleListingContext c = listingContext();
+        c.data = &IBTable1;
+        c.grid = DBGrid2;
+        c.tableName = IBTable1.tableName();
+        c.statusBar = StatusBar2;
+        c.afterScroll = position;
+        ConsoleListings(std::move(c)).Imagens();
+    });
     connect(ListBox_TableNames, &QListWidget::currentTextChanged, this, &TfFBConsole::AbreTabela);
     connect(ComboBox_Tabelas, &QComboBox::activated, this,
             [this] { AbreTabela(ComboBox_Tabelas->currentText()); });
@@ -753,6 +775,46 @@ void TfFBConsole::TableClick() {
     ListBox_Campos->clear();
     q.prepare();
     ListBox_Campos->addItems(q.fieldNames());
+}
+
+ConsoleListingContext TfFBConsole::listingContext() {
+    ConsoleListingContext c;
+    c.data = &m_session->query();
+    c.grid = DBGrid1;
+    // The editor keeps bare line feeds; the listings break the statement's lines at
+    // carriage return + line feed, as it was typed.
+    QString statement = m_session->lastStatement();
+    statement.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    statement.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    c.lastStatement = statement;
+    c.tableName = m_session->tableOfQuery();
+    c.company = m_company;
+    c.user = m_user;
+    c.databaseName = m_session->database()->databaseName();
+    c.statusBar = StatusBar1;
+    c.window = this;
+    // What the grid export switches off while it runs: everything the operator
+    // could start something with; the grid stays lit under its progress bar.
+    c.controls.append(PageControl_Master->tabBar());
+    for (QWidget *w : findChildren<QWidget *>())
+        if ((qobject_cast<QToolButton *>(w) &&
+             w->objectName().startsWith(QLatin1String("ToolButton"))) ||
+            w == RichEdit_SQL || w == ListBox_Tabelas || w == ListBox_Campos || w == ComboBox_PK ||
+            w == DBNavigator_SQL)
+            c.controls.append(w);
+    c.title = DirectiveValue(statement, QStringLiteral("Title"));
+    c.subtitle = DirectiveValue(statement, QStringLiteral("SubTitle"));
+    c.group = DirectiveValue(statement, QStringLiteral("Group"));
+    c.sums = DirectiveValues(statement, QStringLiteral("Sum"));
+    c.afterScroll = [this] {
+        showRecordPosition();
+    };
+    return c;
+}
+
+void TfFBConsole::resultListing(void (ConsoleListings::*command)()) {
+    ConsoleListings listings(listingContext());
+    (listings.*command)();
 }
 
 void TfFBConsole::showRecordPosition() {

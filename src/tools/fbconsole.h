@@ -2,6 +2,7 @@
 
 #include "db/query.h"
 #include "db/table.h"
+#include "tools/consolelistings.h"
 #include "tools/consolesession.h"
 
 #include <QDialog>
@@ -70,6 +71,8 @@ public:
     void DBGridFields(); // "Sort Grid"
     void ViewDeSelect();
     void editMemo(widgets::DBGrid *grid, const QString &fieldName);
+    // What the listing commands take from the console, for the SQL page's result.
+    ConsoleListingContext listingContext();
 
     db::Table &tableBrowser() { return IBTable1; }
     db::Query &catalogue(int page) { return *m_catalogue[page]; }
@@ -89,6 +92,7 @@ private:
     void PreencheMenu();
     void ShowTables();
     void showRecordPosition();
+    void resultListing(void (ConsoleListings::*command)());
     void loadScript();
     void saveScript();
 

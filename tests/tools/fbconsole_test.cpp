@@ -3,12 +3,18 @@
 #include "db/dataroutines.h"
 #include "db/statement.h"
 #include "platform/windowlookup.h"
+#include "reports/imagebrowser.h"
 #include "support/firebird.h"
+#include "support/modal.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
+#include "support/urlrecorder.h"
 #include "widgets/dbgrid.h"
+#include "widgets/statusbar.h"
 
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -120,4 +126,76 @@ TEST(FBConsoleWindow, StructureChangesReloadTitlesSortAndViewsAreRemovedWithTheD
     remove->click();
     EXPECT_TRUE(console.catalogue(TfFBConsole::ViewsPage).isEmpty());
     EXPECT_EQ(console.pages()->currentIndex(), int(TfFBConsole::SqlPage));
+}
+
+TEST(FBConsoleWindow, ListingsTakeTheResultItsStatementAndDirectivesAndGiveTheControlsBack) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("Listings.fdb"));
+    db::ExecSQL(fdb.get(), "create table PECAS (ID integer, NOME varchar(9))");
+    fdb->defaultTransaction()->commitRetaining();
+    db::ExecSQL(fdb.get(), "insert into PECAS values (1, 'Porca')");
+    fdb->defaultTransaction()->commitRetaining();
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scoped(&dialogs);
+    test::UrlRecorder opened;
+    QDesktopServices::setUrlHandler("file", &opened, "open");
+    TfFBConsole console;
+    console.Prepare(fdb.get(), "Zelto", false, "ana");
+    console.editor()->setPlainText("select * from PECAS\n/*\nTitle=Peças\nSum=ID\n*/");
+    console.ToolButton_SQLClick();
+
+    const ConsoleListingContext c = console.listingContext();
+    EXPECT_EQ(c.lastStatement, "select * from PECAS\r\n/*\r\nTitle=Peças\r\nSum=ID\r\n*/");
+    EXPECT_EQ(c.title, "Peças");
+    EXPECT_EQ(c.sums, QStringList{"ID"});
+    EXPECT_EQ(c.tableName, "PECAS");
+    EXPECT_TRUE(c.controls.contains(console.findChild<QToolButton *>("ToolButton_SQL")));
+    EXPECT_FALSE(c.controls.contains(console.resultGrid()));
+
+    auto *menu = console.findChild<QMenu *>("PopupMenu_Labels");
+    auto action = [menu](const QString &text) {
+        for (QAction *a : menu->actions())
+            if (a->text() == text)
+                return a;
+        return static_cast<QAction *>(nullptr);
+    };
+    const QString file = dir.file("Pecas.html");
+    dialogs.answerText("Peças");
+    dialogs.answerText(file);
+    action("HTML")->trigger();
+    QFile html(file);
+    ASSERT_TRUE(html.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(html.readAll());
+    EXPECT_TRUE(text.contains("<td>Zelto&nbsp;</td>"));
+    EXPECT_TRUE(text.contains("select * from PECAS<br>/*<br>Title=Peças"));
+
+    // The grid export switches the console's controls off and gives them back,
+    // also when its file cannot be written.
+    QList<bool> before;
+    for (QWidget *w : c.controls)
+        before << w->isEnabled();
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", file.toUtf8()); // a file, not a folder
+    dialogs.answerText("");
+    EXPECT_ANY_THROW(action("DBGridToHTML")->trigger());
+    qputenv("TMPDIR", tmp);
+    QList<bool> after;
+    for (QWidget *w : c.controls)
+        after << w->isEnabled();
+    EXPECT_EQ(after, before);
+    EXPECT_TRUE(before.contains(true));
+
+    // The Tables page's images browse the open table; the position is shown again after.
+    console.pages()->setCurrentIndex(TfFBConsole::TablesPage);
+    console.AbreTabela("PECAS");
+    console.statusBar()->setPanelText(0, QString());
+    auto *status2 = console.findChild<widgets::PanelStatusBar *>("StatusBar2");
+    status2->setPanelText(0, QString());
+    QString browsed;
+    test::whenModalOpens<reports::TfImageBrowser>(
+        [&](reports::TfImageBrowser &browser) { browsed = browser.statusText(); });
+    console.findChild<QToolButton *>("ToolButton_ImagensTabelas")->click();
+    EXPECT_FALSE(browsed.isEmpty());
+    EXPECT_EQ(status2->panelText(0), "Recno 1/1");
+    QDesktopServices::unsetUrlHandler("file");
 }
