@@ -16,6 +16,7 @@ namespace {
 
 // Sizes in points on the page.
 constexpr double BodyPt = 8.5;
+constexpr double MinBodyPt = 4.0;
 constexpr double LinePt = 11.0;
 constexpr double HeaderPt = 5 * LinePt + 14; // company, title, subtitle, columns, rule
 
@@ -189,12 +190,21 @@ void ReportPrinter::paint(QPagedPaintDevice &device) const {
     };
     const QRectF area = m_printer->pageLayout().paintRectPoints();
     const double width = area.width();
-    const QFont body = sized(bodyFont(), BodyPt);
+    const QFont pageFont = p.font();
+    QFont body = sized(bodyFont(), BodyPt);
+    // Lines wider than the page are printed smaller, the same on every page, so no
+    // column is cut off at the right edge.
+    p.setFont(body);
+    double widest = p.fontMetrics().horizontalAdvance(m_columnHeader);
+    for (const Line &line : m_lines)
+        widest = qMax(widest, double(p.fontMetrics().horizontalAdvance(line.text)));
+    if (widest > width)
+        body = sized(bodyFont(), qMax(MinBodyPt, BodyPt * width / widest));
     QFont bold = body;
     bold.setBold(true);
-    QFont title = sized(p.font(), 13);
+    QFont title = sized(pageFont, 13);
     title.setBold(true);
-    const QFont plain = sized(p.font(), 9);
+    const QFont plain = sized(pageFont, 9);
 
     const int pages = pageCount();
     for (int n = 0; n < pages; ++n) {

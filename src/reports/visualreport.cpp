@@ -61,7 +61,11 @@ void VisualReport::paint(QPagedPaintDevice &device) {
         double x = 0;
         for (const VisualColumn &c : std::as_const(m_columns)) {
             const double w = c.width * PointsPerPixel;
-            p.drawText(QRectF(x + 2, y, w - 4, RowPt), Qt::AlignLeft | Qt::AlignVCenter, c.caption);
+            // A number's caption stands over its digits.
+            const db::Field *f = m_data ? m_data->findField(c.fieldName) : nullptr;
+            p.drawText(QRectF(x + 2, y, w - 4, RowPt),
+                       (f && f->isNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
+                       c.caption);
             x += w;
         }
         y += RowPt + 2;

@@ -212,22 +212,28 @@ void ConsoleListings::ReportVisual() {
         return;
     if (title.trimmed().isEmpty())
         title = QStringLiteral("Tabela ") + UpperTrim(m_c.tableName);
-    m_c.data->fetchAll(); // the summary counts every row
     reports::VisualReport report;
+    SetUpVisualReport(report, *m_c.data, title,
+                      m_c.grid ? m_c.grid->horizontalHeader()->defaultSectionSize() : 64);
+    report.Preview(m_c.window);
+}
+
+void SetUpVisualReport(reports::VisualReport &report, db::DataSet &data, const QString &title,
+                       int columnWidth) {
+    data.fetchAll(); // the summary counts every row
     report.setHeader(QStringLiteral("Orbelan Informática"));
     report.setTitle(title);
-    report.setDataSet(m_c.data);
+    report.setDataSet(&data);
     report.setColor(16248552);
     QList<reports::VisualColumn> columns;
-    for (int i = 0; i < m_c.data->fieldCount(); ++i) {
-        const db::Field *f = m_c.data->field(i);
-        const int width = m_c.grid ? m_c.grid->horizontalHeader()->defaultSectionSize() : 64;
-        columns.append({f->fieldName(), CapitalizeWords(f->displayLabel()), width + width / 8});
+    for (int i = 0; i < data.fieldCount(); ++i) {
+        const db::Field *f = data.field(i);
+        columns.append(
+            {f->fieldName(), CapitalizeWords(f->displayLabel()), columnWidth + columnWidth / 8});
     }
     report.setColumns(columns);
     report.setSummary(QStringLiteral("'Total de registros listados: ") +
-                      QString::number(m_c.data->recordCount()) + QLatin1Char('\''));
-    report.Preview(m_c.window);
+                      QString::number(data.recordCount()) + QLatin1Char('\''));
 }
 
 void ConsoleListings::Etiquetas() {

@@ -16,6 +16,9 @@ class DataSet;
 namespace bkp::widgets {
 class DBGrid;
 }
+namespace bkp::reports {
+class VisualReport;
+}
 
 namespace bkp::tools {
 
@@ -65,5 +68,10 @@ private:
     bool hasRecords() const;
     ConsoleListingContext m_c;
 };
+
+// The visual report of every row of `data` under `title`, its columns as wide as
+// the grid's columns (`columnWidth` pixels) and an eighth more.
+void SetUpVisualReport(reports::VisualReport &report, db::DataSet &data, const QString &title,
+                       int columnWidth);
 
 } // namespace bkp::tools

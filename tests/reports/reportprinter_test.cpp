@@ -58,6 +58,8 @@ TEST(ReportPrinter, PagesFillAsLinesAreAddedAndEachPrintsTheHeader) {
         }
         report.addLine(QString("%1 Cliente %1").arg(i, 5), i % 50 == 0 ? "Underline=True" : "");
     }
+    // A record line wider than the page still shows its last column.
+    report.addLine(QString(150, 'x') + " FIM");
     report.addLine("Total de registro para SAO PAULO: 150", "Brush.Color=cl3DLight");
     report.addDivider();
     report.addLine("150 registros listados.", "Brush.Color=cl3DLight");
@@ -81,5 +83,6 @@ TEST(ReportPrinter, PagesFillAsLinesAreAddedAndEachPrintsTheHeader) {
         EXPECT_TRUE(pages[n].contains("CIDADE")) << n;
     }
     EXPECT_TRUE(pages.last().contains("150 registros listados."));
+    EXPECT_TRUE(pages.last().contains(QString(150, 'x') + " FIM"));
     EXPECT_TRUE(text.contains("Zelto Informática"));
 }
