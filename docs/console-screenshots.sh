@@ -2,7 +2,8 @@
 # Takes the README's pictures of the SQL console, opened from the real program's
 # Tools menu on its job database, on a virtual 1280x800 display with openbox:
 #   docs/console-screenshots.sh [build dir]
-# The job database gets two jobs, a view and a procedure before the start.
+# The job database gets two jobs, a view, a procedure and a table of pictures
+# (FOTOS, a PNG in a blob) before the start.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
@@ -19,7 +20,10 @@ sleep 2
 kill -TERM $first; wait $first || true
 
 today=$(date +%F)
-isql-fb -user SYSDBA -q "$prog/DataBase/BKPZELTO.FB" <<SQL
+convert -size 360x220 gradient:'#1f5fbf'-'#9fd8f0' -gravity center -font DejaVu-Sans-Bold \
+    -pointsize 30 -fill white -annotate 0 'Depósito Central' -strip "png:$work/foto.png"
+photo=$(xxd -p "$work/foto.png" | tr -d '\n')
+isql-fb -user SYSDBA -ch UTF8 -q "$prog/DataBase/BKPZELTO.FB" <<SQL
 insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO, DATA, HORA) values (1, 'ALFA', 'ALFA', '/srv/backups/alfa', '/usr/bin/rar', 'a -r', 0, '$today', '23:30:00');
 insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO, DATA, HORA) values (2, 'BETA', 'BETA', '/srv/backups/beta', '/usr/bin/7z', 'a -tzip', 2, '$today', '23:45:00');
 insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, SUBFOLDER) values (1, 1, '/srv/dados/Clientes', '*.doc;*.xls', 0);
@@ -33,6 +37,9 @@ begin
     suspend;
 end^
 set term ; ^
+create table FOTOS (ID integer not null primary key, LOCAL varchar(30), FOTO blob sub_type 0);
+insert into FOTOS values (1, 'Depósito Central', x'$photo');
+insert into FOTOS values (2, 'Filial Norte', null);
 commit;
 SQL
 
@@ -63,4 +70,26 @@ click 298 44                  # Triggers
 shot console-triggers.png
 click 364 44                  # Views
 shot console-views.png
+click 60 44                   # Monitor SQL
+click 770 220                 # the editor
+xdotool type --delay 20 "select * from FOTOS"
+click 47 80                   # SQL
+sleep 1
+click 851 329                 # Imagens
+shot console-images.png 2
+xdotool key Escape
+sleep 1
+click 770 220
+for line in "select BACKUPNAME, TIPO, HORA from BACKUPS" "/*" "Title=Backups do servidor" \
+    "Group=TIPO" "*/"; do
+  xdotool type --delay 20 "$line"
+  xdotool key Return
+done
+click 47 80                   # SQL
+sleep 1
+click 925 329                 # Report
+shot console-print-setup.png 2
+xdotool key Return
+shot console-report-preview.png 3
+xdotool key Escape
 echo "pictures written to $out"
