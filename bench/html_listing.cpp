@@ -2,6 +2,8 @@
 // holds the result in its grid and the listing's progress in its status bar (panel
 // 3), as the console shows them. Run once with the progress paced to the screen's
 // refresh rate, as the program does, and once painting it for every record.
+#include "listingwindow.h"
+
 #include "db/database.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
@@ -59,17 +61,12 @@ double writeListing(db::Query &query, widgets::PanelStatusBar *bar, int interval
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
-    QTemporaryDir dir;
-    db::Database database;
-    db::Transaction transaction;
-    database.setDatabaseName(dir.path() + "/bench.fdb");
-    database.setParams({"user_name=SYSDBA", QStringLiteral("password=") + db::AdminPassword});
-    database.setDefaultTransaction(&transaction);
-    database.createDatabase(
-        {"User 'SYSDBA'", QStringLiteral("password '") + db::AdminPassword + "'"});
+    bench::ListingWindow w;
+    db::Database &database = w.database;
+    const QTemporaryDir &dir = w.dir;
     db::ExecSQL(&database, "create table BENCH (ID integer not null primary key, NOME varchar(40), "
                            "CIDADE varchar(30), SALDO numeric(12,2), DATA date, NOTA varchar(80))");
-    transaction.commitRetaining();
+    w.transaction.commitRetaining();
     db::Query insert;
     insert.setDatabase(&database);
     insert.setSqlText("insert into BENCH values (:ID, :NOME, 'São Paulo', :SALDO, current_date, "
@@ -81,17 +78,10 @@ int main(int argc, char **argv) {
         insert.paramByName("NOTA").setValue(QString("Observação & <nota> %1").arg(i));
         insert.execSQL();
     }
-    transaction.commitRetaining();
-
-    QMainWindow window;
-    auto *grid = new widgets::DBGrid(&window);
-    window.setCentralWidget(grid);
-    auto *bar = new widgets::PanelStatusBar({128, 50, 50, 50}, &window);
-    window.setStatusBar(bar);
-    window.resize(1000, 700);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        std::printf("(the window was not exposed)\n");
+    w.transaction.commitRetaining();
+    w.show();
+    widgets::DBGrid *grid = w.grid;
+    widgets::PanelStatusBar *bar = w.bar;
 
     db::Query query;
     query.setDatabase(&database);

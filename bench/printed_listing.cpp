@@ -3,6 +3,8 @@
 // progress in its status bar (panel 3), as the console shows them, then written to
 // PDF. Given a folder after the row count, it also writes the PDF pages of a small
 // sample for the README: the printed listing, the visual report and the labels.
+#include "listingwindow.h"
+
 #include "db/database.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
@@ -92,25 +94,13 @@ void writeSamples(db::Query &query, int columnWidth, const QString &folder) {
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     const int rows = argc > 1 ? std::max(1, atoi(argv[1])) : 10000;
-    QTemporaryDir dir;
-    db::Database database;
-    db::Transaction transaction;
-    database.setDatabaseName(dir.path() + "/bench.fdb");
-    database.setParams({"user_name=SYSDBA", QStringLiteral("password=") + db::AdminPassword});
-    database.setDefaultTransaction(&transaction);
-    database.createDatabase(
-        {"User 'SYSDBA'", QStringLiteral("password '") + db::AdminPassword + "'"});
+    bench::ListingWindow w;
+    db::Database &database = w.database;
+    const QTemporaryDir &dir = w.dir;
     fill(database, rows);
-
-    QMainWindow window;
-    auto *grid = new widgets::DBGrid(&window);
-    window.setCentralWidget(grid);
-    auto *bar = new widgets::PanelStatusBar({128, 50, 50, 50}, &window);
-    window.setStatusBar(bar);
-    window.resize(1000, 700);
-    window.show();
-    if (!QTest::qWaitForWindowExposed(&window))
-        std::printf("(the window was not exposed)\n");
+    w.show();
+    widgets::DBGrid *grid = w.grid;
+    widgets::PanelStatusBar *bar = w.bar;
 
     db::Query query;
     query.setDatabase(&database);
