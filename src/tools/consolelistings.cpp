@@ -48,6 +48,13 @@ void openOrTell(const QString &file) {
                        platform::MB_OK | platform::MB_ICONERROR);
 }
 
+// A listing's file that could not be written, named in the message.
+[[noreturn]] void throwFileError(const QFile &file) {
+    throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                 .arg(file.fileName(), file.errorString())
+                                 .toStdString());
+}
+
 // Progress texts reach the status bar once a screen frame, the last one always.
 class Progress {
 public:
@@ -96,7 +103,7 @@ void ConsoleListings::SaveToHTML() {
     try {
         QFile out(file);
         if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw std::runtime_error(out.errorString().toStdString());
+            throwFileError(out);
         HtmlListingInfo info;
         info.title = title;
         info.company = m_c.company;
@@ -115,7 +122,7 @@ void ConsoleListings::SaveToHTML() {
         }
         out.close();
         if (out.error() != QFileDevice::NoError)
-            throw std::runtime_error(out.errorString().toStdString());
+            throwFileError(out);
         openOrTell(file);
         ShowStatus(m_c.statusBar, 3, QStringLiteral("Gerado arquivo ") + file);
     } catch (const std::exception &e) {
@@ -162,7 +169,7 @@ void ConsoleListings::DBGridToHTML() {
 
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(out.errorString().toStdString());
+        throwFileError(out);
     {
         reports::GridProgress bar(m_c.grid ? static_cast<QWidget *>(m_c.grid) : m_c.window);
         const int frame = widgets::screenRefreshInterval();
@@ -178,6 +185,8 @@ void ConsoleListings::DBGridToHTML() {
             });
     }
     out.close();
+    if (out.error() != QFileDevice::NoError)
+        throwFileError(out); // a short page must not open as if it were whole
     openOrTell(file);
 }
 

@@ -12,6 +12,7 @@
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -85,6 +86,22 @@ TEST_F(ConsoleListingsTest, TheGridExportGivesItsControlsBackAndCommandsNeedReco
     EXPECT_TRUE(button.isEnabled());
     ASSERT_EQ(opened.opened.size(), 1);
     EXPECT_EQ(opened.opened[0].toLocalFile(), ConsoleListings::gridHtmlPath());
+
+    // A page the disk could not take whole is reported, not opened.
+    const QString name = QFileInfo(ConsoleListings::gridHtmlPath()).fileName();
+    ASSERT_TRUE(QFile::link("/dev/full", dir.file(name)));
+    const QByteArray tmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", dir.path().toUtf8());
+    dialogs.answerText("");
+    try {
+        ConsoleListings(context).DBGridToHTML();
+        ADD_FAILURE() << "a failed write was taken for a listing";
+    } catch (const std::runtime_error &e) {
+        EXPECT_TRUE(QString::fromUtf8(e.what()).startsWith("Não foi possível gravar o arquivo "));
+    }
+    qputenv("TMPDIR", tmp);
+    EXPECT_TRUE(button.isEnabled());
+    EXPECT_EQ(opened.opened.size(), 1);
 
     q.close();
     q.setSqlText("select * from PECAS where ID < 0");
