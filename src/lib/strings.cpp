@@ -184,6 +184,13 @@ QLocale GroupingLocale() {
     return locale;
 }
 
+QString OneLine(QString text) {
+    for (QChar &c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    return text;
+}
+
 QString FormatThousands(qint64 value) {
     return GroupingLocale().toString(value);
 }

@@ -69,6 +69,9 @@ QString WeekdayName(TDateTime date);
 QLocale GroupingLocale();
 // A whole number with the user's thousands separator (1.234.567 in Portuguese).
 QString FormatThousands(qint64 value);
+// Line breaks, tabs and other control characters as blanks, so a stored value
+// stays on its own printed line.
+QString OneLine(QString text);
 QString WeekdayShort(TDateTime date);
 
 } // namespace bkp

@@ -2,6 +2,7 @@
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "lib/strings.h"
 #include "reports/printing.h"
 #include "reports/reportprinter.h"
 
@@ -106,9 +107,9 @@ void LabelPrinter::paint(QPagedPaintDevice &device) {
             const double h = QFontMetricsF(lf.font).height();
             if (y + h > bottom)
                 break;
-            p.drawText(
-                QRectF(x, y, width - 4, h), Qt::AlignLeft | Qt::AlignVCenter,
-                p.fontMetrics().elidedText(f->displayText(), Qt::ElideRight, int(width - 4)));
+            p.drawText(QRectF(x, y, width - 4, h), Qt::AlignLeft | Qt::AlignVCenter,
+                       p.fontMetrics().elidedText(OneLine(f->displayText()), Qt::ElideRight,
+                                                  int(width - 4)));
             y += h;
         }
     }

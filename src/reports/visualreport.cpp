@@ -2,6 +2,7 @@
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "lib/strings.h"
 #include "reports/printing.h"
 
 #include <QPageLayout>
@@ -86,7 +87,7 @@ void VisualReport::paint(QPagedPaintDevice &device) {
             for (const VisualColumn &c : std::as_const(m_columns)) {
                 const double w = c.width * PointsPerPixel;
                 const db::Field *f = m_data->findField(c.fieldName);
-                const QString text = f ? f->displayText() : QString();
+                const QString text = f ? OneLine(f->displayText()) : QString();
                 const Qt::Alignment align =
                     (f && f->isNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
                 p.drawText(QRectF(x + 2, y, w - 4, RowPt), align,

@@ -38,7 +38,7 @@ int columnWidth(const db::Field &f) {
 
 QString cell(const db::Field &f, const QString &text) {
     const int width = columnWidth(f);
-    const QString cut = text.left(width);
+    const QString cut = OneLine(text).left(width);
     return f.isNumeric() ? cut.rightJustified(width) : cut.leftJustified(width);
 }
 
