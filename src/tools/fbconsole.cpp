@@ -11,8 +11,8 @@
 #include "platform/dialogs.h"
 #include "platform/filesystem.h"
 #include "platform/windowlookup.h"
+#include "reports/memoeditor.h"
 #include "tools/consolelistings.h"
-#include "tools/memoeditor.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
@@ -632,7 +632,7 @@ void TfFBConsole::editMemo(widgets::DBGrid *grid, const QString &fieldName) {
     if (!ds || ds->isEmpty() || !f ||
         (f->dataType() != db::FieldType::Memo && f->dataType() != db::FieldType::FmtMemo))
         return;
-    if (TfMemoEditor::Execute(ds, fieldName, this) == 1)
+    if (reports::TfMemoEditor::Execute(ds, fieldName, this) == 1)
         m_session->setPending();
 }
 

@@ -1,10 +1,12 @@
 #include "reports/imagebrowser.h"
 #include "reports/labelprinter.h"
 #include "reports/masterdetail.h"
+#include "reports/memoeditor.h"
 #include "reports/visualreport.h"
 
 #include "db/dataroutines.h"
 #include "db/query.h"
+#include "db/table.h"
 #include "support/firebird.h"
 #include "support/tempdir.h"
 #include "widgets/dbnavigator.h"
@@ -162,4 +164,31 @@ TEST_F(ListingsTest, TheDetailsFollowTheMastersCurrentRow) {
     cities.next();
     EXPECT_EQ(window.detail().recordCount(), 1);
     EXPECT_EQ(window.detail().fieldByName("NOME")->asString(), "Nome2");
+}
+
+TEST(MemoEditor, OkStoresTheTextInTheRowAndAReadOnlyResultStaysAsItWas) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("memo.fdb"));
+    db::ExecSQL(fdb.get(), "create table NOTAS (ID integer not null primary key, "
+                           "OBS blob sub_type text)");
+    fdb->defaultTransaction()->commitRetaining();
+    db::ExecSQL(fdb.get(), "insert into NOTAS values (1, 'antes')");
+    db::Table table;
+    table.setDatabase(fdb.get());
+    table.setTableName("NOTAS");
+    table.open();
+    for (bool readOnly : {false, true}) {
+        SCOPED_TRACE(readOnly ? "read-only" : "editable");
+        table.setReadOnly(readOnly);
+        TfMemoEditor editor(&table, "OBS");
+        EXPECT_EQ(editor.editor()->toPlainText(), readOnly ? "depois\nlinha 2" : "antes");
+        EXPECT_EQ(editor.editor()->isReadOnly(), readOnly);
+        editor.editor()->setPlainText(readOnly ? "ignorado" : "depois\nlinha 2");
+        editor.accept();
+        EXPECT_EQ(editor.result(), readOnly ? QDialog::Rejected : QDialog::Accepted);
+        EXPECT_EQ(table.state(), db::DataSetState::Browse);
+    }
+    EXPECT_EQ(db::selectRows(fdb.get(), fdb->defaultTransaction(), "select OBS from NOTAS")[0][0]
+                  .toString(),
+              "depois\nlinha 2");
 }

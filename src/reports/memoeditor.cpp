@@ -1,4 +1,4 @@
-#include "tools/memoeditor.h"
+#include "reports/memoeditor.h"
 
 #include "db/dataset.h"
 
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace bkp::tools {
+namespace bkp::reports {
 
 TfMemoEditor::TfMemoEditor(db::DataSet *dataSet, const QString &fieldName, QWidget *parent)
     : QDialog(parent), m_dataSet(dataSet), m_fieldName(fieldName) {
@@ -43,4 +43,4 @@ int TfMemoEditor::Execute(db::DataSet *dataSet, const QString &fieldName, QWidge
     return editor.exec() == QDialog::Accepted ? 1 : 0;
 }
 
-} // namespace bkp::tools
+} // namespace bkp::reports

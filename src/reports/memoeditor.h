@@ -8,7 +8,7 @@ namespace bkp::db {
 class DataSet;
 }
 
-namespace bkp::tools {
+namespace bkp::reports {
 
 // A modal editor of one memo field of the current row: OK stores the text (the row
 // is edited and posted) and answers 1, Cancel leaves the row as it was.
@@ -26,4 +26,4 @@ private:
     QPlainTextEdit *m_editor;
 };
 
-} // namespace bkp::tools
+} // namespace bkp::reports
