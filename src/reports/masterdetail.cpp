@@ -43,7 +43,12 @@ TfMasterDetail::TfMasterDetail(db::DataSet *master, QWidget *parent)
         // The details follow the master while the window is open.
         connect(master, &db::DataSet::recordChanged, this, &TfMasterDetail::followMaster);
     }
+    // The count below grows as the detail grid reads on.
+    connect(m_detail.get(), &db::DataSet::rowsFetched, this, &TfMasterDetail::showStatus);
+    DBGrid_Master->fitColumns();
     connect(BitBtn_Executar, &QPushButton::clicked, this, &TfMasterDetail::BitBtn_ExecutarClick);
+    // The operator starts by writing the detail statement.
+    Memo_SQL->setFocus();
 }
 
 TfMasterDetail::~TfMasterDetail() {
@@ -67,9 +72,15 @@ void TfMasterDetail::followMaster() {
         param.setValue(f ? f->value() : QVariant());
     }
     m_detail->open();
-    Label_Status->setText(QStringLiteral("Registro %1 acima: %2 registros abaixo")
-                              .arg(m_master->recNo())
-                              .arg(m_detail->recordCount()));
+    DBGrid_Detail->fitColumns();
+    showStatus();
+}
+
+void TfMasterDetail::showStatus() {
+    if (m_master && m_detail->active())
+        Label_Status->setText(QStringLiteral("Registro %1 acima: %2 registros abaixo")
+                                  .arg(m_master->recNo())
+                                  .arg(m_detail->recordCount()));
 }
 
 } // namespace bkp::reports

@@ -39,6 +39,7 @@ public:
 
 private:
     void followMaster();
+    void showStatus();
 
     db::DataSet *m_master;
     std::unique_ptr<db::Query> m_detail;

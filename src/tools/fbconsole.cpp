@@ -23,7 +23,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -49,16 +48,6 @@ const QStringList kNavigatorHints = {
 QString recordPosition(const db::DataSet &ds) {
     return ds.active() ? QStringLiteral("Recno %1/%2").arg(ds.recNo()).arg(ds.recordCount())
                        : QString();
-}
-
-// Columns as wide as their titles and the rows on screen, so no title is cut; a
-// long value is kept to a readable width.
-void fitColumns(widgets::DBGrid *grid) {
-    QHeaderView *header = grid->horizontalHeader();
-    header->resizeSections(QHeaderView::ResizeToContents);
-    for (int i = 0; i < header->count(); ++i)
-        if (header->sectionSize(i) > 260)
-            header->resizeSection(i, 260);
 }
 } // namespace
 
@@ -705,7 +694,7 @@ void TfFBConsole::AbreTabela(const QString &table) {
     ComboBox_Tabelas->setCurrentText(table); // both choosers show the open table
     ShowStatus(StatusBar2, 3, QStringLiteral("Abrindo ") + table + QStringLiteral("..."));
     IBTable1.open();
-    fitColumns(DBGrid2);
+    DBGrid2->fitColumns();
     ShowStatus(StatusBar2, 0, recordPosition(IBTable1));
     ShowStatus(StatusBar2, 3, QString());
     RichEdit_Fields->setPlainText(IBTable1.fieldNames().join(QLatin1Char('\n')));
@@ -840,7 +829,7 @@ void TfFBConsole::ToolButton_SQLClick() {
         ComboBox_PK->setCurrentIndex(
             index < 0 ? -1 : ComboBox_PK->findText(m_session->keys().item(index).value));
         showRecordPosition();
-        fitColumns(DBGrid1);
+        DBGrid1->fitColumns();
     }
     if (r.reconnected)
         ShowTables();

@@ -31,6 +31,14 @@ DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
     connect(&m_model, &QAbstractItemModel::dataChanged, this, &DBGrid::followDataSet);
 }
 
+void DBGrid::fitColumns(int widest) {
+    QHeaderView *header = horizontalHeader();
+    header->resizeSections(QHeaderView::ResizeToContents);
+    for (int i = 0; i < header->count(); ++i)
+        if (header->sectionSize(i) > widest)
+            header->resizeSection(i, widest);
+}
+
 void DBGrid::setDataSet(db::DataSet *dataSet) {
     m_model.setDataSet(dataSet);
     followDataSet();

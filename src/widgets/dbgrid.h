@@ -19,6 +19,9 @@ public:
     db::DataSet *dataSet() const { return m_model.dataSet(); }
     void setColumns(const QList<GridColumn> &columns);
     DataSetModel *dataModel() { return &m_model; }
+    // Columns as wide as their titles and the rows on screen, so no title is cut;
+    // a long value is kept to `widest` pixels.
+    void fitColumns(int widest = 260);
 
     // Replaces the plain deletion behind Ctrl+Delete (a window that must delete
     // more than the row itself hooks in here); it runs after the confirmation.

@@ -13,6 +13,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -161,6 +162,8 @@ TEST_F(ListingsTest, TheDetailsFollowTheMastersCurrentRow) {
     window.Memo_SQL->setPlainText("select * from CLIENTES where CIDADE = :cidade order by NOME");
     window.BitBtn_Executar->click();
     EXPECT_EQ(window.detail().recordCount(), 2); // Cidade1: Nome1 and Nome5
+    window.detail().fetchAll();
+    EXPECT_EQ(window.Label_Status->text(), "Registro 1 acima: 2 registros abaixo");
     cities.next();
     EXPECT_EQ(window.detail().recordCount(), 1);
     EXPECT_EQ(window.detail().fieldByName("NOME")->asString(), "Nome2");
