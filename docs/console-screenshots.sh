@@ -80,7 +80,7 @@ shot console-images.png 2
 xdotool key Escape
 sleep 1
 click 770 220
-for line in "select BACKUPNAME, TIPO, HORA from BACKUPS" "/*" "Title=Backups do servidor" \
+for line in "select ID, BACKUPNAME, TIPO, HORA from BACKUPS" "/*" "Title=Backups do servidor" \
     "Group=TIPO" "*/"; do
   xdotool type --delay 20 "$line"
   xdotool key Return
@@ -91,5 +91,13 @@ click 925 329                 # Report
 shot console-print-setup.png 2
 xdotool key Return
 shot console-report-preview.png 3
+xdotool key Escape
+sleep 1
+click 1005 329                # Sub-Query
+sleep 1.5
+xdotool type --delay 20 "select * from ARQUIVOS where BACKUP = :ID"
+click 967 458                 # Executar
+click 330 140                 # the first job
+shot console-subquery.png
 xdotool key Escape
 echo "pictures written to $out"
