@@ -372,8 +372,8 @@ void TfFBConsole::buildTablesPage() {
     QToolButton *tableImages = toolButton(QStringLiteral("ToolButton_ImagensTabelas"),
                                           QStringLiteral("Imagens"), QString());
     dataBar->addWidget(DBNavigator_Tabelas);
-    dataBar->addWidget(commitTable);
     dataBar->addWidget(tableImages);
+    dataBar->addWidget(commitTable);
     dataBar->addStretch(1);
     dataBox->addLayout(dataBar);
     DBGrid2 = new widgets::DBGrid(data);
