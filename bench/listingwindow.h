@@ -1,8 +1,7 @@
 #pragma once
 // What the listing benchmarks run on: a fresh database in a temporary folder, and
 // a shown window with a grid and a status bar, as the console shows a result.
-#include "db/database.h"
-#include "jobdb/datamodule.h"
+#include "bigresult.h"
 #include "widgets/dbgrid.h"
 #include "widgets/statusbar.h"
 
@@ -17,19 +16,13 @@ using namespace bkp;
 
 struct ListingWindow {
     QTemporaryDir dir;
-    db::Database database;
-    db::Transaction transaction;
+    Connection connection{dir.path() + "/bench.fdb", true};
+    db::Database &database = connection.database;
+    db::Transaction &transaction = connection.transaction;
     QMainWindow window;
     widgets::DBGrid *grid = new widgets::DBGrid(&window);
     widgets::PanelStatusBar *bar = new widgets::PanelStatusBar({128, 50, 50, 50}, &window);
 
-    ListingWindow() {
-        database.setDatabaseName(dir.path() + "/bench.fdb");
-        database.setParams({"user_name=SYSDBA", QStringLiteral("password=") + db::AdminPassword});
-        database.setDefaultTransaction(&transaction);
-        database.createDatabase(
-            {"User 'SYSDBA'", QStringLiteral("password '") + db::AdminPassword + "'"});
-    }
     void show() {
         window.setCentralWidget(grid);
         window.setStatusBar(bar);

@@ -79,6 +79,7 @@ public:
     bool readOnly() const { return m_readOnly; }
     bool calculated() const { return m_calculated; }
     bool isBlob() const;
+    bool isMemo() const { return m_type == FieldType::Memo || m_type == FieldType::FmtMemo; }
     bool isText() const { return m_type == FieldType::String || m_type == FieldType::FixedChar; }
     bool isNumeric() const;
     QString displayLabel() const { return m_label.isEmpty() ? m_name : m_label; }

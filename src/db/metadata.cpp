@@ -107,7 +107,7 @@ QList<ViewInfo> Metadata::views() {
         ViewInfo v;
         v.name = trimmed(r[0]);
         v.source = r[1].toString().trimmed();
-        for (const ColumnInfo &c : columns(QLatin1Char('"') + v.name + QLatin1Char('"')))
+        for (const ColumnInfo &c : columns(QuoteIdentifier(v.name)))
             v.columns.append(c.name);
         out.append(v);
     }

@@ -266,34 +266,6 @@ StatementKind Statement::kind() const {
     }
 }
 
-QString statementKindName(StatementKind kind) {
-    switch (kind) {
-    case StatementKind::Select:
-        return QStringLiteral("select");
-    case StatementKind::SelectForUpdate:
-        return QStringLiteral("select for update");
-    case StatementKind::Insert:
-        return QStringLiteral("insert");
-    case StatementKind::Update:
-        return QStringLiteral("update");
-    case StatementKind::Delete:
-        return QStringLiteral("delete");
-    case StatementKind::DDL:
-        return QStringLiteral("ddl");
-    case StatementKind::ExecProcedure:
-        return QStringLiteral("execute procedure");
-    case StatementKind::Blob:
-        return QStringLiteral("blob");
-    case StatementKind::Transaction:
-        return QStringLiteral("transaction");
-    case StatementKind::SetGenerator:
-        return QStringLiteral("set generator");
-    case StatementKind::Unknown:
-        break;
-    }
-    return QStringLiteral("unknown");
-}
-
 fb::Ref<IMessageMetadata> Statement::Impl::inputFor(const QVector<QVariant> &params,
                                                     QByteArray &buffer, IAttachment *att,
                                                     ITransaction *tra) const {

@@ -40,7 +40,6 @@ enum class StatementKind {
     Transaction, // set transaction, commit, rollback, savepoint
     Blob,        // get / put segment
 };
-QString statementKindName(StatementKind kind);
 
 // Replaces ":NAME" parameters by "?" and lists the names in order. Quoted
 // strings, quoted identifiers and comments are left alone.

@@ -317,17 +317,11 @@ void CheckTableStructure(Table *table, StartupLog *logWindow) {
             alterTable(table,
                        QStringLiteral("Add ") + def.name + QLatin1Char(' ') + FieldTypeToStr(def));
             if (def.type == FieldType::Date || def.type == FieldType::DateTime) {
-                CursorKind previous = SwapCursor(CursorKind::Hourglass);
-                try {
-                    log(logWindow, QStringLiteral("Atribuindo valor default para ") + dotted);
-                    ExecSQL(db, QStringLiteral("Update ") + name + QStringLiteral(" set ") +
-                                    def.name + QStringLiteral("=null"));
-                    table->transaction()->commitRetaining();
-                } catch (...) {
-                    SwapCursor(previous);
-                    throw;
-                }
-                SwapCursor(previous);
+                const ScopedCursor wait(CursorKind::Hourglass);
+                log(logWindow, QStringLiteral("Atribuindo valor default para ") + dotted);
+                ExecSQL(db, QStringLiteral("Update ") + name + QStringLiteral(" set ") + def.name +
+                                QStringLiteral("=null"));
+                table->transaction()->commitRetaining();
             }
             continue;
         }
@@ -421,11 +415,7 @@ bool ConnectOrCreateDatabase(Database *database, StartupLog *logWindow) {
         }
     }
 
-    CursorKind previous = SwapCursor(CursorKind::Hourglass);
-    struct Restore {
-        CursorKind kind;
-        ~Restore() { SwapCursor(kind); }
-    } restore{previous};
+    const ScopedCursor wait(CursorKind::Hourglass);
 
     database->close();
     const QString ownName = database->databaseName();

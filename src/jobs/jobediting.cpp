@@ -1,5 +1,7 @@
 #include "jobs/jobediting.h"
 
+#include "db/ordering.h"
+
 #include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "db/dataset.h"
@@ -106,17 +108,6 @@ void DeleteJob(db::Database *database, db::DataSet &jobs) {
     jobs.deleteRecord();
 }
 
-QString OrderExpression(const db::Field &field) {
-    const QString origin = field.origin();
-    if (origin.count(QLatin1Char('.')) < 2) {
-        QString expression = origin.isEmpty() ? field.fieldName() : origin;
-        if (field.isText())
-            expression = QStringLiteral("Upper(") + expression + QStringLiteral(")");
-        return expression;
-    }
-    return origin.mid(origin.indexOf(QLatin1Char('.')) + 1);
-}
-
 bool OrderByColumn(db::Query &query, const QString &ownerKey, const QString &fieldName) {
     db::Field *f = query.fieldByName(fieldName);
     if (f->calculated()) {
@@ -125,26 +116,16 @@ bool OrderByColumn(db::Query &query, const QString &ownerKey, const QString &fie
         return false;
     }
     if (f->isBlob()) {
-        const bool memo =
-            f->dataType() == db::FieldType::Memo || f->dataType() == db::FieldType::FmtMemo;
+        const bool memo = f->isMemo();
         ShowMessageBox(QStringLiteral("Não é possível ordenar um campo do tipo ") +
                        (memo ? QStringLiteral("MEMO.") : QStringLiteral("BLOB.")));
         return false;
     }
-    const QString expression = OrderExpression(*f);
-    QString sql = ReplaceText(query.sqlText(), QStringLiteral("  "), QStringLiteral(" "));
-
-    const QString key = UpperTrim(ownerKey + query.objectName()) + UpperTrim(expression);
-    const bool descending = key.compare(rememberedOrder(), Qt::CaseInsensitive) == 0 &&
-                            (QStringLiteral(" ") + UpperTrim(sql) + QStringLiteral(" "))
-                                .contains(QStringLiteral(" ASC "));
-
-    const int orderBy = AnsiUpperCase(sql).indexOf(QStringLiteral("ORDER BY"));
-    if (orderBy >= 0)
-        sql = sql.left(orderBy);
-    rememberedOrder() = key;
-    sql += QStringLiteral(" Order By ") + expression +
-           (descending ? QStringLiteral(" Desc") : QStringLiteral(" Asc"));
+    const QString expression = db::OrderExpression(*f);
+    const QString sql =
+        db::OrderedStatement(query.sqlText(), expression,
+                             UpperTrim(ownerKey + query.objectName()) + UpperTrim(expression),
+                             rememberedOrder(), Qt::CaseInsensitive);
     query.close();
     query.setSqlText(sql);
     query.open();

@@ -46,9 +46,6 @@ void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int t
 // Deletes the current job and its file sets; the commit follows the deletion.
 void DeleteJob(db::Database *database, db::DataSet &jobs);
 
-// The ordering expression of a column for "Order By".
-QString OrderExpression(const db::Field &field);
-
 // Orders the query by the field's column: ascending, then descending on a second
 // click of the same column, remembered for the whole program. `ownerKey` names
 // the window the query belongs to. A calculated, blob or memo column is refused

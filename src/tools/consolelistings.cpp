@@ -70,6 +70,27 @@ private:
     PacedStatusBar m_paced;
 };
 
+// Switches the enabled ones of `widgets` off for a scope, and those back on.
+class ControlsSwitchedOff {
+public:
+    explicit ControlsSwitchedOff(const QList<QWidget *> &widgets) {
+        for (QWidget *w : widgets)
+            if (w && w->isEnabled()) {
+                w->setEnabled(false);
+                m_off.append(w);
+            }
+    }
+    ~ControlsSwitchedOff() {
+        for (QWidget *w : std::as_const(m_off))
+            w->setEnabled(true);
+    }
+    ControlsSwitchedOff(const ControlsSwitchedOff &) = delete;
+    ControlsSwitchedOff &operator=(const ControlsSwitchedOff &) = delete;
+
+private:
+    QList<QWidget *> m_off;
+};
+
 } // namespace
 
 bool ConsoleListings::hasRecords() const {
@@ -150,22 +171,8 @@ void ConsoleListings::DBGridToHTML() {
             info.params.append({p.name, p.value.toString()});
     const QString file = gridHtmlPath();
 
-    const platform::CursorKind previous = SwapCursor(platform::CursorKind::Hourglass);
-    QList<QWidget *> disabled;
-    for (QWidget *w : std::as_const(m_c.controls))
-        if (w && w->isEnabled()) {
-            w->setEnabled(false);
-            disabled.append(w);
-        }
-    struct Restore {
-        platform::CursorKind cursor;
-        QList<QWidget *> &widgets;
-        ~Restore() {
-            for (QWidget *w : std::as_const(widgets))
-                w->setEnabled(true);
-            SwapCursor(cursor);
-        }
-    } restore{previous, disabled};
+    const ScopedCursor wait(platform::CursorKind::Hourglass);
+    const ControlsSwitchedOff off(m_c.controls);
 
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -1,5 +1,6 @@
 #include "tools/consolerules.h"
 
+#include "db/ordering.h"
 #include "lib/strings.h"
 
 #include <QRegularExpression>
@@ -164,13 +165,6 @@ QString FieldInsertionText(const QStringList &fields, const QString &table, int 
     return text;
 }
 
-QString SortExpression(const QString &fieldName, const QString &origin, bool isString) {
-    if (origin.count(QLatin1Char('.')) >= 2)
-        return origin.mid(origin.indexOf(QLatin1Char('.')) + 1);
-    const QString e = origin.isEmpty() ? fieldName : origin;
-    return isString ? QStringLiteral("Upper(") + e + QLatin1Char(')') : e;
-}
-
 QString &LastSortKey() {
     static QString key;
     return key;
@@ -178,17 +172,9 @@ QString &LastSortKey() {
 
 QString SortedStatement(const QString &dataSetName, const QString &statement,
                         const QString &expression) {
-    QString s = ReplaceText(statement, QStringLiteral("  "), QStringLiteral(" "));
-    const QString key = UpperTrim(dataSetName) + UpperTrim(expression);
-    const bool descending =
-        LastSortKey() == key &&
-        (QLatin1Char(' ') + UpperTrim(s) + QLatin1Char(' ')).contains(QStringLiteral(" ASC "));
-    const int order = s.toUpper().indexOf(QStringLiteral("ORDER BY"));
-    if (order >= 0)
-        s = s.left(order);
-    LastSortKey() = key;
-    return s + QStringLiteral(" Order By ") + expression +
-           (descending ? QStringLiteral(" Desc") : QStringLiteral(" Asc"));
+    return db::OrderedStatement(statement, expression,
+                                UpperTrim(dataSetName) + UpperTrim(expression), LastSortKey(),
+                                Qt::CaseSensitive);
 }
 
 QString ViewSourceForm(const QString &text) {

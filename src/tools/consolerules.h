@@ -80,8 +80,6 @@ QString TableOfStatement(const QString &statement);
 // table of the list (index 0) is selected.
 QString FieldInsertionText(const QStringList &fields, const QString &table, int tableIndex);
 
-// The sort expression of a column title click.
-QString SortExpression(const QString &fieldName, const QString &origin, bool isString);
 // The statement ordered by `expression`, ascending unless the same column was just
 // sorted ascending; remembers the sort key process-wide.
 QString SortedStatement(const QString &dataSetName, const QString &statement,

@@ -4,6 +4,7 @@
 #include "db/dataroutines.h"
 #include "db/identifiers.h"
 #include "db/metadata.h"
+#include "db/ordering.h"
 #include "lib/datetime.h"
 #include "lib/paths.h"
 #include "lib/strings.h"
@@ -583,13 +584,12 @@ void TfFBConsole::DBGrid1TitleClick(const QString &fieldName) {
         return;
     }
     if (f->isBlob()) {
-        const bool memo =
-            f->dataType() == db::FieldType::Memo || f->dataType() == db::FieldType::FmtMemo;
+        const bool memo = f->isMemo();
         ShowMessageBox(QStringLiteral("Não é possível ordenar um campo do tipo ") +
                        (memo ? QStringLiteral("MEMO.") : QStringLiteral("BLOB.")));
         return;
     }
-    const QString e = SortExpression(f->fieldName(), f->origin(), f->isText());
+    const QString e = db::OrderExpression(*f);
     const QString s = SortedStatement(d.objectName(), d.sqlText(), e);
     ScopedCursor wait(platform::CursorKind::SqlWait);
     d.close();
@@ -618,8 +618,7 @@ void TfFBConsole::DBGridFields() {
 void TfFBConsole::editMemo(widgets::DBGrid *grid, const QString &fieldName) {
     db::DataSet *ds = grid->dataSet();
     db::Field *f = ds ? ds->findField(fieldName) : nullptr;
-    if (!ds || ds->isEmpty() || !f ||
-        (f->dataType() != db::FieldType::Memo && f->dataType() != db::FieldType::FmtMemo))
+    if (!ds || ds->isEmpty() || !f || !f->isMemo())
         return;
     if (reports::TfMemoEditor::Execute(ds, fieldName, this) == 1)
         m_session->setPending();

@@ -127,8 +127,7 @@ private:
     }
     bool isMemo(const QModelIndex &index) const {
         db::Field *f = fieldOf(index);
-        return f &&
-               (f->dataType() == db::FieldType::Memo || f->dataType() == db::FieldType::FmtMemo);
+        return f && f->isMemo();
     }
     DBGrid *m_grid;
 };

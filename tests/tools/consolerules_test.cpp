@@ -1,5 +1,7 @@
 #include "tools/consolerules.h"
 
+#include "db/ordering.h"
+
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -100,9 +102,9 @@ TEST(ConsoleRules, TableOfStatementAndFieldInsertion) {
 }
 
 TEST(ConsoleRules, TitleSortAlternatesPerColumn) {
-    EXPECT_EQ(SortExpression("NAME", "JOBS.NAME", true), QStringLiteral("Upper(JOBS.NAME)"));
-    EXPECT_EQ(SortExpression("N", "", false), QStringLiteral("N"));
-    EXPECT_EQ(SortExpression("N", "S.JOBS.N", true), QStringLiteral("JOBS.N"));
+    EXPECT_EQ(db::OrderExpression("NAME", "JOBS.NAME", true), QStringLiteral("Upper(JOBS.NAME)"));
+    EXPECT_EQ(db::OrderExpression("N", "", false), QStringLiteral("N"));
+    EXPECT_EQ(db::OrderExpression("N", "S.JOBS.N", true), QStringLiteral("JOBS.N"));
     LastSortKey().clear();
     QString s = QStringLiteral("select *  from JOBS");
     s = SortedStatement("IBQuery1", s, "ID");
