@@ -503,8 +503,9 @@ void TfFBConsole::removeCatalogueRow(int page) {
                                        "problemas nos aplictivos que utilizam este database.\r\r"
                                        "Confirma a operação?")))
             return;
-        RichEdit_SQL->setPlainText(QStringLiteral("Drop View ") +
-                                   q.fieldByName(m_catalogueName[page])->asString().trimmed());
+        RichEdit_SQL->setPlainText(
+            QStringLiteral("Drop View ") +
+            db::QuoteIdentifier(q.fieldByName(m_catalogueName[page])->asString().trimmed()));
         PageControl_Master->setCurrentIndex(SqlPage);
         try {
             ToolButton_SQLClick();
@@ -901,8 +902,13 @@ void TfFBConsole::loadScript() {
     if (file.isEmpty())
         return;
     QFile f(file);
-    if (f.open(QIODevice::ReadOnly))
-        RichEdit_SQL->setPlainText(QString::fromUtf8(f.readAll()));
+    if (!f.open(QIODevice::ReadOnly)) {
+        ShowMessageBox(QStringLiteral("Não foi possível abrir o script ") + file +
+                           QStringLiteral("\r\rOcorrência:\r") + f.errorString(),
+                       QString(), platform::MB_OK | platform::MB_ICONERROR);
+        return;
+    }
+    RichEdit_SQL->setPlainText(QString::fromUtf8(f.readAll()));
 }
 
 void TfFBConsole::saveScript() {
@@ -921,8 +927,12 @@ void TfFBConsole::saveScript() {
     if (platform::fs::fileExists(file))
         platform::fs::renameFile(file, backup);
     QFile f(file);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(RichEdit_SQL->toPlainText().toUtf8());
+    // Told when it fails: the earlier script is in the ".bkp" copy by now.
+    if (!f.open(QIODevice::WriteOnly) || f.write(RichEdit_SQL->toPlainText().toUtf8()) < 0 ||
+        !f.flush())
+        ShowMessageBox(QStringLiteral("Não foi possível salvar o script ") + file +
+                           QStringLiteral("\r\rOcorrência:\r") + f.errorString(),
+                       QString(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
 void TfFBConsole::AutoSaveScripts() {

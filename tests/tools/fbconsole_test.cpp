@@ -93,7 +93,7 @@ TEST(FBConsoleWindow, StructureChangesReloadTitlesSortAndViewsAreRemovedWithTheD
     test::TestDatabase fdb(dir.file("Views.fdb"));
     for (const char *ddl :
          {"create table PECAS (ID integer, NOME varchar(9))", "create table VELHA (X integer)",
-          "create view V_PECAS (NOME) as select NOME from PECAS"}) {
+          "create view \"Peças vistas\" (NOME) as select NOME from PECAS"}) {
         db::ExecSQL(fdb.get(), ddl);
         fdb->defaultTransaction()->commitRetaining();
     }
@@ -198,4 +198,35 @@ TEST(FBConsoleWindow, ListingsTakeTheResultItsStatementAndDirectivesAndGiveTheCo
     EXPECT_FALSE(browsed.isEmpty());
     EXPECT_EQ(status2->panelText(0), "Recno 1/1");
     QDesktopServices::unsetUrlHandler("file");
+}
+
+TEST(FBConsoleWindow, ScriptsAreSavedWithACopyOfTheLastAndFailuresAreTold) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("Scripts.fdb"));
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scoped(&dialogs);
+    TfFBConsole console;
+    console.Prepare(fdb.get(), QString(), false, QString());
+    auto *save = console.findChild<QToolButton *>("ToolButton_SaveScript");
+    const QString file = dir.file("lista.sql");
+    for (const char *text : {"select 1 from rdb$database", "select 2 from rdb$database"}) {
+        console.editor()->setPlainText(text);
+        dialogs.answerText(file);
+        save->click();
+    }
+    EXPECT_EQ(dir.read("lista.bkp"), "select 1 from rdb$database");
+    console.editor()->clear();
+    dialogs.answerText(file);
+    console.findChild<QToolButton *>("ToolButton_LoadScript")->click();
+    EXPECT_EQ(console.editor()->toPlainText(), "select 2 from rdb$database");
+
+    dialogs.clear();
+    dialogs.answerText(dir.file("falta/lista.sql"));
+    save->click();
+    dialogs.answerText(dir.file("falta/outra.sql"));
+    console.findChild<QToolButton *>("ToolButton_LoadScript")->click();
+    ASSERT_EQ(dialogs.shown().size(), 4); // each file dialog and its message
+    EXPECT_TRUE(dialogs.shown()[1].text.startsWith("Não foi possível salvar o script "));
+    EXPECT_TRUE(dialogs.shown()[3].text.startsWith("Não foi possível abrir o script "));
+    EXPECT_EQ(console.editor()->toPlainText(), "select 2 from rdb$database");
 }
