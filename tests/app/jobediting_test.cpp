@@ -57,7 +57,8 @@ protected:
         return on(master->toolBar()->ToolButtonNew) + on(master->toolBar()->ToolButtonEdit) +
                on(master->toolBar()->ToolButtonDelete) + on(master->toolBar()->ToolButtonSave) +
                on(master->toolBar()->ToolButtonCancel) + on(master->toolBar()->ToolButtonBackup) +
-               on(master->setupPage()->PanelBackup) + on(master->ftpPage()->Panel_FTPBackup) + on(master->jobList());
+               on(master->setupPage()->PanelBackup) + on(master->ftpPage()->Panel_FTPBackup) +
+               on(master->jobList());
     }
     int count(const QString &sql) {
         db::Query q;

@@ -195,11 +195,12 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
                            "Reprogramar horários", "FBConsole", "-", "SDK"}));
     EXPECT_FALSE(master->toolsMenu()->SalvarRegistros1->isEnabled());
     EXPECT_FALSE(master->toolsMenu()->RestaurarRegistros1->isEnabled());
-    EXPECT_EQ(captions(qobject_cast<QMenu *>(master->toolsMenu()->VerificarBackupsFTP1->parent())->actions()),
-              QStringList({"Verificar backups enviados por FTP", "Verificar espaço ocupado por FTP",
-                           "Configurar FTP"}));
-    EXPECT_EQ(captions(master->trayMenu()->actions()),
-              QStringList({"Restaurar", "Fechar"}));
+    EXPECT_EQ(
+        captions(
+            qobject_cast<QMenu *>(master->toolsMenu()->VerificarBackupsFTP1->parent())->actions()),
+        QStringList({"Verificar backups enviados por FTP", "Verificar espaço ocupado por FTP",
+                     "Configurar FTP"}));
+    EXPECT_EQ(captions(master->trayMenu()->actions()), QStringList({"Restaurar", "Fechar"}));
     EXPECT_EQ(tray->menu(), master->trayMenu());
 
     EXPECT_EQ(master->jobList()->title(), "Backups");
@@ -217,12 +218,15 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
     for (int i = 0; i < master->pages()->count(); ++i)
         pages << master->pages()->tabText(i);
     EXPECT_EQ(pages, QStringList({"Setup", "FTP", "Arquivos", "Pasta"}));
-    EXPECT_EQ(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->title(), "Enviar apenas o arquivo:");
+    EXPECT_EQ(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->title(),
+              "Enviar apenas o arquivo:");
     EXPECT_TRUE(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->isChecked());
-    EXPECT_EQ(master->foldersPage()->SpeedButton_FTPFile->toolTip(), "Verificar backups no servidor remoto");
+    EXPECT_EQ(master->foldersPage()->SpeedButton_FTPFile->toolTip(),
+              "Verificar backups no servidor remoto");
     // The FTP windows are there, hidden, and their entries and button are live.
     EXPECT_TRUE(master->foldersPage()->SpeedButton_FTPFile->isEnabled());
-    EXPECT_TRUE(master->toolsMenu()->ConfigurarFTP1->isEnabled() && master->toolsMenu()->VerificarEspacoFTP1->isEnabled());
+    EXPECT_TRUE(master->toolsMenu()->ConfigurarFTP1->isEnabled() &&
+                master->toolsMenu()->VerificarEspacoFTP1->isEnabled());
     ASSERT_TRUE(master->ftpConfigDialog() && master->ftpSizeDialog());
     EXPECT_FALSE(master->ftpConfigDialog()->isVisible() || master->ftpSizeDialog()->isVisible());
     EXPECT_EQ(master->ftpSizeDialog()->windowTitle(), "FTPSize");

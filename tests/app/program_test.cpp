@@ -1,7 +1,7 @@
 #include "app/settings.h"
-#include "db/metadata.h"
 #include "db/database.h"
 #include "db/dataroutines.h"
+#include "db/metadata.h"
 #include "db/query.h"
 #include "platform/inifile.h"
 #include "support/firebird.h"

@@ -20,7 +20,8 @@ TEST(PrintedListing, GroupsEndWithTheirSumsAndCountsAndTheListingWithTheGrandOne
                            "VALOR numeric(9,2))");
     fdb->defaultTransaction()->commitRetaining();
     for (const char *row :
-         {"'Campinas', 'Ana', 10.25", "'São Paulo', 'Bi' || ascii_char(10) || 'a', 1000", "'São Paulo', 'Caio', 0.5"})
+         {"'Campinas', 'Ana', 10.25", "'São Paulo', 'Bi' || ascii_char(10) || 'a', 1000",
+          "'São Paulo', 'Caio', 0.5"})
         db::ExecSQL(fdb.get(), QString("insert into VENDAS values (%1)").arg(row));
     db::Query q;
     q.setDatabase(fdb.get());
