@@ -27,13 +27,13 @@ struct Connection {
     db::Transaction transaction{&database};
     explicit Connection(const QString &name, bool create) {
         database.setDatabaseName(name);
-        database.setParams(
-            {"user_name=SYSDBA", QStringLiteral("password=") + QLatin1String(db::AdminPassword)});
+        database.setParams({"user_name=SYSDBA",
+                            QStringLiteral("password=") + QLatin1String(jobdb::AdminPassword)});
         transaction.setParams({"read_committed", "rec_version", "nowait"});
         database.setDefaultTransaction(&transaction);
         if (create)
             database.createDatabase({"User 'SYSDBA'", QStringLiteral("password '") +
-                                                          QLatin1String(db::AdminPassword) +
+                                                          QLatin1String(jobdb::AdminPassword) +
                                                           QLatin1Char('\'')});
         else
             database.open();
@@ -65,7 +65,8 @@ inline double isqlToFile(const QString &name, const QString &out) {
     QProcess p;
     QElapsedTimer t;
     t.start();
-    p.start("isql-fb", {"-q", "-user", "SYSDBA", "-password", db::AdminPassword, "-o", out, name});
+    p.start("isql-fb",
+            {"-q", "-user", "SYSDBA", "-password", jobdb::AdminPassword, "-o", out, name});
     p.write(QByteArray(kSelect) + ";\n");
     p.closeWriteChannel();
     if (!p.waitForFinished(120000) || p.exitCode() != 0)

@@ -46,7 +46,7 @@ int main(int argc, char **argv) {
         const QString out = dir.filePath("isql.txt");
         t.restart();
         p.start("isql-fb",
-                {"-q", "-user", "SYSDBA", "-password", db::AdminPassword, "-o", out, name});
+                {"-q", "-user", "SYSDBA", "-password", jobdb::AdminPassword, "-o", out, name});
         p.write(QByteArray(kSelect) + ";\n");
         p.closeWriteChannel();
         if (!p.waitForFinished(120000) || p.exitCode() != 0) {

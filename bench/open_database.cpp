@@ -36,10 +36,10 @@ int main(int argc, char **argv) {
     platform::ScopedSleeper scoped(&noPause);
 
     {
-        db::TDM dm;
+        jobdb::TDM dm;
         dm.IBDatabase1->setDatabaseName(path);
-        db::MemoryLog log;
-        if (!db::OpenDatabaseTables(&dm, QString(), &log))
+        jobdb::MemoryLog log;
+        if (!jobdb::OpenDatabaseTables(&dm, QString(), &log))
             return 1;
     }
 
@@ -48,17 +48,17 @@ int main(int argc, char **argv) {
         QElapsedTimer t;
         t.start();
         {
-            db::TDM dm;
+            jobdb::TDM dm;
             dm.IBDatabase1->setDatabaseName(path);
-            db::MemoryLog log;
-            db::OpenDatabaseTables(&dm, QString(), &log);
+            jobdb::MemoryLog log;
+            jobdb::OpenDatabaseTables(&dm, QString(), &log);
             dm.IBTransaction1->commitRetaining();
         }
         open.push_back(t.nsecsElapsed() / 1e6);
 
         t.restart();
         {
-            db::TDM dm;
+            jobdb::TDM dm;
             dm.IBDatabase1->setDatabaseName(path);
             dm.IBDatabase1->open();
             dm.IBDatabase1->close();

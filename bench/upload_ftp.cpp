@@ -170,7 +170,7 @@ int main(int argc, char **argv) {
                 shown ? "shown in the desktop's notification area"
                       : "not shown (no notification area here)");
     CountingTray tray(icon);
-    db::TDM dm;
+    jobdb::TDM dm;
     db::Query jobs;
     ftp::FtpUpload upload(dm, jobs, bar, &tray, nullptr);
     // BENCH_REPAINT_MS=0 paints the bar on every event, for comparison.

@@ -7,8 +7,8 @@ cd "$(dirname "$0")/.."
 
 # Each folder's layer, from the bottom.
 declare -A layer=(
-  [platform]=0 [lib]=1 [db]=2 [widgets]=3 [jobdb]=3
-  [schedule]=4 [backup]=4 [reports]=4 [jobs]=5 [ftp]=5 [tools]=6 [app]=7
+  [platform]=0 [lib]=1 [db]=2 [widgets]=3 [jobdb]=3 [backup]=4 [reports]=4
+  [ftp]=5 [schedule]=6 [jobs]=6 [tools]=7 [app]=8
 )
 
 status=0

@@ -6,12 +6,7 @@
 namespace bkp::app {
 
 void showHandlerError(const std::exception &error) {
-    QString text;
-    if (const auto *database = dynamic_cast<const db::DatabaseError *>(&error))
-        text = database->message();
-    else
-        text = QString::fromLocal8Bit(error.what());
-    ShowMessageBox(text, QString(), platform::MB_OK | platform::MB_ICONERROR);
+    ShowMessageBox(db::ErrorText(error), QString(), platform::MB_OK | platform::MB_ICONERROR);
 }
 
 bool BkpApplication::notify(QObject *receiver, QEvent *event) {

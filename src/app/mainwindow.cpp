@@ -5,6 +5,7 @@
 #include "db/errors.h"
 #include "ftp/tlstrust.h"
 #include "lib/datetime.h"
+#include "lib/scopeguard.h"
 #include "lib/ui.h"
 #include "platform/application.h"
 #include "schedule/reprogramarhorarios.h"
@@ -97,18 +98,18 @@ void TfMaster::connectParts() {
     MainToolBar *bar = ToolBar1;
     connect(bar->ToolButtonBackup, &QToolButton::clicked, this, &TfMaster::ToolButtonBackupClick);
     connect(bar->ToolButtonTimer, &QToolButton::clicked, this, &TfMaster::ToolButtonTimerClick);
-    connect(bar->ToolButtonNew, &QToolButton::clicked, this, &TfMaster::ToolButtonNewClick);
-    connect(bar->ToolButtonEdit, &QToolButton::clicked, this, &TfMaster::ToolButtonEditClick);
-    connect(bar->ToolButtonDelete, &QToolButton::clicked, this, &TfMaster::ToolButtonDeleteClick);
-    connect(bar->ToolButtonSave, &QToolButton::clicked, this, &TfMaster::ToolButtonSaveClick);
-    connect(bar->ToolButtonCancel, &QToolButton::clicked, this, &TfMaster::ToolButtonCancelClick);
+    connect(bar->ToolButtonNew, &QToolButton::clicked, m_editor, &jobs::JobEditor::newJob);
+    connect(bar->ToolButtonEdit, &QToolButton::clicked, m_editor, &jobs::JobEditor::editJob);
+    connect(bar->ToolButtonDelete, &QToolButton::clicked, m_editor, &jobs::JobEditor::deleteJob);
+    connect(bar->ToolButtonSave, &QToolButton::clicked, m_editor, &jobs::JobEditor::saveJob);
+    connect(bar->ToolButtonCancel, &QToolButton::clicked, m_editor, &jobs::JobEditor::cancelEdit);
     connect(m_editor, &jobs::JobEditor::modeChanged, this, &TfMaster::StatusButtonsBackup);
     connect(m_editor, &jobs::JobEditor::editingStarted, this,
             [this] { PageControl_Backups->setCurrentWidget(TabSheet_Setup); });
     connect(bar->ToolButton_FTP, &QToolButton::clicked, this, &TfMaster::ToolButton_FTPClick);
 }
 
-bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
+bool TfMaster::FormCreate(const QString &programPath, jobdb::StartupLog *log) {
     Timer1Port.setEnabled(false);
     if (!openSettingsAndDatabase(state, programPath, log))
         return false;
@@ -125,20 +126,13 @@ bool TfMaster::FormCreate(const QString &programPath, db::StartupLog *log) {
 
     schedule::ScheduleContext context;
     context.DM = state.DM.get();
-    context.StatusBar1 = StatusBar1;
-    context.NotificationIcon1 = NotificationIcon1;
-    context.Timer1 = &Timer1Port;
-    context.Timer_Now = &Timer_NowPort;
-    context.GeraBackup = [this](int id, db::JobClaim *claim) {
-        backup::ArchiveRunContext run = archiveRunContext();
-        run.claim = claim;
-        backup::GeraBackup(run, id);
-    };
-    context.Envia_FTP = [this](db::Query &query, db::JobClaim *claim) {
-        if (FtpUpload1)
-            FtpUpload1->Envia_FTP(query, claim);
-    };
-    context.ShowError = [](const std::exception &e) {
+    context.statusBar = StatusBar1;
+    context.tray = NotificationIcon1;
+    context.scheduleTimer = &Timer1Port;
+    context.clockTimer = &Timer_NowPort;
+    context.archiveRun = archiveRunContext();
+    context.upload = FtpUpload1.get();
+    context.showError = [](const std::exception &e) {
         showHandlerError(e);
     };
     ScheduleLoop1 = std::make_unique<schedule::ScheduleLoop>(Schedule, context);
@@ -198,14 +192,6 @@ jobs::JobDefaults TfMaster::jobDefaults() const {
     return defaults;
 }
 
-void TfMaster::ToolButtonSaveClick() {
-    try {
-        m_editor->ToolButtonSaveClick();
-    } catch (const std::exception &e) {
-        showHandlerError(e);
-    }
-}
-
 void TfMaster::Reprogramarhorrios1Click() {
     if (!state.queries)
         return;
@@ -229,7 +215,7 @@ void TfMaster::FBConsole1Click() {
             wereOpen.append(ds);
     // No archive run or upload may commit the console's pending work behind its back.
     const bool wasOn = statusTimer(false);
-    auto restore = [&] {
+    ScopeGuard restore([&] {
         // "Refresh", a structure change or a full commit closed what the window shows.
         if (!database->connected())
             database->open();
@@ -240,14 +226,8 @@ void TfMaster::FBConsole1Click() {
             jobs.locate(QStringLiteral("ID"), jobId);
         TabSheet_Arquivos->followJob();
         statusTimer(wasOn);
-    };
-    try {
-        tools::TfFBConsole::Execute(database, QString(), false, QString(), this);
-    } catch (...) {
-        restore();
-        throw;
-    }
-    restore();
+    });
+    tools::TfFBConsole::Execute(database, QString(), false, QString(), this);
 }
 
 void TfMaster::SDK1Click() {
@@ -268,7 +248,7 @@ void TfMaster::FormShow() {
     StatusButtonsBackup(mode);
     if (!mode.isEmpty())
         return;
-    TabSheet_Setup->PanelBackup->setEnabled(false);
+    TabSheet_Setup->setEditing(false);
 }
 
 void TfMaster::showEvent(QShowEvent *event) {
@@ -291,14 +271,24 @@ void TfMaster::Timer1Timer() {
     // The loop has put the timers, the cursor and its flags back before the error
     // reaches here.
     try {
-        ScheduleLoop1->Timer1Timer();
+        ScheduleLoop1->tick();
     } catch (const std::exception &e) {
         showHandlerError(e);
     }
 }
 
+void TfMaster::CheckBackups() {
+    if (ScheduleLoop1)
+        ScheduleLoop1->checkBackups();
+}
+
+void TfMaster::Check_FTP() {
+    if (ScheduleLoop1)
+        ScheduleLoop1->checkUploads();
+}
+
 void TfMaster::ToolButtonTimerClick() {
-    schedule::ToolButtonTimerClick(Timer1Port, [this](const QString &caption) {
+    schedule::toggleSchedule(Timer1Port, [this](const QString &caption) {
         ToolBar1->ToolButtonTimer->setText(caption);
     });
 }
@@ -312,42 +302,37 @@ backup::ArchiveRunContext TfMaster::archiveRunContext() {
 }
 
 void TfMaster::GeraBackup(int jobId) {
-    backup::GeraBackup(archiveRunContext(), jobId);
+    backup::runArchive(archiveRunContext(), jobId);
 }
 
 void TfMaster::Envia_FTP(db::DataSet &query) {
     if (FtpUpload1)
-        FtpUpload1->Envia_FTP(query);
+        FtpUpload1->uploadJob(query);
 }
 
 void TfMaster::ToolButton_FTPClick() {
     if (FtpUpload1)
-        FtpUpload1->ToolButton_FTPClick();
+        FtpUpload1->uploadSelectedJob();
 }
 
 void TfMaster::execWithTimerOff(QDialog *dialog) {
     if (!dialog)
         return;
     const bool wasOn = statusTimer(false);
-    try {
-        if (dialog == fFTPSize)
-            dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
-        dialog->exec();
-    } catch (...) {
-        statusTimer(wasOn);
-        throw;
-    }
-    statusTimer(wasOn);
+    ScopeGuard restore([&] { statusTimer(wasOn); });
+    if (dialog == fFTPSize)
+        dialog->setWindowState(dialog->windowState() | Qt::WindowMaximized);
+    dialog->exec();
 }
 
 bool TfMaster::statusTimer(bool enabled) {
-    return schedule::Status_Timer(
+    return schedule::setScheduleEnabled(
         Timer1Port, [this](const QString &caption) { ToolBar1->ToolButtonTimer->setText(caption); },
         enabled);
 }
 
 void TfMaster::ToolButtonBackupClick() {
-    backup::ToolButtonBackupClick(archiveRunContext());
+    backup::runSelectedJob(archiveRunContext());
 }
 
 void TfMaster::IBQuery_BackupsAfterScroll() {
@@ -360,8 +345,8 @@ void TfMaster::StatusButtonsBackup(const QString &mode) {
     const bool browse = m.isEmpty() || m == QLatin1String("S") || m == QLatin1String("C");
     const bool editing = m == QLatin1String("N") || m == QLatin1String("E");
     ToolBar1->setEnabledFor(browse, editing);
-    TabSheet_Setup->PanelBackup->setEnabled(editing);
-    TabSheet_FTP->Panel_FTPBackup->setEnabled(editing);
+    TabSheet_Setup->setEditing(editing);
+    TabSheet_FTP->setEditing(editing);
     GroupBoxBackups->setEnabled(!editing);
     // The reschedule reads the job list again, which would throw an edit away.
     PopupMenu_Tools->ReprogramarHorarios1->setEnabled(!editing);

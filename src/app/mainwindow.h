@@ -24,7 +24,7 @@
 
 class QTabWidget;
 
-namespace bkp::db {
+namespace bkp::jobdb {
 class StartupLog;
 }
 
@@ -59,7 +59,7 @@ public:
     // The window's creation proper: settings files, job database, job list, tray
     // icon and timers. False when the job database could not be opened (the
     // operator has been told); the program has nothing to run then.
-    bool FormCreate(const QString &programPath, db::StartupLog *log);
+    bool FormCreate(const QString &programPath, jobdb::StartupLog *log);
 
     // Shown on the first tray click or "Restaurar": toolbar in browse mode.
     void FormShow();
@@ -85,6 +85,9 @@ public:
 
     // A schedule tick; an error that escapes it is shown and the program goes on.
     void Timer1Timer();
+    // The schedule's two checks, each handing the first due job to its run.
+    void CheckBackups();
+    void Check_FTP();
     void ToolButtonTimerClick();
     void ToolButtonBackupClick();
     void GeraBackup(int jobId);
@@ -100,12 +103,7 @@ public:
     void ConfigurarFTP1Click() { execWithTimerOff(fFTP_Config); }
     void VerificarespaoocupadoporFTP1Click() { execWithTimerOff(fFTPSize); }
 
-    // Job editing.
-    void ToolButtonNewClick() { m_editor->ToolButtonNewClick(); }
-    void ToolButtonEditClick() { m_editor->ToolButtonEditClick(); }
-    void ToolButtonSaveClick();
-    void ToolButtonCancelClick() { m_editor->ToolButtonCancelClick(); }
-    void ToolButtonDeleteClick() { m_editor->ToolButtonDeleteClick(); }
+    // What a new job starts with.
     jobs::JobDefaults jobDefaults() const;
 
     // Tools menu.
@@ -117,6 +115,44 @@ public:
 
     // Whether the desktop has no notification area, so the window stands in.
     bool withoutTray() const { return m_withoutTray; }
+
+    // The window's parts, for the routines and tests that look at them.
+    MainToolBar *toolBar() const { return ToolBar1; }
+    ToolsMenu *toolsMenu() const { return PopupMenu_Tools; }
+    TrayMenu *trayMenu() const { return PopupMenu_TrayIcon; }
+    jobs::JobListBox *jobList() const { return GroupBoxBackups; }
+    QTabWidget *pages() const { return PageControl_Backups; }
+    jobs::JobSetupPage *setupPage() const { return TabSheet_Setup; }
+    jobs::JobFtpPage *ftpPage() const { return TabSheet_FTP; }
+    jobs::FileSetsPage *fileSetsPage() const { return TabSheet_Arquivos; }
+    ftp::FoldersPage *foldersPage() const { return TabSheet_Pasta; }
+    widgets::PanelStatusBar *panelStatusBar() const { return StatusBar1; }
+    ftp::TfFTP_Config *ftpConfigDialog() const { return fFTP_Config; }
+    ftp::TfFTPSize *ftpSizeDialog() const { return fFTPSize; }
+    ftp::FtpUpload *upload() const { return FtpUpload1.get(); }
+    // The job database and its queries; null until FormCreate has opened them.
+    jobdb::TDM *dataModule() const { return state.DM.get(); }
+    jobdb::JobQueries *jobQueries() const { return state.queries.get(); }
+    QTimer *scheduleTimer() const { return Timer1; }
+    QTimer *clockTimer() const { return Timer_Now; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // Tests look at the schedule's flags through it.
+    friend class TfMasterPeer;
+
+    void connectParts();
+    void bindJobQuery();
+    // setScheduleEnabled with the timer button's caption.
+    bool statusTimer(bool enabled);
+    // Shows the dialog modally with the schedule off, then gives the timer back
+    // its state, also after an error.
+    void execWithTimerOff(QDialog *dialog);
+    QString m_programPath;
 
     TrayIcon *NotificationIcon1 = nullptr;
     StartupState state;
@@ -136,36 +172,6 @@ public:
     WindowTimer Timer1Port{nullptr};
     WindowTimer Timer_NowPort{nullptr};
 
-    // The window's parts, for the routines and tests that look at them.
-    MainToolBar *toolBar() const { return ToolBar1; }
-    ToolsMenu *toolsMenu() const { return PopupMenu_Tools; }
-    TrayMenu *trayMenu() const { return PopupMenu_TrayIcon; }
-    jobs::JobListBox *jobList() const { return GroupBoxBackups; }
-    QTabWidget *pages() const { return PageControl_Backups; }
-    jobs::JobSetupPage *setupPage() const { return TabSheet_Setup; }
-    jobs::JobFtpPage *ftpPage() const { return TabSheet_FTP; }
-    jobs::FileSetsPage *fileSetsPage() const { return TabSheet_Arquivos; }
-    ftp::FoldersPage *foldersPage() const { return TabSheet_Pasta; }
-    widgets::PanelStatusBar *panelStatusBar() const { return StatusBar1; }
-    ftp::TfFTP_Config *ftpConfigDialog() const { return fFTP_Config; }
-    ftp::TfFTPSize *ftpSizeDialog() const { return fFTPSize; }
-    ftp::FtpUpload *upload() const { return FtpUpload1.get(); }
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void changeEvent(QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
-private:
-    void connectParts();
-    void bindJobQuery();
-    // Status_Timer with the timer button's caption.
-    bool statusTimer(bool enabled);
-    // Shows the dialog modally with the schedule off, then gives the timer back
-    // its state, also after an error.
-    void execWithTimerOff(QDialog *dialog);
-    QString m_programPath;
-
     ToolsMenu *PopupMenu_Tools = nullptr;
     TrayMenu *PopupMenu_TrayIcon = nullptr;
     MainToolBar *ToolBar1 = nullptr;
@@ -179,7 +185,7 @@ private:
     widgets::PanelStatusBar *StatusBar1 = nullptr;
     ftp::TfFTP_Config *fFTP_Config = nullptr;
     ftp::TfFTPSize *fFTPSize = nullptr;
-    // The upload with its client IdFTP_Backup and its progress display.
+    // The upload with its FTP client and its progress display.
     std::unique_ptr<ftp::FtpUpload> FtpUpload1;
 
     EnterToTab m_enterToTab;

@@ -12,7 +12,7 @@
 #include "lib/ui.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
-#include "schedule/calendario.h"
+#include "widgets/calendario.h"
 #include "widgets/qtdialogs.h"
 
 #include <QApplication>
@@ -77,7 +77,7 @@ int runProgram(int argc, char *argv[]) {
         const auto endClient = qScopeGuard([&] {
             if (opened) {
                 try {
-                    fMaster.state.DM->IBTransaction1->commit();
+                    fMaster.dataModule()->IBTransaction1->commit();
                 } catch (const db::DatabaseError &) {
                 }
             }
@@ -92,7 +92,7 @@ int runProgram(int argc, char *argv[]) {
         }
         // The date picker waits hidden for the job editor (the FTP windows come
         // with their own parts of the program).
-        schedule::TfCalendario fCalendario;
+        widgets::TfCalendario fCalendario;
         // The end of the session during the start is an ordinary end; without its
         // database the program has nothing to run: it ends after the message.
         if (platform::terminated())

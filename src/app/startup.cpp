@@ -6,7 +6,8 @@
 
 namespace bkp::app {
 
-bool openSettingsAndDatabase(StartupState &state, const QString &programPath, db::StartupLog *log) {
+bool openSettingsAndDatabase(StartupState &state, const QString &programPath,
+                             jobdb::StartupLog *log) {
     QString problem;
     state.IniParams = openSettingsFile(programPath, &problem);
     if (!problem.isEmpty())
@@ -18,11 +19,11 @@ bool openSettingsAndDatabase(StartupState &state, const QString &programPath, db
     }
 
     if (!state.DM)
-        state.DM = std::make_unique<db::TDM>();
-    if (!db::AbrirDataBase(state.DM.get(), *state.IniParams, log))
+        state.DM = std::make_unique<jobdb::TDM>();
+    if (!jobdb::AbrirDataBase(state.DM.get(), *state.IniParams, log))
         return false;
-    state.queries = std::make_unique<db::JobQueries>(state.DM.get());
-    db::AbrirTabelas(&state.queries->IBQuery_Backups);
+    state.queries = std::make_unique<jobdb::JobQueries>(state.DM.get());
+    jobdb::AbrirTabelas(&state.queries->IBQuery_Backups);
     return true;
 }
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace bkp::db {
+namespace bkp::jobdb {
 class StartupLog;
 }
 
@@ -16,14 +16,15 @@ namespace bkp::app {
 // module and the job and file-set queries.
 struct StartupState {
     std::unique_ptr<platform::IniFile> IniParams;
-    std::unique_ptr<db::TDM> DM;
-    std::unique_ptr<db::JobQueries> queries;
+    std::unique_ptr<jobdb::TDM> DM;
+    std::unique_ptr<jobdb::JobQueries> queries;
 };
 
 // The main window's creation up to the job list: the settings file with
 // "UpdateFile", the "_Backups.Ini" file, then the job database and the job list.
 // A settings file that cannot be written is reported and the start goes on.
 // False when the job database could not be opened (the message was shown).
-bool openSettingsAndDatabase(StartupState &state, const QString &programPath, db::StartupLog *log);
+bool openSettingsAndDatabase(StartupState &state, const QString &programPath,
+                             jobdb::StartupLog *log);
 
 } // namespace bkp::app

@@ -11,7 +11,7 @@ namespace bkp::app {
 
 // The window that shows the lines of the database opening: a tool window with a
 // read-only text filling it, 600 x 400, centred on the screen.
-class StartupLogWindow : public db::StartupLog {
+class StartupLogWindow : public jobdb::StartupLog {
 public:
     StartupLogWindow();
     ~StartupLogWindow() override;

@@ -35,7 +35,8 @@ QString ArchiveExtension(const QString &archiver) {
 
 namespace {
 
-void openQuery(db::Query &query, db::TDM *dm, const QString &sql, const QString &param, int jobId) {
+void openQuery(db::Query &query, jobdb::TDM *dm, const QString &sql, const QString &param,
+               int jobId) {
     query.setDatabase(dm->IBDatabase1);
     query.setTransaction(dm->IBTransaction1);
     query.setSqlText(sql);
@@ -93,9 +94,9 @@ QString nextDateSql(int jobId, double date) {
 
 } // namespace
 
-ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
+ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
     ArchiveRunResult result;
-    db::TDM *dm = context.DM;
+    jobdb::TDM *dm = context.DM;
 
     // The archive of this run exists already: running again would rotate it onto
     // an older rotation name and lose that one. Only the date is tried again; its
@@ -106,7 +107,7 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
             result.jobFound = true;
             result.updateSql = nextDateSql(jobId, date);
             try {
-                db::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
+                jobdb::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
                 dm->IBTransaction1->commitRetaining();
                 context.pending->remove(jobId);
                 db::RefreshUnlessEditing(context.IBQuery_Backups);
@@ -169,7 +170,7 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     const double next = Date() + 1;
     result.updateSql = nextDateSql(jobId, next);
     try {
-        db::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
+        jobdb::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
         dm->IBTransaction1->commitRetaining();
     } catch (const db::DatabaseError &) {
         if (context.pending &&
@@ -182,7 +183,7 @@ ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId) {
     return result;
 }
 
-ArchiveRunResult ToolButtonBackupClick(const ArchiveRunContext &context) {
+ArchiveRunResult runSelectedJob(const ArchiveRunContext &context) {
     db::DataSet *jobs = context.IBQuery_Backups;
     if (!jobs || !jobs->active() || jobs->isEmpty())
         return ArchiveRunResult();
@@ -190,7 +191,7 @@ ArchiveRunResult ToolButtonBackupClick(const ArchiveRunContext &context) {
     // The operator asks for a new run, whatever the schedule remembers.
     if (context.pending)
         context.pending->remove(id);
-    return GeraBackup(context, id);
+    return runArchive(context, id);
 }
 
 } // namespace bkp::backup

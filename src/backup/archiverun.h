@@ -6,9 +6,12 @@
 
 namespace bkp::db {
 class DataSet;
+}
+
+namespace bkp::jobdb {
 class JobClaim;
 class TDM;
-} // namespace bkp::db
+} // namespace bkp::jobdb
 
 namespace bkp::backup {
 
@@ -29,7 +32,7 @@ using PendingNextDates = QHash<int, double>;
 
 // What an archive run reaches in the main window.
 struct ArchiveRunContext {
-    db::TDM *DM = nullptr; // job database and the shared transaction
+    jobdb::TDM *DM = nullptr; // job database and the shared transaction
     // The main job list (IBQuery_Backups): read again after the next date is
     // written so that the grid shows it. May be missing.
     db::DataSet *IBQuery_Backups = nullptr;
@@ -38,7 +41,7 @@ struct ArchiveRunContext {
     // for that job on the same day only tries to store the date again, silently.
     PendingNextDates *pending = nullptr;
     // The schedule's claim on the job's row: the next date is stored through it.
-    db::JobClaim *claim = nullptr;
+    jobdb::JobClaim *claim = nullptr;
 };
 
 // What one run did, for the caller's tests; the window ignores it.
@@ -62,10 +65,10 @@ struct ArchiveRunResult {
 // BACKUPFOLDER) touches no file and starts nothing, but its date still moves to
 // tomorrow so that it does not hold up the jobs after it. A rotation type above 4
 // leaves the previous archive where it is (the archiver then adds to it).
-ArchiveRunResult GeraBackup(const ArchiveRunContext &context, int jobId);
+ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId);
 
 // The "&Backup" button: the run of the job on the current row of the job list
 // (nothing when the list has no row).
-ArchiveRunResult ToolButtonBackupClick(const ArchiveRunContext &context);
+ArchiveRunResult runSelectedJob(const ArchiveRunContext &context);
 
 } // namespace bkp::backup

@@ -52,4 +52,12 @@ public:
     const char *what() const noexcept override { return "Operation aborted"; }
 };
 
+// The text the operator is shown for an error: a database error's own message, else
+// the error's text.
+inline QString ErrorText(const std::exception &error) {
+    if (const auto *database = dynamic_cast<const DatabaseError *>(&error))
+        return database->message();
+    return QString::fromLocal8Bit(error.what());
+}
+
 } // namespace bkp::db

@@ -55,7 +55,7 @@ QString messageOf(const std::exception &e) {
 
 } // namespace
 
-TfFTP_Config::TfFTP_Config(platform::IniFile *IniParams, db::TDM *DM, QWidget *parent)
+TfFTP_Config::TfFTP_Config(platform::IniFile *IniParams, jobdb::TDM *DM, QWidget *parent)
     : QDialog(parent), m_ini(IniParams), m_dm(DM) {
     setObjectName(QStringLiteral("fFTP_Config"));
     setWindowTitle(QStringLiteral("FTP - Config"));

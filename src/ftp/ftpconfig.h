@@ -8,7 +8,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
-namespace bkp::db {
+namespace bkp::jobdb {
 class TDM;
 }
 namespace bkp::platform {
@@ -31,7 +31,7 @@ class TfFTP_Config : public QDialog {
 public:
     // The settings file and the job database (either may be null in tests of the
     // parts that do not need it).
-    TfFTP_Config(platform::IniFile *IniParams, db::TDM *DM, QWidget *parent = nullptr);
+    TfFTP_Config(platform::IniFile *IniParams, jobdb::TDM *DM, QWidget *parent = nullptr);
 
     void LoadParams();
     void SaveParams();
@@ -57,7 +57,7 @@ protected:
 
 private:
     platform::IniFile *m_ini;
-    db::TDM *m_dm;
+    jobdb::TDM *m_dm;
 };
 
 } // namespace bkp::ftp

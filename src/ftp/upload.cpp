@@ -104,24 +104,24 @@ QString ProgressHint(const QString &reply, const QString &percent) {
 
 // ------------------------------------------------------------------ FtpUpload
 
-FtpUpload::FtpUpload(db::TDM &dm, db::Query &IBQuery_Backups, StatusBarPort *statusBar,
-                     TrayPort *tray, TimerPort *Timer1)
-    : m_dm(dm), m_jobQuery(IBQuery_Backups), m_statusBar(statusBar), m_tray(tray), m_timer(Timer1),
+FtpUpload::FtpUpload(jobdb::TDM &dm, db::Query &jobQuery, StatusBarPort *statusBar, TrayPort *tray,
+                     TimerPort *scheduleTimer)
+    : m_dm(dm), m_jobQuery(jobQuery), m_statusBar(statusBar), m_tray(tray), m_timer(scheduleTimer),
       m_paced(statusBar, widgets::screenRefreshInterval()) {
-    IdFTP_Backup.onConnected = [this] {
-        IdFTP_BackupConnected();
+    m_client.onConnected = [this] {
+        onConnected();
     };
-    IdFTP_Backup.onStatus = [this](const QString &s) {
-        IdFTP_BackupStatus(s);
+    m_client.onStatus = [this](const QString &s) {
+        onStatus(s);
     };
-    IdFTP_Backup.onWorkBegin = [this](qint64 total) {
-        IdFTP_BackupWorkBegin(total);
+    m_client.onWorkBegin = [this](qint64 total) {
+        onWorkBegin(total);
     };
-    IdFTP_Backup.onWork = [this](qint64 count) {
-        IdFTP_BackupWork(count);
+    m_client.onWork = [this](qint64 count) {
+        onWork(count);
     };
-    IdFTP_Backup.onDisconnected = [this] {
-        IdFTP_BackupDisconnected();
+    m_client.onDisconnected = [this] {
+        onDisconnected();
     };
 }
 
@@ -131,11 +131,11 @@ void FtpUpload::balloon(const QString &title, const QString &text, TrayPort::Bal
         m_tray->showBalloon(title, text, kind, seconds * 1000);
 }
 
-void FtpUpload::ToolButton_FTPClick() {
-    Envia_FTP(m_jobQuery);
+void FtpUpload::uploadSelectedJob() {
+    uploadJob(m_jobQuery);
 }
 
-void FtpUpload::Envia_FTP(db::DataSet &query, db::JobClaim *claim) {
+void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
     if (m_uploading)
         return;
     m_uploading = true;
@@ -145,7 +145,7 @@ void FtpUpload::Envia_FTP(db::DataSet &query, db::JobClaim *claim) {
         m_timer->setEnabled(false);
     const platform::CursorKind previous = SwapCursor(platform::CursorKind::Hourglass);
     auto endBlock = [&] {
-        IdFTP_Backup.disconnect();
+        m_client.disconnect();
         if (m_timer)
             m_timer->setEnabled(true);
         m_transferTotal = 0;
@@ -176,9 +176,10 @@ void FtpUpload::Envia_FTP(db::DataSet &query, db::JobClaim *claim) {
 }
 
 void FtpUpload::recordError(const QString &id, const QString &text, const QString &beforeWhere) {
-    db::JobClaim::store(m_dm.IBDatabase1, m_claim,
-                        QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
-                            lastErrLiteral(text) + beforeWhere + QStringLiteral("Where ID=") + id);
+    jobdb::JobClaim::store(m_dm.IBDatabase1, m_claim,
+                           QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
+                               lastErrLiteral(text) + beforeWhere + QStringLiteral("Where ID=") +
+                               id);
     db::RefreshUnlessEditing(&m_jobQuery);
 }
 
@@ -186,19 +187,19 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
     auto text = [&](const char *name) {
         return query.fieldByName(QString::fromLatin1(name))->asString();
     };
-    IdFTP_Backup.setHost(text("FTP_HOST"));
-    IdFTP_Backup.setUsername(text("FTP_USER"));
-    IdFTP_Backup.setPassword(text("FTP_PASSWORD"));
-    IdFTP_Backup.setPassive(query.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
+    m_client.setHost(text("FTP_HOST"));
+    m_client.setUsername(text("FTP_USER"));
+    m_client.setPassword(text("FTP_PASSWORD"));
+    m_client.setPassive(query.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
     id = text("ID");
     // A value that would carry a second command is refused before anything is sent.
     for (const char *column : {"FTP_USER", "FTP_PASSWORD", "FTP_FOLDER", "BACKUPFILE"})
         if (!FtpClient::safeArgument(text(column)))
             throw FtpError(FtpClient::unsafeArgumentText(QString::fromLatin1(column)));
 
-    if (IdFTP_Backup.connected())
-        IdFTP_Backup.disconnect();
-    IdFTP_Backup.connectToServer();
+    if (m_client.connected())
+        m_client.disconnect();
+    m_client.connectToServer();
 
     const QString mask = JoinPath(text("BACKUPFOLDER"), text("BACKUPFILE") + QStringLiteral(".*"),
                                   platform::fs::separator());
@@ -227,38 +228,38 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
         currentPath = platform::fs::changeFileExt(currentPath, ext).toLower();
         if (relative) {
             if (first)
-                loginFolder = IdFTP_Backup.printWorkingDir();
+                loginFolder = m_client.printWorkingDir();
             else
-                IdFTP_Backup.changeDir(loginFolder);
+                m_client.changeDir(loginFolder);
         }
         first = false;
-        IdFTP_Backup.changeDir(folder);
+        m_client.changeDir(folder);
 
         const QString remoteName = platform::fs::extractFileName(currentPath);
         const QString tempName = platform::fs::changeFileExt(remoteName, QStringLiteral(".tmp"));
-        IdFTP_Backup.put(currentPath, tempName);
+        m_client.put(currentPath, tempName);
         try {
-            IdFTP_Backup.deleteFile(remoteName);
+            m_client.deleteFile(remoteName);
         } catch (const std::exception &e) {
-            balloon(messageOf(e), IdFTP_Backup.lastCmdResult(), TrayPort::BalloonKind::Error, 3);
+            balloon(messageOf(e), m_client.lastCmdResult(), TrayPort::BalloonKind::Error, 3);
         }
-        IdFTP_Backup.rename(tempName, remoteName);
-        const QString renamed = IdFTP_Backup.lastCmdResult();
+        m_client.rename(tempName, remoteName);
+        const QString renamed = m_client.lastCmdResult();
         verifyArrival(currentPath, remoteName);
         balloon(QStringLiteral("Enviado backup por FTP"),
                 renamed + QStringLiteral("\rFile: ") + currentPath, TrayPort::BalloonKind::Info, 5);
     }
 
-    db::JobClaim::store(m_dm.IBDatabase1, m_claim,
-                        QStringLiteral("Update Backups\r\nSet\r\nFTP_Data=") + SqlDate(Date() + 1) +
-                            QStringLiteral(",\r\nFTP_LastSend=") + SqlDateTime(Now()) +
-                            QStringLiteral("\r\nWhere ID=") + id);
+    jobdb::JobClaim::store(m_dm.IBDatabase1, m_claim,
+                           QStringLiteral("Update Backups\r\nSet\r\nFTP_Data=") +
+                               SqlDate(Date() + 1) + QStringLiteral(",\r\nFTP_LastSend=") +
+                               SqlDateTime(Now()) + QStringLiteral("\r\nWhere ID=") + id);
     m_dm.IBTransaction1->commitRetaining();
     db::RefreshUnlessEditing(&m_jobQuery);
 }
 
 void FtpUpload::verifyArrival(const QString &localPath, const QString &remoteName) {
-    const qint64 remote = IdFTP_Backup.remoteSize(remoteName);
+    const qint64 remote = m_client.remoteSize(remoteName);
     if (remote < 0)
         return; // the server tells no sizes: taken as sent, as it always was
     // Read after the transfer: an archive the archiver was still writing differs too.
@@ -276,17 +277,17 @@ QString ArrivalMismatchText(qint64 remote, qint64 local, const QString &remoteNa
 
 // ------------------------------------------------------------------- handlers
 
-void FtpUpload::IdFTP_BackupConnected() {
+void FtpUpload::onConnected() {
     m_paced.flush();
     ShowStatus(m_statusBar, 0, QStringLiteral("Conectado"), 0);
 }
 
-void FtpUpload::IdFTP_BackupStatus(const QString &status) {
+void FtpUpload::onStatus(const QString &status) {
     m_paced.flush();
     ShowStatus(m_statusBar, 0, status, 0);
 }
 
-void FtpUpload::IdFTP_BackupWorkBegin(qint64 total) {
+void FtpUpload::onWorkBegin(qint64 total) {
     m_transferTotal = total;
     m_balloonCounter = 0;
     m_decimalPoint = UserLocale().decimalPoint();
@@ -294,14 +295,14 @@ void FtpUpload::IdFTP_BackupWorkBegin(qint64 total) {
     ShowStatus(m_statusBar, 2, QString::number(total) + QStringLiteral(" bytes totais"), 0);
 }
 
-void FtpUpload::IdFTP_BackupWork(qint64 count) {
+void FtpUpload::onWork(qint64 count) {
     if (m_transferTotal <= 0)
         m_transferTotal = 1;
     if (m_decimalPoint.isEmpty())
         m_decimalPoint = UserLocale().decimalPoint();
     const QString percent =
         FloatToStrGeneral(double(count) / double(m_transferTotal) * 100.0, 3, 2, m_decimalPoint);
-    const QString reply = IdFTP_Backup.lastCmdResult();
+    const QString reply = m_client.lastCmdResult();
 
     StatusBarPort *bar = m_statusBar ? static_cast<StatusBarPort *>(&m_paced) : nullptr;
     ShowStatus(bar, 1, QString::number(count) + QStringLiteral(" bytes enviados "), 0);
@@ -326,7 +327,7 @@ void FtpUpload::IdFTP_BackupWork(qint64 count) {
         platform::processMessages();
 }
 
-void FtpUpload::IdFTP_BackupDisconnected() {
+void FtpUpload::onDisconnected() {
     if (!m_statusBar)
         return;
     m_paced.flush();

@@ -11,10 +11,13 @@
 
 namespace bkp::db {
 class DataSet;
-class JobClaim;
 class Query;
-class TDM;
 } // namespace bkp::db
+
+namespace bkp::jobdb {
+class JobClaim;
+class TDM;
+} // namespace bkp::jobdb
 
 namespace bkp::ftp {
 
@@ -36,15 +39,15 @@ QString ProgressHint(const QString &reply, const QString &percent);
 QString ArrivalMismatchText(qint64 remote, qint64 local, const QString &remoteName);
 
 // The main window's upload of a job's archives to its FTP server: the client
-// `IdFTP_Backup`, its event handlers (status bar, tray hint, balloons) and the two
-// counters of the progress display. The window owns one and forwards to it.
+// `client()`, its event handlers (status bar, tray hint, balloons) and the two
+// counters of the progress display. The window owns one; the schedule and the toolbar call it.
 class FtpUpload {
 public:
     // The job database, the window's job query (refreshed after every upload), the
-    // status bar `StatusBar1`, the tray icon and the schedule timer `Timer1`; the
+    // status bar, the tray icon and the schedule timer; the
     // ports may be null.
-    FtpUpload(db::TDM &dm, db::Query &IBQuery_Backups, StatusBarPort *statusBar, TrayPort *tray,
-              TimerPort *Timer1);
+    FtpUpload(jobdb::TDM &dm, db::Query &jobQuery, StatusBarPort *statusBar, TrayPort *tray,
+              TimerPort *scheduleTimer);
     FtpUpload(const FtpUpload &) = delete;
     FtpUpload &operator=(const FtpUpload &) = delete;
 
@@ -54,19 +57,19 @@ public:
     // A call while an upload is running (from a click handled during the transfer)
     // does nothing. With the schedule's claim on the job's row, the outcome is stored
     // through it.
-    void Envia_FTP(db::DataSet &query, db::JobClaim *claim = nullptr);
-    // The toolbar button: Envia_FTP of the job selected in the job query.
-    void ToolButton_FTPClick();
+    void uploadJob(db::DataSet &query, jobdb::JobClaim *claim = nullptr);
+    // The toolbar button: uploadJob of the job selected in the job query.
+    void uploadSelectedJob();
     bool uploading() const { return m_uploading; }
 
-    FtpClient IdFTP_Backup;
+    FtpClient &client() { return m_client; }
 
-    // Handlers bound to IdFTP_Backup's events.
-    void IdFTP_BackupConnected();
-    void IdFTP_BackupStatus(const QString &status);
-    void IdFTP_BackupWorkBegin(qint64 total);
-    void IdFTP_BackupWork(qint64 count);
-    void IdFTP_BackupDisconnected();
+    // Handlers bound to the client's events.
+    void onConnected();
+    void onStatus(const QString &status);
+    void onWorkBegin(qint64 total);
+    void onWork(qint64 count);
+    void onDisconnected();
 
     // Bytes announced by the current transfer (0 outside an upload) and the
     // progress events counted for the balloon.
@@ -89,7 +92,8 @@ private:
     // Raises when the renamed copy on the server is not as long as the local file.
     void verifyArrival(const QString &localPath, const QString &remoteName);
 
-    db::TDM &m_dm;
+    FtpClient m_client;
+    jobdb::TDM &m_dm;
     db::Query &m_jobQuery;
     StatusBarPort *m_statusBar;
     TrayPort *m_tray;
@@ -100,7 +104,7 @@ private:
     qint64 m_transferTotal = 0;
     int m_balloonCounter = 0;
     bool m_uploading = false;
-    db::JobClaim *m_claim = nullptr; // for the length of one upload
+    jobdb::JobClaim *m_claim = nullptr; // for the length of one upload
     QString m_decimalPoint;
 };
 

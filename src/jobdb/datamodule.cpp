@@ -1,6 +1,8 @@
 #include "jobdb/datamodule.h"
 
-namespace bkp::db {
+namespace bkp::jobdb {
+
+using namespace db;
 
 const char *const AdminPassword = "pelorvine";
 
@@ -91,4 +93,4 @@ QList<Table *> TDM::tables(Database *database) const {
     return out;
 }
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

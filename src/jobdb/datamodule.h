@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-namespace bkp::db {
+namespace bkp::jobdb {
 
 // The administrator password of the job database.
 extern const char *const AdminPassword;
@@ -18,18 +18,18 @@ public:
     explicit TDM(QObject *parent = nullptr);
     ~TDM() override;
 
-    Database *IBDatabase1;
-    Transaction *IBTransaction1;
-    Table *Backups;
-    Table *Arquivos;
+    db::Database *IBDatabase1;
+    db::Transaction *IBTransaction1;
+    db::Table *Backups;
+    db::Table *Arquivos;
 
-    QList<Database *> databases() const { return {IBDatabase1}; }
+    QList<db::Database *> databases() const { return {IBDatabase1}; }
     // The table definitions on a connection, in the module's order.
-    QList<Table *> tables(Database *database) const;
+    QList<db::Table *> tables(db::Database *database) const;
 };
 
 // Column definitions of the job tables, in creation order.
-QList<FieldDef> backupsFieldDefs();
-QList<FieldDef> arquivosFieldDefs();
+QList<db::FieldDef> backupsFieldDefs();
+QList<db::FieldDef> arquivosFieldDefs();
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

@@ -4,7 +4,9 @@
 
 #include "db/fbclient.h"
 
-namespace bkp::db {
+namespace bkp::jobdb {
+
+using namespace db;
 
 namespace {
 // The row is locked or changed by a transaction still running elsewhere.
@@ -71,4 +73,4 @@ void JobClaim::store(Database *database, JobClaim *claim, const QString &sql) {
         ExecSQL(database, sql);
 }
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-namespace bkp::db {
+namespace bkp::jobdb {
 
 // A job being archived or uploaded, held in the database for the length of the run
 // so that another program on the same database does not start it too: its BACKUPS
@@ -14,7 +14,7 @@ namespace bkp::db {
 // made in the shared transaction would wait on it); storing them ends the claim.
 class JobClaim {
 public:
-    explicit JobClaim(Database *database);
+    explicit JobClaim(db::Database *database);
     ~JobClaim(); // a claim still held is given up, with nothing stored
     JobClaim(const JobClaim &) = delete;
     JobClaim &operator=(const JobClaim &) = delete;
@@ -24,18 +24,18 @@ public:
     bool take(int jobId);
     bool held() const { return m_transaction.inTransaction(); }
     // The job's row as it stands under the claim.
-    const DataSet &row() const { return m_row; }
+    const db::DataSet &row() const { return m_row; }
 
     // Runs a change to the claimed row and commits it, which ends the claim.
     void store(const QString &sql);
     // The change through `claim` when there is one, else in the database's shared
     // transaction (left to its next commit).
-    static void store(Database *database, JobClaim *claim, const QString &sql);
+    static void store(db::Database *database, JobClaim *claim, const QString &sql);
 
 private:
-    Database *m_database;
-    Transaction m_transaction;
-    Query m_row; // after the transaction, so it closes first
+    db::Database *m_database;
+    db::Transaction m_transaction;
+    db::Query m_row; // after the transaction, so it closes first
 };
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

@@ -4,7 +4,9 @@
 #include "jobdb/datamodule.h"
 #include "lib/ui.h"
 
-namespace bkp::db {
+namespace bkp::jobdb {
+
+using namespace db;
 
 QStringList backupsUpdateColumns() {
     return {QStringLiteral("ID"),           QStringLiteral("BACKUPNAME"),
@@ -53,4 +55,4 @@ void AbrirTabelas(Query *jobQuery) {
     jobQuery->setRecNo(start);
 }
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

@@ -2,7 +2,7 @@
 
 #include "db/query.h"
 
-namespace bkp::db {
+namespace bkp::jobdb {
 
 class TDM;
 
@@ -16,14 +16,14 @@ class JobQueries {
 public:
     explicit JobQueries(TDM *dm);
 
-    Query IBQuery_Backups;
-    UpdateSQL IBUpdateSQL__Backups;
-    Query IBQuery_Arquivos;
-    UpdateSQL IBUpdateSQL_Arquivos;
+    db::Query IBQuery_Backups;
+    db::UpdateSQL IBUpdateSQL__Backups;
+    db::Query IBQuery_Arquivos;
+    db::UpdateSQL IBUpdateSQL_Arquivos;
 };
 
 // Reopens the job query and fetches all its rows under the hourglass cursor,
 // coming back to the row it started on.
-void AbrirTabelas(Query *jobQuery);
+void AbrirTabelas(db::Query *jobQuery);
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

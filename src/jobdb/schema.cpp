@@ -18,7 +18,9 @@
 
 #include <QRegularExpression>
 
-namespace bkp::db {
+namespace bkp::jobdb {
+
+using namespace db;
 
 namespace fs = platform::fs;
 using platform::CursorKind;
@@ -539,4 +541,4 @@ bool AbrirDataBase(TDM *dm, platform::IniFile &settings, StartupLog *logWindow) 
     return true;
 }
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

@@ -10,9 +10,12 @@ class IniFile;
 }
 
 namespace bkp::db {
-
 class Database;
 class Table;
+} // namespace bkp::db
+
+namespace bkp::jobdb {
+
 class TDM;
 
 // The window that shows what the opening of the database does, line by line.
@@ -44,18 +47,18 @@ private:
     bool m_open = false;
 };
 
-QString FieldTypeToStr(const FieldDef &def);
+QString FieldTypeToStr(const db::FieldDef &def);
 
 // "Create table" from the definition's columns, then commit-retaining.
-void CreateTableFromFields(Table *table);
+void CreateTableFromFields(db::Table *table);
 
 // Brings the table in the database up to its definition: missing columns,
 // Date to TimeStamp, text to Integer keeping the values, one widening of a text
 // column per call, and the missing indexes.
-void CheckTableStructure(Table *table, StartupLog *log);
+void CheckTableStructure(db::Table *table, StartupLog *log);
 
 // Opens the connection, or creates the database when it does not exist yet.
-bool ConnectOrCreateDatabase(Database *database, StartupLog *log);
+bool ConnectOrCreateDatabase(db::Database *database, StartupLog *log);
 
 // Connects every database of the module, creates and checks its tables and opens them.
 bool OpenDatabaseTables(TDM *dm, const QString &titleSuffix, StartupLog *log);
@@ -72,4 +75,4 @@ bool AbrirDataBase(TDM *dm, platform::IniFile &settings, StartupLog *log);
 // 192.168.0.5:C:\DADOS\X.FB becomes \\192.168.0.5\C\DADOS\X.FB.
 QString NetworkPathOf(const QString &name);
 
-} // namespace bkp::db
+} // namespace bkp::jobdb

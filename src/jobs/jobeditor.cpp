@@ -19,20 +19,20 @@ void JobEditor::bind(const Data &data, std::function<JobDefaults()> defaults) {
     // Bound again after a reconnect: the old connections go first.
     disconnect(&jobs, nullptr, this, nullptr);
     jobs.beforeOpen = [this](db::DataSet &) {
-        m_ftp->DBCheckBox_FTPPassive->setValues(QStringLiteral("-1"), QStringLiteral("0"));
+        m_ftp->resetPassiveValues();
     };
     connect(&jobs, &db::DataSet::afterInsert, this, [this] {
         Q_EMIT editingStarted();
         IBQuery_BackupsAfterInsert(*m_data.jobs, m_data.backups, m_defaults());
-        m_setup->DBEdit_BACKUPNAME->setFocus();
+        m_setup->focusName();
     });
     connect(&jobs, &db::DataSet::afterEdit, this, [this] {
         Q_EMIT editingStarted();
         IBQuery_BackupsAfterEdit(*m_data.jobs, m_defaults());
-        m_setup->DBEdit_BACKUPNAME->setFocus();
+        m_setup->focusName();
     });
     jobs.beforePost = [this](db::DataSet &ds) {
-        IBQuery_BackupsBeforePost(ds, m_data.backups, m_setup->DBRadioGroup_TIPO->itemIndex());
+        IBQuery_BackupsBeforePost(ds, m_data.backups, m_setup->tipoIndex());
     };
     connect(&jobs, &db::DataSet::afterPost, this, [this] {
         m_data.transaction->commitRetaining();
@@ -43,17 +43,17 @@ void JobEditor::bind(const Data &data, std::function<JobDefaults()> defaults) {
             [this] { m_data.transaction->commitRetaining(); });
 }
 
-void JobEditor::ToolButtonNewClick() {
+void JobEditor::newJob() {
     Q_EMIT modeChanged(QStringLiteral("N"));
     m_data.jobs->append();
 }
 
-void JobEditor::ToolButtonEditClick() {
+void JobEditor::editJob() {
     Q_EMIT modeChanged(QStringLiteral("E"));
     m_data.jobs->edit();
 }
 
-void JobEditor::ToolButtonSaveClick() {
+void JobEditor::saveJob() {
     db::Query &jobs = *m_data.jobs;
     const QString before =
         jobs.state() == db::DataSetState::Insert ? QStringLiteral("N") : QStringLiteral("E");
@@ -63,6 +63,9 @@ void JobEditor::ToolButtonSaveClick() {
         m_data.transaction->commitRetaining();
     } catch (const db::AbortError &) {
         stillEditing(before);
+    } catch (const std::exception &e) {
+        stillEditing(before);
+        ShowMessageBox(db::ErrorText(e), QString(), platform::MB_OK | platform::MB_ICONERROR);
     } catch (...) {
         stillEditing(before);
         throw;
@@ -76,12 +79,12 @@ void JobEditor::stillEditing(const QString &mode) {
         Q_EMIT modeChanged(mode);
 }
 
-void JobEditor::ToolButtonCancelClick() {
+void JobEditor::cancelEdit() {
     Q_EMIT modeChanged(QStringLiteral("C"));
     m_data.jobs->cancel();
 }
 
-void JobEditor::ToolButtonDeleteClick() {
+void JobEditor::deleteJob() {
     db::Query &jobs = *m_data.jobs;
     if (!jobs.active() || jobs.isEmpty())
         return;

@@ -33,14 +33,14 @@ public:
     // The queries and what a new job starts with; `defaults` is asked each time.
     void bind(const Data &data, std::function<JobDefaults()> defaults);
 
-    void ToolButtonNewClick();
-    void ToolButtonEditClick();
+    void newJob();
+    void editJob();
     // A row that could not be stored stays in editing and the mode says so; the
-    // error goes on to the caller, but a refusal the operator was already told of.
-    void ToolButtonSaveClick();
-    void ToolButtonCancelClick();
+    // error is shown, but a refusal the operator was already told of is not.
+    void saveJob();
+    void cancelEdit();
     // Asks first, then deletes the job with its file sets.
-    void ToolButtonDeleteClick();
+    void deleteJob();
 
 Q_SIGNALS:
     // The edit mode of the toolbar ("N", "E", "S", "C").

@@ -2,7 +2,7 @@
 
 #include "db/dataset.h"
 #include "platform/dialogs.h"
-#include "schedule/calendario.h"
+#include "widgets/calendario.h"
 
 #include <QApplication>
 #include <QGridLayout>
@@ -64,6 +64,11 @@ void bindAll(db::DataSet *jobs, const QList<QPair<Control, const char *>> &bindi
         control->bind(jobs, QString::fromLatin1(column));
 }
 
+void nameControls(std::initializer_list<QPair<QWidget *, const char *>> controls) {
+    for (const auto &[control, name] : controls)
+        control->setObjectName(QString::fromLatin1(name));
+}
+
 db::Field *jobField(db::DataSet *jobs, const char *column) {
     return jobs ? jobs->fieldByName(QString::fromLatin1(column)) : nullptr;
 }
@@ -82,7 +87,6 @@ JobSetupPage::JobSetupPage(QWidget *parent) : QWidget(parent) {
     using widgets::CharCase;
     auto *page = new QVBoxLayout(this);
     PanelBackup = new QWidget(this);
-    PanelBackup->setObjectName(QStringLiteral("PanelBackup"));
     page->addWidget(PanelBackup);
     page->addStretch(1);
     QWidget *panel = PanelBackup;
@@ -120,6 +124,20 @@ JobSetupPage::JobSetupPage(QWidget *parent) : QWidget(parent) {
                                  QStringLiteral("3"), QStringLiteral("4")});
     setup->addWidget(DBRadioGroup_TIPO, setup->rowCount(), 0, 1, 2);
 
+    nameControls({{PanelBackup, "PanelBackup"},
+                  {DBCheckBox_BACKUPACTIVE, "DBCheckBox_BACKUPACTIVE"},
+                  {DBRadioGroup_TIPO, "DBRadioGroup_TIPO"},
+                  {DBEdit_BACKUPNAME, "DBEdit_BACKUPNAME"},
+                  {DBEdit_BACKUPFILE, "DBEdit_BACKUPFILE"},
+                  {DBEdit_UTILITARIO, "DBEdit_UTILITARIO"},
+                  {BitBtnUtilitario, "BitBtnUtilitario"},
+                  {DBEdit_PARAMETROS, "DBEdit_PARAMETROS"},
+                  {DBEdit_BACKUPFOLDER, "DBEdit_BACKUPFOLDER"},
+                  {BitBtnPasta, "BitBtnPasta"},
+                  {DBEdit_HORA, "DBEdit_HORA"},
+                  {DBEdit_DATA, "DBEdit_DATA"},
+                  {BitBtn_DataBackup, "BitBtn_DataBackup"}});
+
     connect(BitBtnUtilitario, &QPushButton::clicked, this, &JobSetupPage::BitBtnUtilitarioClick);
     connect(BitBtnPasta, &QPushButton::clicked, this, &JobSetupPage::BitBtnPastaClick);
     connect(BitBtn_DataBackup, &QPushButton::clicked, this, &JobSetupPage::BitBtn_DataBackupClick);
@@ -138,6 +156,18 @@ void JobSetupPage::bind(db::DataSet *jobs) {
     DBRadioGroup_TIPO->bind(jobs, QStringLiteral("TIPO"));
 }
 
+void JobSetupPage::setEditing(bool editing) {
+    PanelBackup->setEnabled(editing);
+}
+
+void JobSetupPage::focusName() {
+    DBEdit_BACKUPNAME->setFocus();
+}
+
+int JobSetupPage::tipoIndex() const {
+    return DBRadioGroup_TIPO->itemIndex();
+}
+
 void JobSetupPage::BitBtnUtilitarioClick() {
     const QString chosen =
         platform::dialogs().openFileName(QString(), QString(), QStringLiteral("EXE Files|*.EXE"));
@@ -152,13 +182,12 @@ void JobSetupPage::BitBtnPastaClick() {
 }
 
 void JobSetupPage::BitBtn_DataBackupClick() {
-    schedule::GetDateToField(jobField(m_jobs, "DATA"), QString(), this);
+    widgets::GetDateToField(jobField(m_jobs, "DATA"), QString(), this);
 }
 
 JobFtpPage::JobFtpPage(QWidget *parent) : QWidget(parent) {
     auto *page = new QVBoxLayout(this);
     Panel_FTPBackup = new QWidget(this);
-    Panel_FTPBackup->setObjectName(QStringLiteral("Panel_FTPBackup"));
     page->addWidget(Panel_FTPBackup);
     CheckCustomGroupBox_FTPFileUnique =
         new QGroupBox(QStringLiteral("Enviar apenas o arquivo:"), this);
@@ -166,7 +195,6 @@ JobFtpPage::JobFtpPage(QWidget *parent) : QWidget(parent) {
     CheckCustomGroupBox_FTPFileUnique->setChecked(true);
     auto *unique = new QVBoxLayout(CheckCustomGroupBox_FTPFileUnique);
     Edit_FTPFileUnique = new QLineEdit(CheckCustomGroupBox_FTPFileUnique);
-    Edit_FTPFileUnique->setObjectName(QStringLiteral("Edit_FTPFileUnique"));
     unique->addWidget(Edit_FTPFileUnique);
     page->addWidget(CheckCustomGroupBox_FTPFileUnique);
     page->addStretch(1);
@@ -202,6 +230,21 @@ JobFtpPage::JobFtpPage(QWidget *parent) : QWidget(parent) {
     DBEdit_FTP_LASTERR->setEnabled(false);
     addRow(ftp, QStringLiteral("Último erro:"), DBEdit_FTP_LASTERR);
 
+    nameControls({{Panel_FTPBackup, "Panel_FTPBackup"},
+                  {DBCheckBox_FTPAtivo, "DBCheckBox_FTPAtivo"},
+                  {DBCheckBox_FTPPassive, "DBCheckBox_FTPPassive"},
+                  {DBEdit_FTP_HOST, "DBEdit_FTP_HOST"},
+                  {DBEdit_FTP_USER, "DBEdit_FTP_USER"},
+                  {DBEdit_FTP_PASSWORD, "DBEdit_FTP_PASSWORD"},
+                  {DBEdit_FTP_FOLDER, "DBEdit_FTP_FOLDER"},
+                  {DBEdit_FTP_HORA, "DBEdit_FTP_HORA"},
+                  {DBEdit_FTP_DATA, "DBEdit_FTP_DATA"},
+                  {BitBtn1, "BitBtn1"},
+                  {DBEdit_FTP_LASTSEND, "DBEdit_FTP_LASTSEND"},
+                  {DBEdit_FTP_LASTERR, "DBEdit_FTP_LASTERR"},
+                  {CheckCustomGroupBox_FTPFileUnique, "CheckCustomGroupBox_FTPFileUnique"},
+                  {Edit_FTPFileUnique, "Edit_FTPFileUnique"}});
+
     connect(BitBtn1, &QPushButton::clicked, this, &JobFtpPage::BitBtn1Click);
 }
 
@@ -219,8 +262,16 @@ void JobFtpPage::bind(db::DataSet *jobs) {
         jobs, {{DBCheckBox_FTPAtivo, "FTP_ACTIVE"}, {DBCheckBox_FTPPassive, "FTP_PASSIVE"}});
 }
 
+void JobFtpPage::setEditing(bool editing) {
+    Panel_FTPBackup->setEnabled(editing);
+}
+
+void JobFtpPage::resetPassiveValues() {
+    DBCheckBox_FTPPassive->setValues(QStringLiteral("-1"), QStringLiteral("0"));
+}
+
 void JobFtpPage::BitBtn1Click() {
-    schedule::GetDateToField(jobField(m_jobs, "FTP_DATA"), QStringLiteral("Próximo backup"), this);
+    widgets::GetDateToField(jobField(m_jobs, "FTP_DATA"), QStringLiteral("Próximo backup"), this);
 }
 
 } // namespace bkp::jobs

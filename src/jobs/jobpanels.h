@@ -10,9 +10,9 @@ class QPushButton;
 
 namespace bkp::jobs {
 
-// The "Setup" page: the job's archive fields in `PanelBackup`, each bound to a
-// column of the current job, with the buttons that pick the archiver, the folder
-// and the next date.
+// The "Setup" page: the job's archive fields, each bound to a column of the current
+// job, with the buttons that pick the archiver, the folder and the next date. Each
+// control is named after its member, for the tests that find it.
 class JobSetupPage : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +27,14 @@ public:
     void BitBtnPastaClick();
     void BitBtn_DataBackupClick();
 
+    // The archive fields take input only while a job is edited.
+    void setEditing(bool editing);
+    // The first field of a job being edited.
+    void focusName();
+    // The "Tipo de backup" chosen (0..4).
+    int tipoIndex() const;
+
+private:
     QWidget *PanelBackup = nullptr;
     widgets::DBCheckBox *DBCheckBox_BACKUPACTIVE = nullptr;
     widgets::DBRadioGroup *DBRadioGroup_TIPO = nullptr;
@@ -41,12 +49,11 @@ public:
     widgets::DBEdit *DBEdit_DATA = nullptr;
     QPushButton *BitBtn_DataBackup = nullptr;
 
-private:
     db::DataSet *m_jobs = nullptr;
 };
 
-// The "FTP" page: the job's upload fields in `Panel_FTPBackup` and the box that
-// names the one file to send.
+// The "FTP" page: the job's upload fields and the box that names the one file to
+// send. Each control is named after its member, for the tests that find it.
 class JobFtpPage : public QWidget {
     Q_OBJECT
 public:
@@ -56,6 +63,12 @@ public:
 
     void BitBtn1Click();
 
+    // The upload fields take input only while a job is edited.
+    void setEditing(bool editing);
+    // The values the "Passive" box stores for on and off (-1 and 0).
+    void resetPassiveValues();
+
+private:
     QWidget *Panel_FTPBackup = nullptr;
     widgets::DBCheckBox *DBCheckBox_FTPAtivo = nullptr;
     widgets::DBCheckBox *DBCheckBox_FTPPassive = nullptr;
@@ -71,7 +84,6 @@ public:
     QGroupBox *CheckCustomGroupBox_FTPFileUnique = nullptr;
     QLineEdit *Edit_FTPFileUnique = nullptr;
 
-private:
     db::DataSet *m_jobs = nullptr;
 };
 

@@ -16,7 +16,7 @@
 
 namespace bkp::schedule {
 
-TfReprogramarHorarios::TfReprogramarHorarios(db::TDM *dm, db::Query *jobList, QWidget *parent)
+TfReprogramarHorarios::TfReprogramarHorarios(jobdb::TDM *dm, db::Query *jobList, QWidget *parent)
     : QDialog(parent), m_jobList(jobList) {
     setObjectName(QStringLiteral("fReprogramarHorarios"));
     setWindowTitle(QStringLiteral("Reprogramar horários"));

@@ -9,7 +9,7 @@ class QLabel;
 class QSpinBox;
 class QTimeEdit;
 
-namespace bkp::db {
+namespace bkp::jobdb {
 class TDM;
 }
 
@@ -27,7 +27,7 @@ class TfReprogramarHorarios : public QDialog {
     Q_OBJECT
 public:
     // `jobList` is the main window's job list, read again after the reschedule.
-    TfReprogramarHorarios(db::TDM *dm, db::Query *jobList, QWidget *parent = nullptr);
+    TfReprogramarHorarios(jobdb::TDM *dm, db::Query *jobList, QWidget *parent = nullptr);
 
     // The reschedule from the time shown in DateTimePicker1.
     void Ajustar();

@@ -8,14 +8,14 @@
 
 namespace bkp::schedule {
 
-void SetupRsBackups(db::Query &rsBackups, db::UpdateSQL &update, db::TDM *dm) {
+void SetupRsBackups(db::Query &rsBackups, db::UpdateSQL &update, jobdb::TDM *dm) {
     rsBackups.setObjectName(QStringLiteral("rsBackups"));
     rsBackups.setDatabase(dm->IBDatabase1);
     rsBackups.setTransaction(dm->IBTransaction1);
     rsBackups.setSql({QStringLiteral("select"), QStringLiteral("*"), QStringLiteral("from backups"),
                       QStringLiteral("order by ID")});
     QStringList columns;
-    for (const db::FieldDef &def : db::backupsFieldDefs())
+    for (const db::FieldDef &def : jobdb::backupsFieldDefs())
         columns.append(def.name);
     update = db::keyedUpdateSQL(QStringLiteral("BACKUPS"), columns);
     rsBackups.setUpdateObject(&update);

@@ -4,9 +4,12 @@
 
 namespace bkp::db {
 class Query;
-class TDM;
 class UpdateSQL;
 } // namespace bkp::db
+
+namespace bkp::jobdb {
+class TDM;
+}
 
 namespace bkp::schedule {
 
@@ -19,7 +22,7 @@ constexpr int UploadStep = 10;
 // Sets up the reschedule's own list: every job in ID order, on the job database and
 // in the shared transaction, each row stored through `update`, which rewrites every
 // column of BACKUPS for the row whose ID it had when it was read.
-void SetupRsBackups(db::Query &rsBackups, db::UpdateSQL &update, db::TDM *dm);
+void SetupRsBackups(db::Query &rsBackups, db::UpdateSQL &update, jobdb::TDM *dm);
 
 // The reschedule itself, from the start time `start` (only its time of day counts):
 // every job, in ID order, gets today as its next backup date and a backup time one

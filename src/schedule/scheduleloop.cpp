@@ -1,9 +1,11 @@
 #include "schedule/scheduleloop.h"
 
 #include "db/query.h"
+#include "ftp/upload.h"
 #include "jobdb/datamodule.h"
 #include "jobdb/jobclaim.h"
 #include "lib/ports.h"
+#include "lib/scopeguard.h"
 #include "lib/ui.h"
 #include "platform/application.h"
 
@@ -45,13 +47,12 @@ bool FtpDue(const db::DataSet &jobs, TDateTime now) {
 ScheduleLoop::ScheduleLoop(ScheduleState &state, ScheduleContext context)
     : m_state(state), m_context(std::move(context)) {}
 
-void ScheduleLoop::Timer1Timer() {
+void ScheduleLoop::tick() {
     if (m_state.WindowsEnding) {
-        ShowStatus(m_context.StatusBar1, SchedulePanel, WindowsEndingText);
-        if (m_context.NotificationIcon1)
-            m_context.NotificationIcon1->showBalloon(
-                platform::applicationTitle(), WindowsEndingText, TrayPort::BalloonKind::Warning,
-                WindowsEndingBalloonMs);
+        ShowStatus(m_context.statusBar, SchedulePanel, WindowsEndingText);
+        if (m_context.tray)
+            m_context.tray->showBalloon(platform::applicationTitle(), WindowsEndingText,
+                                        TrayPort::BalloonKind::Warning, WindowsEndingBalloonMs);
         return;
     }
     // An upload lets window messages through; a tick that slips in meanwhile
@@ -60,75 +61,70 @@ void ScheduleLoop::Timer1Timer() {
         return;
 
     m_state.TimerBusy = true;
-    setTimer(m_context.Timer1, false);
-    setTimer(m_context.Timer_Now, false);
+    setTimer(m_context.scheduleTimer, false);
+    setTimer(m_context.clockTimer, false);
     // The upload leaves its last progress text in the hint.
-    if (m_context.NotificationIcon1)
-        m_context.NotificationIcon1->setHint(platform::applicationTitle());
+    if (m_context.tray)
+        m_context.tray->setHint(platform::applicationTitle());
     SwapCursor(platform::CursorKind::Hourglass);
 
-    auto restore = [this] {
+    ScopeGuard restore([this] {
         SwapCursor(platform::CursorKind::Default);
-        setTimer(m_context.Timer1, true);
-        setTimer(m_context.Timer_Now, true);
+        setTimer(m_context.scheduleTimer, true);
+        setTimer(m_context.clockTimer, true);
         m_state.TimerBusy = false;
-    };
+    });
     try {
         Inc_Range(m_state.TimerPhase, 1);
         if (m_state.TimerPhase == 0)
-            CheckBackups();
+            checkBackups();
         else if (m_state.TimerPhase == 1)
-            Check_FTP();
+            checkUploads();
     } catch (const std::exception &e) {
-        if (!m_context.ShowError) {
-            restore();
+        if (!m_context.showError)
             throw;
-        }
-        // An upload switches Timer1 on at its end; the box keeps it off.
-        setTimer(m_context.Timer1, false);
+        // An upload switches the timer on at its end; the box keeps it off.
+        setTimer(m_context.scheduleTimer, false);
         SwapCursor(platform::CursorKind::Default);
-        try {
-            m_context.ShowError(e);
-        } catch (...) {
-            restore();
-            throw;
-        }
-    } catch (...) {
-        restore();
-        throw;
+        m_context.showError(e);
     }
-    restore();
 }
 
-void ScheduleLoop::CheckBackups() {
+void ScheduleLoop::checkBackups() {
     walkJobs(QStringLiteral("Select * from Backups order by BackupName"),
              QStringLiteral("Verificando backups... "), 200, BackupDue,
-             [this](db::Query &jobs, db::JobClaim *claim) {
-                 if (m_context.GeraBackup)
-                     m_context.GeraBackup(jobs.fieldByName(QStringLiteral("ID"))->asInteger(),
-                                          claim);
+             [this](db::Query &jobs, jobdb::JobClaim *claim) {
+                 runArchive(jobs.fieldByName(QStringLiteral("ID"))->asInteger(), claim);
              });
 }
 
-void ScheduleLoop::Check_FTP() {
+void ScheduleLoop::checkUploads() {
     walkJobs(QStringLiteral("Select * from Backups Order By BackupName"),
              QStringLiteral("Verificando FTP... "), 100, FtpDue,
-             [this](db::Query &jobs, db::JobClaim *claim) {
-                 if (m_context.Envia_FTP)
-                     m_context.Envia_FTP(jobs, claim);
-             });
+             [this](db::Query &jobs, jobdb::JobClaim *claim) { runUpload(jobs, claim); });
 }
 
+void ScheduleLoop::runArchive(int jobId, jobdb::JobClaim *claim) {
+    backup::ArchiveRunContext run = m_context.archiveRun;
+    run.claim = claim;
+    backup::runArchive(run, jobId);
+}
+
+void ScheduleLoop::runUpload(db::Query &jobs, jobdb::JobClaim *claim) {
+    if (m_context.upload)
+        m_context.upload->uploadJob(jobs, claim);
+}
+
+template <typename Run>
 void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pauseMs,
-                            bool (*due)(const db::DataSet &, TDateTime),
-                            const std::function<void(db::Query &, db::JobClaim *)> &run) {
+                            bool (*due)(const db::DataSet &, TDateTime), Run run) {
     db::Query jobs;
     jobs.setDatabase(m_context.DM->IBDatabase1);
     jobs.setTransaction(m_context.DM->IBTransaction1);
     jobs.setSqlText(sql);
     jobs.open();
     for (jobs.first(); !jobs.eof(); jobs.next()) {
-        ShowStatus(m_context.StatusBar1, SchedulePanel,
+        ShowStatus(m_context.statusBar, SchedulePanel,
                    status + jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString(), pauseMs);
         if (!due(jobs, Now()))
             continue;
@@ -137,7 +133,7 @@ void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pause
         // program's shared transaction still holds on the row would stop its own
         // claim, so they are committed before.
         m_context.DM->IBTransaction1->commitRetaining();
-        db::JobClaim claim(m_context.DM->IBDatabase1);
+        jobdb::JobClaim claim(m_context.DM->IBDatabase1);
         if (!claim.take(jobs.fieldByName(QStringLiteral("ID"))->asInteger()))
             continue;
         // The other program may have finished the run since the row was read.
@@ -147,22 +143,22 @@ void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pause
         run(jobs, &claim);
         break;
     }
-    ShowStatus(m_context.StatusBar1, SchedulePanel, QString());
+    ShowStatus(m_context.statusBar, SchedulePanel, QString());
 }
 
-bool Status_Timer(TimerPort &timer1, const CaptionSetter &setCaption, bool enabled) {
-    const bool wasOn = timer1.enabled();
-    timer1.setEnabled(enabled);
+bool setScheduleEnabled(TimerPort &timer, const CaptionSetter &setCaption, bool enabled) {
+    const bool wasOn = timer.enabled();
+    timer.setEnabled(enabled);
     if (setCaption)
-        setCaption(timer1.enabled() ? QStringLiteral("Timer(On)") : QStringLiteral("Timer(Off)"));
+        setCaption(timer.enabled() ? QStringLiteral("Timer(On)") : QStringLiteral("Timer(Off)"));
     return wasOn;
 }
 
-void ToolButtonTimerClick(TimerPort &timer1, const CaptionSetter &setCaption) {
-    timer1.setEnabled(!timer1.enabled());
+void toggleSchedule(TimerPort &timer, const CaptionSetter &setCaption) {
+    timer.setEnabled(!timer.enabled());
     if (setCaption)
         setCaption(QStringLiteral("Timer ") +
-                   (timer1.enabled() ? QStringLiteral("(On)") : QStringLiteral("(Off)")));
+                   (timer.enabled() ? QStringLiteral("(On)") : QStringLiteral("(Off)")));
 }
 
 } // namespace bkp::schedule

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backup/archiverun.h"
 #include "lib/datetime.h"
 
 #include <QString>
@@ -14,10 +15,17 @@ class TrayPort;
 
 namespace bkp::db {
 class DataSet;
-class JobClaim;
 class Query;
-class TDM;
 } // namespace bkp::db
+
+namespace bkp::jobdb {
+class JobClaim;
+class TDM;
+} // namespace bkp::jobdb
+
+namespace bkp::ftp {
+class FtpUpload;
+}
 
 namespace bkp::schedule {
 
@@ -31,23 +39,23 @@ struct ScheduleState {
 };
 
 // What a tick reaches in the main window. Any port may be missing (nothing is
-// shown there); the two runners must be set for due jobs to be run.
+// shown there).
 struct ScheduleContext {
-    db::TDM *DM = nullptr; // job database and the shared transaction
-    StatusBarPort *StatusBar1 = nullptr;
-    TrayPort *NotificationIcon1 = nullptr;
-    TimerPort *Timer1 = nullptr;
-    TimerPort *Timer_Now = nullptr;
-    // The archive run for the job with this ID. Both runners get the check's claim
-    // on the job's row and store their changes to it through the claim.
-    std::function<void(int id, db::JobClaim *claim)> GeraBackup;
-    // The upload of the job on the current row of the check's own query over
-    // BACKUPS; it records its outcome in the job's row itself.
-    std::function<void(db::Query &query, db::JobClaim *claim)> Envia_FTP;
+    jobdb::TDM *DM = nullptr; // job database and the shared transaction
+    StatusBarPort *statusBar = nullptr;
+    TrayPort *tray = nullptr;
+    TimerPort *scheduleTimer = nullptr; // the timer whose ticks run the checks
+    TimerPort *clockTimer = nullptr;    // the status bar's clock
+    // The archive run of a due job; the check adds its claim on the job's row, through
+    // which the run stores its next date.
+    backup::ArchiveRunContext archiveRun;
+    // The upload of a due job; it records its outcome in the job's row through the
+    // check's claim. Without one, due uploads wait.
+    ftp::FtpUpload *upload = nullptr;
     // Shows an error that escaped a check. The box is shown with the schedule
     // still off, so no check runs (and no second box opens) until it is closed.
     // When empty, the error leaves the tick instead.
-    std::function<void(const std::exception &error)> ShowError;
+    std::function<void(const std::exception &error)> showError;
 };
 
 // Status panel the checks write their progress into.
@@ -61,29 +69,38 @@ bool BackupDue(const db::DataSet &jobs, TDateTime now);
 // FTP_DATA and FTP_HORA.
 bool FtpDue(const db::DataSet &jobs, TDateTime now);
 
-// One schedule tick every Timer1 interval: it alternates between a backup check
+// One schedule tick every timer interval: it alternates between a backup check
 // and an FTP check, and each check hands the first due job, in BACKUPNAME order,
-// to its runner.
+// to the archive run or the upload.
 class ScheduleLoop {
 public:
     ScheduleLoop(ScheduleState &state, ScheduleContext context);
+    virtual ~ScheduleLoop() = default;
+    ScheduleLoop(const ScheduleLoop &) = delete;
+    ScheduleLoop &operator=(const ScheduleLoop &) = delete;
 
-    // The Timer1 handler. Timers, cursor and TimerBusy are restored whatever the
+    // The timer's handler. Timers, cursor and TimerBusy are restored whatever the
     // check does; an error of the check then leaves here for the general error display.
-    void Timer1Timer();
+    void tick();
 
-    void CheckBackups();
-    void Check_FTP();
+    void checkBackups();
+    void checkUploads();
 
     ScheduleState &state() { return m_state; }
     ScheduleContext &context() { return m_context; }
 
+protected:
+    // The archive run of the job with this ID, and the upload of the job on the
+    // current row of the check's own query; both get the check's claim on the row.
+    virtual void runArchive(int jobId, jobdb::JobClaim *claim);
+    virtual void runUpload(db::Query &jobs, jobdb::JobClaim *claim);
+
 private:
     // Walks every job in name order on a query of its own, showing each, and
     // hands the first due one that this program can claim to `run`.
+    template <typename Run>
     void walkJobs(const QString &sql, const QString &status, int pauseMs,
-                  bool (*due)(const db::DataSet &, TDateTime),
-                  const std::function<void(db::Query &, db::JobClaim *)> &run);
+                  bool (*due)(const db::DataSet &, TDateTime), Run run);
 
     ScheduleState &m_state;
     ScheduleContext m_context;
@@ -91,12 +108,13 @@ private:
 
 using CaptionSetter = std::function<void(const QString &caption)>;
 
-// Switches Timer1 on or off, writes "Timer(On)" / "Timer(Off)" as the button's
-// caption and returns whether Timer1 was on before, so the caller can give that back.
-bool Status_Timer(TimerPort &timer1, const CaptionSetter &setCaption, bool enabled);
+// Switches the schedule timer on or off, writes "Timer(On)" / "Timer(Off)" as the
+// button's caption and returns whether the timer was on before, so the caller can
+// give that back.
+bool setScheduleEnabled(TimerPort &timer, const CaptionSetter &setCaption, bool enabled);
 
-// The "&Timer" button: inverts Timer1 and writes "Timer (On)" / "Timer (Off)".
-// The clock timer is not touched.
-void ToolButtonTimerClick(TimerPort &timer1, const CaptionSetter &setCaption);
+// The "&Timer" button: inverts the schedule timer and writes "Timer (On)" /
+// "Timer (Off)". The clock timer is not touched.
+void toggleSchedule(TimerPort &timer, const CaptionSetter &setCaption);
 
 } // namespace bkp::schedule

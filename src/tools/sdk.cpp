@@ -127,6 +127,21 @@ TfSDK::TfSDK(const QString &settingsFile, QWidget *parent) : QDialog(parent) {
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
     layout->addWidget(Panel1);
 
+    for (const auto &[control, name] : std::initializer_list<QPair<QWidget *, const char *>>{
+             {FilenameEdit_Install, "FilenameEdit_Install"},
+             {SpeedButton2, "SpeedButton2"},
+             {FilenameEdit_FTP, "FilenameEdit_FTP"},
+             {SpeedButton1, "SpeedButton1"},
+             {Edit_FTPFolder, "Edit_FTPFolder"},
+             {GroupBox1, "GroupBox1"},
+             {ToolButton1, "ToolButton1"},
+             {ToolButton2, "ToolButton2"},
+             {ListBox_FTPFiles, "ListBox_FTPFiles"},
+             {Panel1, "Panel1"},
+             {BitBtn1, "BitBtn1"},
+             {BitBtn2, "BitBtn2"}})
+        control->setObjectName(QString::fromLatin1(name));
+
     connect(SpeedButton2, &QToolButton::clicked, this, &TfSDK::SpeedButton2Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TfSDK::SpeedButton1Click);
     connect(ToolButton1, &QToolButton::clicked, this, &TfSDK::ToolButton1Click);

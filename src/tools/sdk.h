@@ -42,6 +42,7 @@ public:
 // The installer publisher: stamps the program's name and version into an Inno
 // Setup script and opens it, and starts an external upload program with a remote
 // folder and the files to send. Its fields live in "TfSDK.ini" beside the program.
+// Each control is named after its member, for the tests that find it.
 class TfSDK : public QDialog {
     Q_OBJECT
 public:
@@ -57,6 +58,15 @@ public:
     void SpeedButton2Click(); // stamps the script and opens it
     void SpeedButton1Click(); // starts the upload program
 
+    void done(int result) override; // every way of closing keeps the fields
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QStringList files() const;
+
     FilenameEdit *FilenameEdit_Install = nullptr;
     QToolButton *SpeedButton2 = nullptr;
     FilenameEdit *FilenameEdit_FTP = nullptr;
@@ -70,14 +80,6 @@ public:
     BitBtn *BitBtn1 = nullptr; // OK
     BitBtn *BitBtn2 = nullptr; // Cancel
 
-    void done(int result) override; // every way of closing keeps the fields
-
-protected:
-    void showEvent(QShowEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-
-private:
-    QStringList files() const;
     std::unique_ptr<platform::IniFile> m_ini;
 };
 

@@ -4,6 +4,7 @@
 #include "db/query.h"
 #include "jobs/jobediting.h"
 #include "lib/datetime.h"
+#include "support/child.h"
 #include "support/fixedclock.h"
 
 #include <QAction>
@@ -32,10 +33,10 @@ protected:
         tray->click();
         QApplication::setActiveWindow(master);
     }
-    db::Query &jobs() { return master->state.queries->IBQuery_Backups; }
-    db::Query &files() { return master->state.queries->IBQuery_Arquivos; }
+    db::Query &jobs() { return master->jobQueries()->IBQuery_Backups; }
+    db::Query &files() { return master->jobQueries()->IBQuery_Arquivos; }
     db::Field *job(const char *name) { return jobs().fieldByName(QString::fromLatin1(name)); }
-    db::Database *database() { return master->state.DM->IBDatabase1; }
+    db::Database *database() { return master->dataModule()->IBDatabase1; }
 
     // Job DIARIO with one file set, stored behind the window's back and then
     // shown as the job list's refresh shows it.
@@ -57,13 +58,14 @@ protected:
         return on(master->toolBar()->ToolButtonNew) + on(master->toolBar()->ToolButtonEdit) +
                on(master->toolBar()->ToolButtonDelete) + on(master->toolBar()->ToolButtonSave) +
                on(master->toolBar()->ToolButtonCancel) + on(master->toolBar()->ToolButtonBackup) +
-               on(master->setupPage()->PanelBackup) + on(master->ftpPage()->Panel_FTPBackup) +
+               on(test::child<QWidget>(master->setupPage(), "PanelBackup")) +
+               on(test::child<QWidget>(master->ftpPage(), "Panel_FTPBackup")) +
                on(master->jobList());
     }
     int count(const QString &sql) {
         db::Query q;
         q.setDatabase(database());
-        q.setTransaction(master->state.DM->IBTransaction1);
+        q.setTransaction(master->dataModule()->IBTransaction1);
         q.setSqlText(sql);
         q.open();
         return q.field(0)->asInteger();
@@ -87,7 +89,8 @@ TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
     master->toolBar()->ToolButtonNew->click();
     EXPECT_EQ(modeStates(), "000110110");
     EXPECT_EQ(master->pages()->currentWidget(), master->setupPage());
-    EXPECT_EQ(QApplication::focusWidget(), master->setupPage()->DBEdit_BACKUPNAME);
+    EXPECT_EQ(QApplication::focusWidget(),
+              test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"));
     EXPECT_EQ(job("ID")->asInteger(), 1);
     EXPECT_EQ(job("UTILITARIO")->asString(), jobs::defaultArchiver());
     EXPECT_EQ(job("PARAMETROS")->asString(), "a -dh -r");
@@ -95,17 +98,20 @@ TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
     EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
     EXPECT_EQ(job("TIPO")->asInteger(), 0);
     EXPECT_EQ(job("BACKUPACTIVE")->asInteger(), 0);
-    EXPECT_TRUE(master->setupPage()->DBCheckBox_BACKUPACTIVE->isChecked());
+    EXPECT_TRUE(test::child<widgets::DBCheckBox>(master->setupPage(), "DBCheckBox_BACKUPACTIVE")
+                    ->isChecked());
     for (const char *column : {"FTP_ACTIVE", "FTP_HOST", "FTP_USER", "FTP_PASSWORD", "FTP_FOLDER",
                                "FTP_HORA", "FTP_DATA"})
         EXPECT_TRUE(job(column)->isNull()) << column;
 
     // Typed text is forced to upper case.
-    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
+    QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"),
+                     "diario");
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
     const QString parent = dir.file("dados");
     job("BACKUPFOLDER")->setValue(parent);
-    QTest::mouseClick(master->setupPage()->DBRadioGroup_TIPO->findChildren<QAbstractButton *>()[2],
+    QTest::mouseClick(test::child<widgets::DBRadioGroup>(master->setupPage(), "DBRadioGroup_TIPO")
+                          ->findChildren<QAbstractButton *>()[2],
                       Qt::LeftButton);
 
     // Another workstation stores key 1 meanwhile: the job takes the next one.
@@ -125,7 +131,8 @@ TEST_F(JobEditingInsideKapri, ANewJobBelowKapriGetsTheFtpDefaults) {
     start();
     master->toolBar()->ToolButtonNew->click();
     EXPECT_EQ(job("FTP_ACTIVE")->asInteger(), 1);
-    EXPECT_FALSE(master->ftpPage()->DBCheckBox_FTPAtivo->isChecked());
+    EXPECT_FALSE(
+        test::child<widgets::DBCheckBox>(master->ftpPage(), "DBCheckBox_FTPAtivo")->isChecked());
     EXPECT_EQ(job("FTP_HOST")->asString(), "ftp.example.net");
     EXPECT_EQ(job("FTP_USER")->asString(), "orbelan");
     EXPECT_EQ(job("FTP_PASSWORD")->asString(), "r5tn8vqe");
@@ -148,7 +155,7 @@ TEST_F(JobEditing, EditingFillsAMissingDateAndTimeAndCancelKeepsTheStoredRow) {
     EXPECT_EQ(job("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
     EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
     EXPECT_EQ(job("FTP_HORA")->asDateTime(), EncodeTime(8, 30, 0));
-    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "X");
+    QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"), "X");
     master->toolBar()->ToolButtonCancel->click();
     EXPECT_EQ(modeStates(), "111001001");
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIO");
@@ -255,12 +262,12 @@ TEST_F(JobEditing, ScheduledWorkLeavesAJobBeingEditedAlone) {
     tray->click();
     QApplication::setActiveWindow(master);
     master->toolBar()->ToolButtonEdit->click();
-    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "X");
+    QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"), "X");
 
     // An upload that fails and an archive run both write the job and would read
     // the list again; the operator's edit stays an edit.
-    master->ScheduleLoop1->Check_FTP();
-    master->ScheduleLoop1->CheckBackups();
+    master->Check_FTP();
+    master->CheckBackups();
     EXPECT_EQ(jobs().state(), db::DataSetState::Edit);
     EXPECT_EQ(job("BACKUPNAME")->asString(), "DIARIOX");
     EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPNAME='DIARIO' and FTP_LASTERR is "
@@ -300,7 +307,8 @@ TEST_F(JobEditing, ANewJobTakesNoFileSetsUntilItIsStoredUnderItsOwnKey) {
     // Stored while another workstation took its first key: rows go under the key
     // the job was stored with.
     master->toolBar()->ToolButtonNew->click();
-    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
+    QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"),
+                     "diario");
     job("BACKUPFOLDER")->setValue(dir.file("dados"));
     ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'X')"));
     master->toolBar()->ToolButtonSave->click();
@@ -354,7 +362,8 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
         dialogs.clear();
         if (QString(mode) == "N") {
             master->toolBar()->ToolButtonNew->click();
-            QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
+            QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"),
+                             "diario");
         } else {
             master->toolBar()->ToolButtonCancel->click();
             ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values "
@@ -364,8 +373,9 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
         }
         const QString states = modeStates();
         dialogs.answerText(parent);
-        master->setupPage()->BitBtnPasta->click();
-        EXPECT_EQ(master->setupPage()->DBEdit_BACKUPFOLDER->text(), parent);
+        test::child<QPushButton>(master->setupPage(), "BitBtnPasta")->click();
+        EXPECT_EQ(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPFOLDER")->text(),
+                  parent);
         master->toolBar()->ToolButtonSave->click();
         ASSERT_EQ(messages().size(), 1);
         EXPECT_TRUE(messages()[0].startsWith("O campo BACKUPFOLDER aceita no máximo 50 caracteres"))
@@ -381,13 +391,14 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
 TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderIsRefusedOnSave) {
     start();
     master->toolBar()->ToolButtonNew->click();
-    QTest::keyClicks(master->setupPage()->DBEdit_BACKUPNAME, "diario");
+    QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"),
+                     "diario");
     job("BACKUPFOLDER")->setValue(dir.file("dados"));
     for (const char *name : {"../../AB", "A/B", "A\\B"}) {
         SCOPED_TRACE(name);
         job("BACKUPFILE")->setValue(QString::fromLatin1(name));
         const int boxes = int(dialogs.shown().size());
-        master->ToolButtonSaveClick();
+        master->toolBar()->ToolButtonSave->click();
         ASSERT_EQ(int(dialogs.shown().size()), boxes + 1);
         EXPECT_EQ(dialogs.shown().last().text,
                   backup::ArchiveNameRefusedText(QString::fromLatin1(name)));
@@ -395,6 +406,6 @@ TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderIsRefusedOnSave) {
         EXPECT_EQ(count("select count(*) from BACKUPS"), 0);
     }
     job("BACKUPFILE")->setValue(QStringLiteral("DIARIO"));
-    master->ToolButtonSaveClick();
+    master->toolBar()->ToolButtonSave->click();
     EXPECT_EQ(count("select count(*) from BACKUPS where BACKUPFILE='DIARIO'"), 1);
 }

@@ -7,7 +7,9 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "support/child.h"
 #include "support/fixedclock.h"
+#include "support/masterpeer.h"
 #include "support/tempdir.h"
 #include "widgets/toolbarbutton.h"
 
@@ -50,10 +52,10 @@ TEST_F(MainWindowTest, StartsInTheTrayAndTheFirstClickShowsItMaximisedInBrowseMo
     EXPECT_TRUE(tray->visible());
     EXPECT_TRUE(tray->iconSet());
     EXPECT_EQ(tray->hint(), "BKPZelto - Gerenciador de backups");
-    EXPECT_TRUE(master->Timer1->isActive());
-    EXPECT_EQ(master->Timer1->interval(), 10000);
-    EXPECT_TRUE(master->Timer_Now->isActive());
-    EXPECT_EQ(master->TimerPhase, 0);
+    EXPECT_TRUE(master->scheduleTimer()->isActive());
+    EXPECT_EQ(master->scheduleTimer()->interval(), 10000);
+    EXPECT_TRUE(master->clockTimer()->isActive());
+    EXPECT_EQ(app::TfMasterPeer::schedule(*master).TimerPhase, 0);
     EXPECT_EQ(master->pages()->currentWidget(), master->setupPage());
     EXPECT_TRUE(QFile::exists(dir.file("bkp.Ini")));
     EXPECT_TRUE(QFile::exists(dir.file("BKP_Backups.Ini")));
@@ -64,8 +66,8 @@ TEST_F(MainWindowTest, StartsInTheTrayAndTheFirstClickShowsItMaximisedInBrowseMo
     // Browse mode: nothing to save or cancel, the panels locked, the job list open.
     EXPECT_FALSE(master->toolBar()->ToolButtonSave->isEnabled());
     EXPECT_FALSE(master->toolBar()->ToolButtonCancel->isEnabled());
-    EXPECT_FALSE(master->setupPage()->PanelBackup->isEnabled());
-    EXPECT_FALSE(master->ftpPage()->Panel_FTPBackup->isEnabled());
+    EXPECT_FALSE(test::child<QWidget>(master->setupPage(), "PanelBackup")->isEnabled());
+    EXPECT_FALSE(test::child<QWidget>(master->ftpPage(), "Panel_FTPBackup")->isEnabled());
     EXPECT_TRUE(master->jobList()->isEnabled());
     EXPECT_TRUE(master->toolBar()->ToolButtonTools->isEnabled());
 }
@@ -85,7 +87,7 @@ TEST_F(MainWindowTest, CloseAndMinimiseLeaveOnlyTheTrayIconAndFecharEndsTheProgr
     master->showMinimized();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !master->isVisible(); }, 5000));
     // The schedule goes on while the window is away.
-    EXPECT_TRUE(master->Timer1->isActive());
+    EXPECT_TRUE(master->scheduleTimer()->isActive());
 
     tray->click();
     EXPECT_TRUE(master->isVisible());
@@ -99,18 +101,22 @@ TEST_F(MainWindowTest, ReturnMovesThroughEditsAfterARestoreButNotInTheJobGrid) {
     tray->click();
     QApplication::setActiveWindow(master);
     master->pages()->setCurrentWidget(master->ftpPage());
-    master->ftpPage()->Edit_FTPFileUnique->setFocus();
-    ASSERT_EQ(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
+    test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique")->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(),
+              test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"));
 
-    QTest::keyClick(master->ftpPage()->Edit_FTPFileUnique, Qt::Key_A);
-    QTest::keyClick(master->ftpPage()->Edit_FTPFileUnique, Qt::Key_Return);
+    QTest::keyClick(test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"), Qt::Key_A);
+    QTest::keyClick(test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"),
+                    Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_NE(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
-    EXPECT_EQ(master->ftpPage()->Edit_FTPFileUnique->text(), "a");
+    EXPECT_NE(QApplication::focusWidget(),
+              test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"));
+    EXPECT_EQ(test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique")->text(), "a");
     // Up comes back.
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
     QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
+    EXPECT_EQ(QApplication::focusWidget(),
+              test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"));
 
     master->jobList()->DBGrid_Backups->setFocus();
     QTest::keyClick(master->jobList()->DBGrid_Backups, Qt::Key_Return);
@@ -125,22 +131,24 @@ TEST_F(MainWindowTest, ReturnMovesThroughEditsAfterARestoreButNotInTheJobGrid) {
     master->show();
     QApplication::setActiveWindow(master);
     master->pages()->setCurrentWidget(master->ftpPage());
-    master->ftpPage()->Edit_FTPFileUnique->setFocus();
-    QTest::keyClick(master->ftpPage()->Edit_FTPFileUnique, Qt::Key_Return);
+    test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique")->setFocus();
+    QTest::keyClick(test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"),
+                    Qt::Key_Return);
     QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), master->ftpPage()->Edit_FTPFileUnique);
+    EXPECT_EQ(QApplication::focusWidget(),
+              test::child<QLineEdit>(master->ftpPage(), "Edit_FTPFileUnique"));
 }
 
 TEST_F(MainWindowTest, AShutdownQueryIsRefusedDuringATickAndAnEndSessionEndsTheProgram) {
     create();
     EXPECT_EQ(master->WMQueryEndSession(), 1);
-    master->TimerBusy = true;
+    app::TfMasterPeer::schedule(*master).TimerBusy = true;
     EXPECT_EQ(master->WMQueryEndSession(), 0);
-    master->TimerBusy = false;
+    app::TfMasterPeer::schedule(*master).TimerBusy = false;
 
     // An end-session that does not really end changes nothing.
     master->WMEndSession(false);
-    EXPECT_FALSE(master->WindowsEnding);
+    EXPECT_FALSE(app::TfMasterPeer::schedule(*master).WindowsEnding);
     EXPECT_FALSE(platform::terminated());
 
     // The service stop arrives as a signal and ends the program through the window.
@@ -148,7 +156,7 @@ TEST_F(MainWindowTest, AShutdownQueryIsRefusedDuringATickAndAnEndSessionEndsTheP
     app::connectSessionEnd(master, &session);
     ::raise(SIGTERM);
     EXPECT_TRUE(QTest::qWaitFor([] { return platform::terminated(); }, 5000));
-    EXPECT_TRUE(master->WindowsEnding);
+    EXPECT_TRUE(app::TfMasterPeer::schedule(*master).WindowsEnding);
     EXPECT_TRUE(platform::terminated());
 }
 
@@ -218,9 +226,11 @@ TEST_F(MainWindowTest, TheLayoutHasItsCaptionsHintsAndColumns) {
     for (int i = 0; i < master->pages()->count(); ++i)
         pages << master->pages()->tabText(i);
     EXPECT_EQ(pages, QStringList({"Setup", "FTP", "Arquivos", "Pasta"}));
-    EXPECT_EQ(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->title(),
-              "Enviar apenas o arquivo:");
-    EXPECT_TRUE(master->ftpPage()->CheckCustomGroupBox_FTPFileUnique->isChecked());
+    EXPECT_EQ(
+        test::child<QGroupBox>(master->ftpPage(), "CheckCustomGroupBox_FTPFileUnique")->title(),
+        "Enviar apenas o arquivo:");
+    EXPECT_TRUE(test::child<QGroupBox>(master->ftpPage(), "CheckCustomGroupBox_FTPFileUnique")
+                    ->isChecked());
     EXPECT_EQ(master->foldersPage()->SpeedButton_FTPFile->toolTip(),
               "Verificar backups no servidor remoto");
     // The FTP windows are there, hidden, and their entries and button are live.
@@ -250,7 +260,7 @@ TEST_F(MainWindowTest, TheClockAndTheNavigatorsRefresh) {
 
     // Jobs stored behind the list's back show after the refresh, the first current.
     addJobs();
-    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    db::Query &jobs = master->jobQueries()->IBQuery_Backups;
     EXPECT_TRUE(jobs.isEmpty());
     master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
     EXPECT_EQ(jobs.recordCount(), 2);
@@ -266,7 +276,7 @@ TEST_F(MainWindowTest, WithoutATrayTheWindowIsTheWayInAndStaysReachable) {
     create(false);
     EXPECT_TRUE(master->withoutTray());
     EXPECT_TRUE(master->isVisible());
-    EXPECT_TRUE(master->Timer1->isActive());
+    EXPECT_TRUE(master->scheduleTimer()->isActive());
     master->close();
     EXPECT_TRUE(QTest::qWaitFor([&] { return master->isMinimized(); }, 5000));
     EXPECT_TRUE(master->isVisible());
@@ -291,13 +301,13 @@ TEST_F(MainWindowTest, FecharEndsTheMessageLoopWhileTheWindowIsShown) {
 
 TEST_F(MainWindowTest, TheTimerButtonStopsTheScheduleWhileTheClockRuns) {
     create();
-    ASSERT_TRUE(master->Timer1->isActive());
+    ASSERT_TRUE(master->scheduleTimer()->isActive());
     master->toolBar()->ToolButtonTimer->click();
-    EXPECT_FALSE(master->Timer1->isActive());
-    EXPECT_TRUE(master->Timer_Now->isActive());
+    EXPECT_FALSE(master->scheduleTimer()->isActive());
+    EXPECT_TRUE(master->clockTimer()->isActive());
     const QString off = master->toolBar()->ToolButtonTimer->text();
     master->toolBar()->ToolButtonTimer->click();
-    EXPECT_TRUE(master->Timer1->isActive());
+    EXPECT_TRUE(master->scheduleTimer()->isActive());
     EXPECT_NE(master->toolBar()->ToolButtonTimer->text(), off);
 }
 
@@ -305,7 +315,7 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
     create();
     platform::FixedClock fixed(QDateTime(QDate(2026, 9, 5), QTime(10, 0)));
     platform::ScopedClock scopedClock(&fixed);
-    auto *database = master->state.DM->IBDatabase1;
+    auto *database = master->dataModule()->IBDatabase1;
     const QString folder = dir.file("Jobs/Diario/BACKUPS");
     QDir().mkpath(folder);
     dir.write("Jobs/Diario/BACKUPS/diario.rar", "old");
@@ -320,7 +330,7 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
 
     tray->click();
     master->toolBar()->ToolButtonBackup->click();
-    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    db::Query &jobs = master->jobQueries()->IBQuery_Backups;
     EXPECT_EQ(jobs.fieldByName("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
     // The old archive went to the weekday name of its last write.
     EXPECT_EQ(QDir(folder).entryList(QDir::Files),
@@ -337,12 +347,17 @@ TEST_F(MainWindowTest, ShortColumnsGetFittingEditsAndTheFolderCaptionLeavesItsBu
     jobs::JobSetupPage *p = master->setupPage();
     jobs::JobFtpPage *f = master->ftpPage();
     // Eight characters fit in the name edit; the folder takes the room it is given.
-    EXPECT_LT(p->DBEdit_BACKUPNAME->width(), 200);
-    EXPECT_GE(p->DBEdit_BACKUPNAME->width(),
-              p->DBEdit_BACKUPNAME->fontMetrics().horizontalAdvance(QStringLiteral("WWWWWWWW")));
-    EXPECT_GT(p->DBEdit_BACKUPFOLDER->width(), 3 * p->DBEdit_BACKUPNAME->width());
-    EXPECT_EQ(f->DBEdit_FTP_PASSWORD->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter,
-                                                         nullptr, f->DBEdit_FTP_PASSWORD),
+    EXPECT_LT(test::child<widgets::DBEdit>(p, "DBEdit_BACKUPNAME")->width(), 200);
+    EXPECT_GE(test::child<widgets::DBEdit>(p, "DBEdit_BACKUPNAME")->width(),
+              test::child<widgets::DBEdit>(p, "DBEdit_BACKUPNAME")
+                  ->fontMetrics()
+                  .horizontalAdvance(QStringLiteral("WWWWWWWW")));
+    EXPECT_GT(test::child<widgets::DBEdit>(p, "DBEdit_BACKUPFOLDER")->width(),
+              3 * test::child<widgets::DBEdit>(p, "DBEdit_BACKUPNAME")->width());
+    EXPECT_EQ(test::child<widgets::DBEdit>(f, "DBEdit_FTP_PASSWORD")
+                  ->style()
+                  ->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                              test::child<widgets::DBEdit>(f, "DBEdit_FTP_PASSWORD")),
               '*');
 
     // A long folder: the caption keeps its whole text and paints nothing under the button.

@@ -37,13 +37,13 @@ protected:
     app::TfMaster *create(bool trayAvailable = true) {
         tray = new app::FakeTrayIcon(trayAvailable);
         master = new app::TfMaster(tray);
-        db::MemoryLog log;
+        jobdb::MemoryLog log;
         EXPECT_TRUE(master->FormCreate(program, &log));
         return master;
     }
 
     void addJobs() {
-        auto *database = master->state.DM->IBDatabase1;
+        auto *database = master->dataModule()->IBDatabase1;
         ASSERT_TRUE(
             db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME) values (1, 'ZETA')"));
         ASSERT_TRUE(

@@ -26,7 +26,7 @@ TEST(Startup, ASettingsFileThatCannotBeWrittenIsReportedAndTheStartGoesOn) {
     platform::resetTerminated();
 
     app::StartupState state;
-    db::MemoryLog log;
+    jobdb::MemoryLog log;
     ASSERT_TRUE(app::openSettingsAndDatabase(state, program, &log));
     ASSERT_EQ(dialogs.shown().size(), 1);
     EXPECT_TRUE(dialogs.shown()[0].text.contains("bkp.Ini"))

@@ -40,12 +40,12 @@ TEST_F(MainWindowTest, ReprogramarHorariosIsOffWhileAJobIsEditedAndReloadsTheLis
     tray->click();
     QAction *entry = master->toolsMenu()->ReprogramarHorarios1;
     EXPECT_TRUE(entry->isEnabled());
-    master->ToolButtonNewClick();
+    master->toolBar()->ToolButtonNew->click();
     EXPECT_FALSE(entry->isEnabled());
-    master->ToolButtonCancelClick();
-    master->ToolButtonEditClick();
+    master->toolBar()->ToolButtonCancel->click();
+    master->toolBar()->ToolButtonEdit->click();
     EXPECT_FALSE(entry->isEnabled());
-    master->ToolButtonCancelClick();
+    master->toolBar()->ToolButtonCancel->click();
     EXPECT_TRUE(entry->isEnabled());
 
     bool seen = false;
@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, ReprogramarHorariosIsOffWhileAJobIsEditedAndReloadsTheLis
     ASSERT_EQ(dialogs.shown().size(), 1);
     EXPECT_EQ(dialogs.shown()[0].text, "Concluído.");
     // The list shows the new times, its first job (by name) current: ALFA has ID 2.
-    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    db::Query &jobs = master->jobQueries()->IBQuery_Backups;
     EXPECT_EQ(jobs.fieldByName("BACKUPNAME")->asString(), "ALFA");
     EXPECT_EQ(jobs.fieldByName("HORA")->value().toTime(), QTime(20, 1));
     EXPECT_EQ(jobs.fieldByName("FTP_HORA")->value().toTime(), QTime(20, 42));
@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, ReprogramarHorariosIsOffWhileAJobIsEditedAndReloadsTheLis
 TEST_F(MainWindowTest, FBConsoleRunsWithTheScheduleOffAndLeavesTheJobListOpenAfterARefresh) {
     create();
     addJobs();
-    db::Query &jobs = master->state.queries->IBQuery_Backups;
+    db::Query &jobs = master->jobQueries()->IBQuery_Backups;
     jobs.close();
     jobs.open();
     jobs.last(); // ZETA, ID 1
@@ -76,7 +76,8 @@ TEST_F(MainWindowTest, FBConsoleRunsWithTheScheduleOffAndLeavesTheJobListOpenAft
         seen = true;
         inside = master->toolBar()->ToolButtonTimer->text();
         EXPECT_EQ(console.windowTitle(),
-                  "FBConsole [" + master->state.DM->IBDatabase1->databaseName().toLower() + "]");
+                  "FBConsole [" + master->dataModule()->IBDatabase1->databaseName().toLower() +
+                      "]");
         console.findChild<QToolButton *>("ToolButton_Refresh")->click(); // closes everything
         EXPECT_FALSE(jobs.active());
     });

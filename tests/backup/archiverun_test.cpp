@@ -82,10 +82,10 @@ protected:
         ASSERT_TRUE(base.isValid());
         b = base.path();
         dm.IBDatabase1->setDatabaseName(dbDir.file("BKPZELTO.FB"));
-        db::MemoryLog log;
-        ASSERT_TRUE(db::OpenDatabaseTables(&dm, QString(), &log));
+        jobdb::MemoryLog log;
+        ASSERT_TRUE(jobdb::OpenDatabaseTables(&dm, QString(), &log));
         dm.IBTransaction1->commitRetaining();
-        queries = std::make_unique<db::JobQueries>(&dm);
+        queries = std::make_unique<jobdb::JobQueries>(&dm);
         context.DM = &dm;
         context.IBQuery_Backups = &queries->IBQuery_Backups;
         context.start = [this](const QString &line, int showMode) {
@@ -184,8 +184,8 @@ protected:
     test::TempDir dbDir;
     QString b;      // the base folder, as it really is spelt
     QString folder; // the job's folder as stored
-    db::TDM dm;
-    std::unique_ptr<db::JobQueries> queries;
+    jobdb::TDM dm;
+    std::unique_ptr<jobdb::JobQueries> queries;
     ArchiveRunContext context;
     QStringList lines;
     QList<int> showModes;
@@ -218,7 +218,7 @@ TEST_F(ArchiveRunTest, TheWorkedJobRotatesStartsItsCommandLineAndMovesTheDate) {
     queries->IBQuery_Backups.open();
     ASSERT_TRUE(queries->IBQuery_Backups.locate("ID", 3));
 
-    const ArchiveRunResult r = GeraBackup(context, 3);
+    const ArchiveRunResult r = runArchive(context, 3);
     EXPECT_TRUE(r.jobFound);
     const QString l = LowerCaseAZ(b);
     EXPECT_EQ(r.folder, l + "/dados/backups/diario/");
@@ -271,7 +271,7 @@ TEST_F(ArchiveRunTest, EachRotationTypeNamesTheOldArchiveByItsDate) {
             QFile::remove(folder + "/" + e);
         writeFile(folder + "/diario.rar", "previous " + tipo.toUtf8(),
                   QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
-        const ArchiveRunResult r = GeraBackup(context, 3);
+        const ArchiveRunResult r = runArchive(context, 3);
         EXPECT_EQ(readFile(folder + "/" + name), "previous " + tipo.toUtf8()) << tipo.toStdString();
         EXPECT_EQ(QFileInfo(r.rotatedTo).fileName(), name);
         takeRecorderOutput(); // the recorder has written the new diario.rar
@@ -280,14 +280,14 @@ TEST_F(ArchiveRunTest, EachRotationTypeNamesTheOldArchiveByItsDate) {
     // A week number from the end of December stays in week 53.
     setTipo(3, "2");
     writeFile(folder + "/diario.rar", "december", QDateTime(QDate(2024, 12, 30), QTime(9, 0)));
-    GeraBackup(context, 3);
+    runArchive(context, 3);
     EXPECT_EQ(readFile(folder + "/Semana53.rar"), "december");
     takeRecorderOutput();
 }
 
 TEST_F(ArchiveRunTest, TwoDayOfYearRunsOnOneDayRotateToTheSameName) {
     workedJob(3, 4);
-    GeraBackup(context, 3);
+    runArchive(context, 3);
     EXPECT_EQ(readFile(folder + "/Anual248.rar"), "previous");
     takeRecorderOutput();
     // The recorder wrote a new archive; it now has today's real date, and type 4
@@ -295,7 +295,7 @@ TEST_F(ArchiveRunTest, TwoDayOfYearRunsOnOneDayRotateToTheSameName) {
     const QByteArray second = readFile(folder + "/diario.rar");
     ASSERT_FALSE(second.isEmpty());
     clock.set(QDateTime(QDate(2026, 9, 5), QTime(18, 0)));
-    GeraBackup(context, 3);
+    runArchive(context, 3);
     EXPECT_EQ(readFile(folder + "/Anual248.rar"), second);
     takeRecorderOutput();
     EXPECT_EQ(entries(folder), QStringList({"Anual248.rar", "diario.rar"}));
@@ -304,12 +304,12 @@ TEST_F(ArchiveRunTest, TwoDayOfYearRunsOnOneDayRotateToTheSameName) {
 TEST_F(ArchiveRunTest, TheOldArchiveIsNamedByItsRealLastWriteTime) {
     workedJob(3, 0);
     QFile::remove(folder + "/diario.rar");
-    GeraBackup(context, 3); // first run: nothing to rotate
+    runArchive(context, 3); // first run: nothing to rotate
     takeRecorderOutput();
     EXPECT_EQ(entries(folder), QStringList{"diario.rar"});
     const QDateTime written = QFileInfo(folder + "/diario.rar").lastModified();
     const QByteArray content = readFile(folder + "/diario.rar");
-    GeraBackup(context, 3);
+    runArchive(context, 3);
     takeRecorderOutput();
     const QString expected = WeekdayName(FromQDateTime(written)) + ".rar";
     EXPECT_EQ(readFile(folder + "/" + expected), content) << expected.toStdString();
@@ -323,7 +323,7 @@ TEST_F(ArchiveRunTest, SwitchesParametersAndFileSetsAsTheRowsSay) {
     // No rows: "-r" goes in any case, even inside a switch; the line ends with the
     // archive and a blank.
     addJob(1, prog, "a -ri1 -R", folder, "DIARIO", 0);
-    GeraBackup(context, 1);
+    runArchive(context, 1);
     ASSERT_EQ(lines.size(), 1);
     EXPECT_EQ(lines[0],
               l + "/meus programas/winrar.exe a i1  " + l + "/dados/backups/diario/diario.rar ");
@@ -336,7 +336,7 @@ TEST_F(ArchiveRunTest, SwitchesParametersAndFileSetsAsTheRowsSay) {
     addFiles(21, 2, "/DADOS/AÇÃO", "", 1);
     addFiles(22, 2, "/MEUS DOCS", "*.DOC", 0);
     addFiles(23, 2, "/X", "*.A *.B", 1);
-    GeraBackup(context, 2);
+    runArchive(context, 2);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_EQ(lines[1], l + "/meus programas/winrar.exe a -dh -r " + l +
                             "/dados/backups/diario/diario.rar  " +
@@ -350,7 +350,7 @@ TEST_F(ArchiveRunTest, AManualRunSetsTomorrowAndAnArchiverThatCannotStartIsIgnor
     addJob(4, "/nao/existe/winrar.exe", "a", folder, "DIARIO", 0, "'12-SEP-2026'");
     writeFile(folder + "/diario.rar", "previous", QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
     queries->IBQuery_Backups.open();
-    const ArchiveRunResult r = ToolButtonBackupClick(context);
+    const ArchiveRunResult r = runSelectedJob(context);
     EXPECT_TRUE(r.jobFound);
     EXPECT_FALSE(r.started);
     EXPECT_EQ(lines.size(), 1);
@@ -364,7 +364,7 @@ TEST_F(ArchiveRunTest, AnArchiverOutsideTheTableGivesNoExtension) {
     addJob(5, "/nao/existe/7zz", "a", folder, "DIARIO", 1);
     writeFile(folder + "/diario", "previous", QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
     writeFile(folder + "/diario.rar", "of another job");
-    const ArchiveRunResult r = GeraBackup(context, 5);
+    const ArchiveRunResult r = runArchive(context, 5);
     EXPECT_EQ(r.archivePath, LowerCaseAZ(b) + "/dados/backups/diario/diario");
     EXPECT_EQ(readFile(folder + "/Mensal04"), "previous");
     EXPECT_EQ(readFile(folder + "/diario.rar"), "of another job");
@@ -376,7 +376,7 @@ TEST_F(ArchiveRunTest, ATypeAboveFourMovesNothing) {
     writeFile(b + "/dados/DIARIO.rar", "y");
     const QStringList before =
         entries(folder) + entries(b + "/dados/BACKUPS") + entries(b + "/dados");
-    const ArchiveRunResult r = GeraBackup(context, 6);
+    const ArchiveRunResult r = runArchive(context, 6);
     EXPECT_TRUE(r.rotatedTo.isEmpty());
     EXPECT_EQ(entries(folder) + entries(b + "/dados/BACKUPS") + entries(b + "/dados"), before);
     EXPECT_EQ(lines.size(), 1); // the archiver still runs
@@ -400,13 +400,13 @@ TEST_F(ArchiveRunTest, ARunWhoseDateCouldNotBeStoredIsNotRepeated) {
     lock.setSqlText("update BACKUPS set HORA='21:00' where ID=3");
     lock.execSQL();
 
-    EXPECT_THROW(GeraBackup(context, 3), db::DatabaseError); // said once
+    EXPECT_THROW(runArchive(context, 3), db::DatabaseError); // said once
     EXPECT_EQ(takeRecorderOutput().isEmpty(), false);
     EXPECT_EQ(readFile(folder + "/Sexta.rar"), "previous");
     // The archiver's archive of this run, rotated away by a repeat, would replace it.
     writeFile(folder + "/diario.rar", "tonight", QDateTime(QDate(2026, 9, 5), QTime(20, 0)));
     for (int repeat = 0; repeat < 2; ++repeat) {
-        const ArchiveRunResult r = GeraBackup(context, 3);
+        const ArchiveRunResult r = runArchive(context, 3);
         EXPECT_TRUE(r.rotatedTo.isEmpty());
         EXPECT_TRUE(r.commandLine.isEmpty());
     }
@@ -415,7 +415,7 @@ TEST_F(ArchiveRunTest, ARunWhoseDateCouldNotBeStoredIsNotRepeated) {
     EXPECT_EQ(nextDate(3), QDate(2026, 9, 1));
 
     other.rollback();
-    GeraBackup(context, 3);
+    runArchive(context, 3);
     EXPECT_TRUE(pending.isEmpty());
     EXPECT_EQ(nextDate(3), QDate(2026, 9, 6));
     EXPECT_EQ(readFile(folder + "/diario.rar"), "tonight");
@@ -426,7 +426,7 @@ TEST_F(ArchiveRunTest, AnArchiveNameLeadingOutOfTheFolderTouchesNothing) {
     writeFile(b + "/dados/ab.rar", "outside");
     writeRecorder();
     const QStringList before = entries(b) + entries(b + "/dados");
-    const ArchiveRunResult r = GeraBackup(context, 9);
+    const ArchiveRunResult r = runArchive(context, 9);
     EXPECT_TRUE(r.rotatedTo.isEmpty());
     EXPECT_TRUE(r.commandLine.isEmpty());
     EXPECT_TRUE(lines.isEmpty());
@@ -439,16 +439,16 @@ TEST_F(ArchiveRunTest, AnArchiveNameLeadingOutOfTheFolderTouchesNothing) {
 TEST_F(ArchiveRunTest, AJobWithoutRowOrFolderStartsNothing) {
     const bool rootBackups = QFileInfo::exists("/Backups") || QFileInfo::exists("/backups");
     queries->IBQuery_Backups.open();
-    ArchiveRunResult r = GeraBackup(context, 99);
+    ArchiveRunResult r = runArchive(context, 99);
     EXPECT_FALSE(r.jobFound);
     EXPECT_TRUE(r.updateSql.isEmpty());
     // An empty job list has no current row for the button.
-    r = ToolButtonBackupClick(context);
+    r = runSelectedJob(context);
     EXPECT_FALSE(r.jobFound);
 
     addJob(7, b + "/meus programas/winrar.exe", "a", "  ", "DIARIO", 0, "'1-SEP-2026'");
     writeRecorder();
-    r = GeraBackup(context, 7);
+    r = runArchive(context, 7);
     EXPECT_TRUE(r.jobFound);
     EXPECT_TRUE(r.folder.isEmpty());
     EXPECT_TRUE(r.commandLine.isEmpty());
@@ -466,7 +466,7 @@ TEST_F(ArchiveRunTest, ARowBeingEditedIsNotStoredByTheRun) {
     queries->IBQuery_Backups.open();
     queries->IBQuery_Backups.edit();
     queries->IBQuery_Backups.fieldByName("BACKUPNAME")->setValue(QString("MEIO"));
-    GeraBackup(context, 3);
+    runArchive(context, 3);
     EXPECT_EQ(queries->IBQuery_Backups.state(), db::DataSetState::Edit);
     queries->IBQuery_Backups.cancel();
     db::Query q;
@@ -506,7 +506,7 @@ TEST_F(ArchiveRunTest, ARealArchiverWritesTheArchiveAndTheNextRunRotatesIt) {
         return QString::fromLocal8Bit(p.readAllStandardOutput());
     };
 
-    ArchiveRunResult r = GeraBackup(context, 8);
+    ArchiveRunResult r = runArchive(context, 8);
     EXPECT_EQ(r.commandLine, "/usr/bin/arj a -r " + LowerCaseAZ(b) +
                                  "/dados/backups/diario/diario.arj  " + LowerCaseAZ(b) +
                                  "/fontes/*.dbf");
@@ -519,7 +519,7 @@ TEST_F(ArchiveRunTest, ARealArchiverWritesTheArchiveAndTheNextRunRotatesIt) {
     // The next run renames it by its last write and writes a new one.
     const TDateTime written = FromQDateTime(QFileInfo(folder + "/diario.arj").lastModified());
     const QString rotated = folder + "/" + WeekdayName(written) + ".arj";
-    r = GeraBackup(context, 8);
+    r = runArchive(context, 8);
     EXPECT_EQ(QFileInfo(r.rotatedTo).fileName(), WeekdayName(written) + ".arj");
     ASSERT_TRUE(waitForArchive(folder + "/diario.arj"));
     EXPECT_TRUE(listing(rotated).contains("a.dbf"));

@@ -15,6 +15,7 @@
 
 using namespace bkp;
 using namespace bkp::db;
+using namespace bkp::jobdb;
 
 namespace {
 

@@ -99,7 +99,7 @@ protected:
             archive(QStringLiteral("backup.rar"), rar);
             archive(QStringLiteral("backup.zip"), zip);
             job(host, user, folder, passive);
-            upload->Envia_FTP(jobs.IBQuery_Backups);
+            upload->uploadJob(jobs.IBQuery_Backups);
             EXPECT_EQ(lastErr(), QString());
             expectSent();
             for (const QString &name :
@@ -194,7 +194,7 @@ TEST_F(TlsTest, UntrustedServersAreRefusedAndRecorded) {
     // Trusted by its fingerprint it is sent; once the fingerprint is removed, refused.
     trust(selfSigned.fingerprint);
     job(QStringLiteral("ftpes://") + selfServer.host(), QStringLiteral("zelto"), remote, -1);
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     expectSent();
 
     const struct {
@@ -213,7 +213,7 @@ TEST_F(TlsTest, UntrustedServersAreRefusedAndRecorded) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.message.toStdString());
         job(QStringLiteral("ftpes://") + c.server->host(), QStringLiteral("zelto"), remote, -1);
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         expectFailure(c.message);
     }
     // The server that knows no TLS heard AUTH TLS and nothing else.
@@ -249,7 +249,7 @@ TEST_F(TlsTest, NothingTravelsInClearText) {
     archive(QStringLiteral("backup.zip"), marker);
     job(QStringLiteral("ftpes://127.0.0.1:%1").arg(server.port()), QStringLiteral("zelto"),
         QStringLiteral("up"), -1);
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     expectSent();
     EXPECT_EQ(root.read(QStringLiteral("up/backup.rar")), data);
 

@@ -32,9 +32,9 @@ TEST_P(UploadModes, StoresAsTmpAndRenamesIntoPlace) {
     old.close();
 
     jobs.IBQuery_Backups.first();
-    upload->ToolButton_FTPClick();
+    upload->uploadSelectedJob();
 
-    EXPECT_EQ(upload->IdFTP_Backup.passive(), GetParam() == -1);
+    EXPECT_EQ(upload->client().passive(), GetParam() == -1);
     EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), rar);
     EXPECT_EQ(remoteFile(QStringLiteral("backup.zip")), zip);
     EXPECT_EQ(remoteNames(), (QStringList{"backup.rar", "backup.zip"}));
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(PassiveAndActive, UploadModes, ::testing::Values(-1, 1)
 TEST_F(UploadTest, AbsoluteFolderAndAZeroByteArchive) {
     set(QStringLiteral("FTP_FOLDER"), QLatin1Char('/') + remote);
     archive(QStringLiteral("backup.arj"), QByteArray());
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     EXPECT_EQ(remoteNames(), QStringList{"backup.arj"});
     EXPECT_EQ(remoteFile(QStringLiteral("backup.arj")), QByteArray());
     expectSent();
@@ -104,7 +104,7 @@ TEST_F(UploadTest, AbsoluteFolderAndAZeroByteArchive) {
 TEST_F(UploadTest, FolderWithoutQualifyingArchivesCountsAsSent) {
     archive(QStringLiteral("backup.tmp"), "x");
     archive(QStringLiteral("backup.txt"), "x");
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     EXPECT_TRUE(remoteNames().isEmpty());
     EXPECT_TRUE(tray.balloons().isEmpty());
     expectSent();
@@ -112,7 +112,7 @@ TEST_F(UploadTest, FolderWithoutQualifyingArchivesCountsAsSent) {
 
 TEST_F(UploadTest, EmptyBackupFolderRecordsTheMaskAndStaysDue) {
     QDir().mkpath(backupFolder());
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     const QString mask = backupFolder() + QStringLiteral("/BACKUP.*");
     ASSERT_EQ(tray.balloons().size(), 1);
     EXPECT_EQ(tray.balloons()[0].text, QStringLiteral("Envio por FTP"));
@@ -139,7 +139,7 @@ TEST_F(UploadTest, QuoteInTheErrorTextIsStoredAsItIs) {
                                "'%1', '%2', 'zelto', 's3cret', '%3', '1-DEC-2026')")
                     .arg(QString(folder).replace("'", "''"), server->host(), remote));
     jobs.IBQuery_Backups.refresh();
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     const QString full = stamp() +
                          QStringLiteral(" - Não foi possivel localizar o(s) arquivo(s) ") + folder +
                          QStringLiteral("/B.*");
@@ -149,14 +149,14 @@ TEST_F(UploadTest, QuoteInTheErrorTextIsStoredAsItIs) {
 
     // And through the error handler: a host name with a quote.
     set(QStringLiteral("FTP_HOST"), QStringLiteral("o'host.invalid"));
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     EXPECT_EQ(lastErr(), stamp() + QStringLiteral(" - Servidor não encontrado: o'host.invalid"));
 }
 
 TEST_F(UploadTest, WrongPassword) {
     archive(QStringLiteral("backup.rar"), "x");
     set(QStringLiteral("FTP_PASSWORD"), QStringLiteral("wrong"));
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     EXPECT_TRUE(lastErr().startsWith(stamp() + QStringLiteral(" - 530"))) << qPrintable(lastErr());
     expectFailure(QStringLiteral("530 Authentication failed."));
 }
@@ -164,7 +164,7 @@ TEST_F(UploadTest, WrongPassword) {
 TEST_F(UploadTest, MissingRemoteFolder) {
     archive(QStringLiteral("backup.rar"), "x");
     set(QStringLiteral("FTP_FOLDER"), QStringLiteral("not-there"));
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     expectFailure(QStringLiteral("550 No such file or directory."));
 }
 
@@ -176,7 +176,7 @@ TEST_F(UploadTest, RefusedConnectionIsRecordedWithoutLookingAtTheFolder) {
     const QString host = QStringLiteral("127.0.0.1:%1").arg(probe.serverPort());
     probe.close();
     set(QStringLiteral("FTP_HOST"), host);
-    upload->Envia_FTP(jobs.IBQuery_Backups);
+    upload->uploadJob(jobs.IBQuery_Backups);
     EXPECT_EQ(tray.balloons().size(), 1);
     expectFailure(QStringLiteral("Conexão recusada por ") + host);
 }
@@ -197,7 +197,7 @@ TEST_F(UploadTest, MisbehavingServers) {
         ASSERT_TRUE(fake.startFake(QLatin1String(c.mode))) << fake.error().toStdString();
         set(QStringLiteral("FTP_HOST"), fake.host());
         timer = RecordingTimer(true); // the upload keeps pointing at it
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         QString message = c.message;
         if (QLatin1String(c.mode) == QLatin1String("silent"))
             message += fake.host();
@@ -228,7 +228,7 @@ TEST_F(UploadTest, ArrivalIsVerified) {
                                                     "FTP_LASTSEND=null, FTP_LASTERR=null"));
         set(QStringLiteral("FTP_HOST"), truncating.host());
         timer = RecordingTimer(true);
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         if (c.whole) {
             EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), rar);
             expectSent();
@@ -280,7 +280,7 @@ TEST_F(UploadTest, HostileServers) {
         timer = RecordingTimer(true);
         QElapsedTimer took;
         took.start();
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         // The reply's deadline holds for the whole reply, not for each line.
         EXPECT_LT(took.elapsed(), 5000);
         EXPECT_FALSE(QFile::exists(logs.file(QStringLiteral("thief"))) &&
@@ -319,7 +319,7 @@ TEST_F(UploadTest, ValuesThatWouldCarryASecondCommandAreRefused) {
         set(QStringLiteral("FTP_FOLDER"), remote);
         set(QLatin1String(column), QStringLiteral("a\r\nDELE"));
         timer = RecordingTimer(true);
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         expectFailure(QLatin1String(column) +
                       QStringLiteral(" contém caractere inválido (CR, LF ou NUL)"));
         EXPECT_FALSE(QFile::exists(logs.file(QStringLiteral("commands"))));
@@ -348,7 +348,7 @@ TEST_F(UploadTest, FailureToRecordTheErrorLeavesAfterTheEndBlock) {
                        "'%3' as FTP_FOLDER, -1 as FTP_PASSIVE from RDB$DATABASE")
             .arg(backupFolder(), server->host(), remote));
     job.open();
-    EXPECT_THROW(upload->Envia_FTP(job), db::DatabaseError);
+    EXPECT_THROW(upload->uploadJob(job), db::DatabaseError);
     expectRestored();
     EXPECT_EQ(remoteNames(), QStringList{"backup.rar"});
     EXPECT_EQ(tray.balloons().last().title, QStringLiteral("Erro de envio por FTP"));
@@ -357,12 +357,12 @@ TEST_F(UploadTest, FailureToRecordTheErrorLeavesAfterTheEndBlock) {
 TEST_F(UploadTest, ClickDuringAnUploadDoesNotStartAnother) {
     archive(QStringLiteral("backup.rar"), content(100000, 'c'));
     int clicks = 0;
-    upload->IdFTP_Backup.onWork = [&](qint64 n) {
-        upload->IdFTP_BackupWork(n);
+    upload->client().onWork = [&](qint64 n) {
+        upload->onWork(n);
         ++clicks;
-        upload->ToolButton_FTPClick();
+        upload->uploadSelectedJob();
     };
-    upload->ToolButton_FTPClick();
+    upload->uploadSelectedJob();
     EXPECT_EQ(clicks, 4);
     EXPECT_EQ(remoteNames(), QStringList{"backup.rar"});
     expectSent();
@@ -371,7 +371,7 @@ TEST_F(UploadTest, ClickDuringAnUploadDoesNotStartAnother) {
 TEST_F(UploadTest, ToolbarUploadSwitchesAStoppedTimerOn) {
     timer.setEnabled(false);
     archive(QStringLiteral("backup.zip"), "z");
-    upload->ToolButton_FTPClick();
+    upload->uploadSelectedJob();
     EXPECT_EQ(timer.history(), (QList<bool>{false, false, true}));
     EXPECT_TRUE(timer.enabled());
 }
@@ -404,7 +404,7 @@ TEST(ProgressDisplay, TrayHint) {
 class ProgressTest : public ::testing::Test {
 protected:
     test::TempDir dir;
-    db::TDM dm;
+    jobdb::TDM dm;
     db::Query jobs;
     RecordingStatusBar bar{4};
     RecordingTray tray;
@@ -412,10 +412,10 @@ protected:
 };
 
 TEST_F(ProgressTest, PanelsHintAndABalloonEveryElevenEvents) {
-    upload.IdFTP_BackupWorkBegin(2500);
+    upload.onWorkBegin(2500);
     EXPECT_EQ(bar.panelText(2), QStringLiteral("2500 bytes totais"));
     for (int i = 1; i <= 25; ++i)
-        upload.IdFTP_BackupWork(i * 100);
+        upload.onWork(i * 100);
     EXPECT_EQ(bar.panelText(1), QStringLiteral("2500 bytes enviados "));
     EXPECT_EQ(bar.panelText(3), QString()); // no reply yet
     EXPECT_EQ(tray.hint(), QStringLiteral("(100%) "));
@@ -428,29 +428,29 @@ TEST_F(ProgressTest, PanelsHintAndABalloonEveryElevenEvents) {
     EXPECT_EQ(tray.balloons()[2].kind, Kind::Info);
     EXPECT_EQ(tray.balloons()[2].timeoutMs, 5000);
     EXPECT_EQ(upload.balloonCounter(), 3);
-    upload.IdFTP_BackupWork(1);
+    upload.onWork(1);
     EXPECT_EQ(tray.hint(), QStringLiteral("(0") + dp + QStringLiteral("04%) "));
 
-    upload.IdFTP_BackupWorkBegin(5);
+    upload.onWorkBegin(5);
     EXPECT_EQ(upload.balloonCounter(), 0);
-    upload.IdFTP_BackupDisconnected();
+    upload.onDisconnected();
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(bar.panelText(i), QString());
 }
 
 TEST_F(ProgressTest, NothingAnnouncedIsTakenAsOneByte) {
-    upload.IdFTP_BackupWorkBegin(0);
-    upload.IdFTP_BackupWork(0);
+    upload.onWorkBegin(0);
+    upload.onWork(0);
     EXPECT_EQ(upload.transferTotal(), 1);
     EXPECT_EQ(tray.hint(), QStringLiteral("(0%) "));
 }
 
 TEST_F(ProgressTest, PacedBarShowsTheLatestTextsAndTheEnd) {
     upload.setRepaintInterval(60000);
-    upload.IdFTP_BackupWorkBegin(1000);
+    upload.onWorkBegin(1000);
     bar.clearHistory();
     for (int i = 1; i <= 50; ++i)
-        upload.IdFTP_BackupWork(i * 20);
+        upload.onWork(i * 20);
     // The first event and the last one reach the bar, each painted once.
     EXPECT_EQ(bar.repaints(), 2);
     ASSERT_EQ(bar.writes().size(), 4);
@@ -462,11 +462,11 @@ TEST_F(ProgressTest, PacedBarShowsTheLatestTextsAndTheEnd) {
 
     // A transfer that breaks off: its latest texts go to the bar before anything
     // else is written there.
-    upload.IdFTP_BackupWorkBegin(1000);
-    upload.IdFTP_BackupWork(100);
-    upload.IdFTP_BackupWork(300);
+    upload.onWorkBegin(1000);
+    upload.onWork(100);
+    upload.onWork(300);
     bar.clearHistory();
-    upload.IdFTP_BackupStatus(QStringLiteral("Desconectando"));
+    upload.onStatus(QStringLiteral("Desconectando"));
     ASSERT_GE(bar.writes().size(), 2);
     EXPECT_EQ(bar.writes()[0].text, QStringLiteral("300 bytes enviados "));
     EXPECT_EQ(bar.writes().last().text, QStringLiteral("Desconectando"));
@@ -474,10 +474,10 @@ TEST_F(ProgressTest, PacedBarShowsTheLatestTextsAndTheEnd) {
 
 TEST_F(ProgressTest, WithoutPacingEveryEventIsPainted) {
     upload.setRepaintInterval(0);
-    upload.IdFTP_BackupWorkBegin(1000);
+    upload.onWorkBegin(1000);
     bar.clearHistory();
     for (int i = 1; i <= 10; ++i)
-        upload.IdFTP_BackupWork(i * 10);
+        upload.onWork(i * 10);
     EXPECT_EQ(bar.repaints(), 10);
     EXPECT_EQ(bar.writes().size(), 20);
 }

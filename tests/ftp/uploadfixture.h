@@ -48,10 +48,10 @@ protected:
             << server->error().toStdString();
         platform::RecordingSleeper sleeper;
         platform::ScopedSleeper sleeperScope(&sleeper);
-        dm = new db::TDM;
+        dm = new jobdb::TDM;
         dm->IBDatabase1->setDatabaseName(dbDir->file(QStringLiteral("BKPZELTO.FB")));
-        db::MemoryLog log;
-        ASSERT_TRUE(db::OpenDatabaseTables(dm, QString(), &log));
+        jobdb::MemoryLog log;
+        ASSERT_TRUE(jobdb::OpenDatabaseTables(dm, QString(), &log));
         dm->IBTransaction1->commitRetaining();
     }
     static void TearDownTestSuite() {
@@ -75,9 +75,9 @@ protected:
         db::ExecSQL(dm->IBDatabase1, QStringLiteral("delete from BACKUPS"));
         insertJob(server->host(), QStringLiteral("s3cret"), remote, -1);
         upload = std::make_unique<FtpUpload>(*dm, jobs.IBQuery_Backups, &bar, &tray, &timer);
-        upload->IdFTP_Backup.setConnectTimeout(1000);
-        upload->IdFTP_Backup.setReplyTimeout(1000);
-        upload->IdFTP_Backup.setTransferTimeout(1000);
+        upload->client().setConnectTimeout(1000);
+        upload->client().setReplyTimeout(1000);
+        upload->client().setTransferTimeout(1000);
     }
 
     void insertJob(const QString &host, const QString &password, const QString &folder,
@@ -130,7 +130,7 @@ protected:
         EXPECT_EQ(timer.history(), (QList<bool>{false, true}));
         EXPECT_EQ(cursor.current(), platform::CursorKind::Default);
         EXPECT_EQ(upload->transferTotal(), 0);
-        EXPECT_FALSE(upload->IdFTP_Backup.connected());
+        EXPECT_FALSE(upload->client().connected());
         EXPECT_FALSE(upload->uploading());
     }
     // A failure: recorded with the message, the job still due (FTP_DATA unchanged).
@@ -155,7 +155,7 @@ protected:
     static inline test::TempDir *dbDir = nullptr;
     static inline test::TempDir *ftpRoot = nullptr;
     static inline test::FtpServerProcess *server = nullptr;
-    static inline db::TDM *dm = nullptr;
+    static inline jobdb::TDM *dm = nullptr;
     static inline int serial = 0;
 
     platform::FixedClock clock{Now0};
@@ -163,7 +163,7 @@ protected:
     platform::ScriptedDialogs dialogs;
     platform::ScopedDialogs dialogsScope;
     platform::RecordingCursor cursor;
-    db::JobQueries jobs{dm};
+    jobdb::JobQueries jobs{dm};
     RecordingStatusBar bar{4};
     RecordingTray tray;
     RecordingTimer timer{true};

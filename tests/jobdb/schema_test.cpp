@@ -23,6 +23,7 @@
 
 using namespace bkp;
 using namespace bkp::db;
+using namespace bkp::jobdb;
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "jobdb/jobqueries.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
-#include "schedule/jobdatabase.h"
 #include "support/firebird.h"
+#include "support/jobdatabase.h"
 
 #include <QSpinBox>
 #include <QTest>
@@ -111,7 +111,7 @@ TEST_F(Reschedule, AnEmptyTableIsStillConcluded) {
 // shared transaction makes them visible to anyone else.
 TEST_F(Reschedule, OkReschedulesTheListWithoutCommittingAndTheIntervalChangesNothing) {
     addJobs({5, 1, 2});
-    db::JobQueries queries(&jobs.dm);
+    jobdb::JobQueries queries(&jobs.dm);
     db::Query &list = queries.IBQuery_Backups;
     list.open();
     list.last();

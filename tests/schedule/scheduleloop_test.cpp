@@ -10,7 +10,7 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
-#include "schedule/jobdatabase.h"
+#include "support/jobdatabase.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -23,9 +23,28 @@ namespace {
 
 const QString Title = QStringLiteral("BKPZelto - Gerenciador de backups");
 
-// A schedule over a real job database, with runners that do to the job's row
-// what the archive run and the upload do: move the next date to tomorrow, or
-// record only the error of a failed upload.
+// The loop with the archive run and the upload replaced by the fixture's, which do
+// to the job's row what the real ones do.
+class RecordingLoop : public ScheduleLoop {
+public:
+    RecordingLoop(ScheduleState &state, ScheduleContext context,
+                  std::function<void(int, jobdb::JobClaim *)> archive,
+                  std::function<void(db::Query &, jobdb::JobClaim *)> upload)
+        : ScheduleLoop(state, std::move(context)), m_archive(std::move(archive)),
+          m_upload(std::move(upload)) {}
+
+protected:
+    void runArchive(int jobId, jobdb::JobClaim *claim) override { m_archive(jobId, claim); }
+    void runUpload(db::Query &jobs, jobdb::JobClaim *claim) override { m_upload(jobs, claim); }
+
+private:
+    std::function<void(int, jobdb::JobClaim *)> m_archive;
+    std::function<void(db::Query &, jobdb::JobClaim *)> m_upload;
+};
+
+// A schedule over a real job database, with runs that do to the job's row what
+// the archive run and the upload do: move the next date to tomorrow, or record
+// only the error of a failed upload.
 class ScheduleLoopTest : public ::testing::Test {
 protected:
     ScheduleLoopTest() {
@@ -35,28 +54,24 @@ protected:
         clock.set(QDateTime(QDate(2027, 5, 10), QTime(10, 0)));
         ScheduleContext c;
         c.DM = &jobs.dm;
-        c.StatusBar1 = &status;
-        c.NotificationIcon1 = &tray;
-        c.Timer1 = &timer1;
-        c.Timer_Now = &timerNow;
-        c.GeraBackup = [this](int id, db::JobClaim *claim) {
-            archive(id, claim);
-        };
-        c.Envia_FTP = [this](db::Query &q, db::JobClaim *claim) {
-            upload(q, claim);
-        };
-        loop = std::make_unique<ScheduleLoop>(state, std::move(c));
+        c.statusBar = &status;
+        c.tray = &tray;
+        c.scheduleTimer = &timer1;
+        c.clockTimer = &timerNow;
+        loop = std::make_unique<RecordingLoop>(
+            state, std::move(c), [this](int id, jobdb::JobClaim *claim) { archive(id, claim); },
+            [this](db::Query &q, jobdb::JobClaim *claim) { upload(q, claim); });
     }
     ~ScheduleLoopTest() override { platform::setCursorControl(nullptr); }
 
     // The runners store their changes to the job's row through the schedule's claim.
-    void store(db::JobClaim *claim, const QString &sql) {
+    void store(jobdb::JobClaim *claim, const QString &sql) {
         EXPECT_TRUE(claim && claim->held());
-        db::JobClaim::store(jobs.dm.IBDatabase1, claim, sql);
+        jobdb::JobClaim::store(jobs.dm.IBDatabase1, claim, sql);
         jobs.dm.IBTransaction1->commitRetaining();
     }
 
-    void archive(int id, db::JobClaim *claim) {
+    void archive(int id, jobdb::JobClaim *claim) {
         archived << id;
         archivedAt << clock.now();
         if (onArchive)
@@ -66,7 +81,7 @@ protected:
                          .arg(id));
     }
 
-    void upload(db::Query &q, db::JobClaim *claim) {
+    void upload(db::Query &q, jobdb::JobClaim *claim) {
         EXPECT_TRUE(q.active());
         const int id = q.fieldByName("ID")->asInteger();
         uploaded << id;
@@ -85,7 +100,7 @@ protected:
 
     // A tick, then the timer's interval before the next one.
     void tick() {
-        loop->Timer1Timer();
+        loop->tick();
         clock.advanceMs(10000);
     }
     void ticks(int n) {
@@ -164,24 +179,24 @@ TEST_F(ScheduleLoopTest, DateAndTimeOfDayAreComparedSeparately) {
     jobs.addJob(1, "ONTEM", 0, Today.addDays(-1), QTime(20, 0));
     jobs.addJob(2, "TARDE", 0, Today, QTime(23, 59, 50));
 
-    loop->CheckBackups();
+    loop->checkBackups();
     EXPECT_TRUE(archived.isEmpty()); // yesterday's 20:00 is not due at 10:00 today
 
     clock.set(QDateTime(Today, QTime(20, 0)));
-    loop->CheckBackups();
+    loop->checkBackups();
     EXPECT_EQ(archived, QList<int>{1});
     jobs.exec("Update Backups set BACKUPACTIVE=1 where ID=1");
 
     // Asleep from before 23:59:50 until 00:30: the date is past but the time of
     // day is not, so the run waits for 23:59:50 of the new day.
     clock.set(QDateTime(Today.addDays(1), QTime(0, 30)));
-    loop->CheckBackups();
+    loop->checkBackups();
     EXPECT_EQ(archived, QList<int>{1});
     clock.set(QDateTime(Today.addDays(1), QTime(23, 59, 49)));
-    loop->CheckBackups();
+    loop->checkBackups();
     EXPECT_EQ(archived, QList<int>{1});
     clock.set(QDateTime(Today.addDays(1), QTime(23, 59, 50)));
-    loop->CheckBackups();
+    loop->checkBackups();
     EXPECT_EQ(archived, (QList<int>{1, 2}));
 }
 
@@ -192,17 +207,17 @@ TEST_F(ScheduleLoopTest, NullsAndTheInvertedActiveFlags) {
     jobs.addJob(2, "B_NULL", QVariant(), QDate(), QTime(), QVariant(), QDate(), QTime());
     jobs.addJob(3, "C_FTP", 1, QDate(), QTime(), 0, QDate(), QTime());
 
-    loop->CheckBackups();
+    loop->checkBackups();
     EXPECT_EQ(archived, QList<int>{2});
-    loop->Check_FTP();
+    loop->checkUploads();
     EXPECT_EQ(uploaded, QList<int>{3});
     EXPECT_EQ(sleeper.total(), 2 * 200 + 3 * 100); // stopped at B_NULL, walked to C_FTP
 
     // After their runs both moved to tomorrow; nothing else is ever due.
     archived.clear();
     uploaded.clear();
-    loop->CheckBackups();
-    loop->Check_FTP();
+    loop->checkBackups();
+    loop->checkUploads();
     EXPECT_TRUE(archived.isEmpty());
     EXPECT_TRUE(uploaded.isEmpty());
 }
@@ -277,8 +292,8 @@ TEST_F(ScheduleLoopTest, ErrorInARunnerRestoresTheTickAndTheJobStaysDue) {
         throw db::DatabaseError("lock conflict on no wait transaction");
     };
 
-    EXPECT_THROW(loop->Timer1Timer(), std::runtime_error);
-    EXPECT_THROW(loop->Timer1Timer(), db::DatabaseError);
+    EXPECT_THROW(loop->tick(), std::runtime_error);
+    EXPECT_THROW(loop->tick(), db::DatabaseError);
     for (const RecordingTimer *t : {&timer1, &timerNow}) {
         EXPECT_TRUE(t->enabled());
         EXPECT_EQ(t->history(), (QList<bool>{false, true, false, true}));
@@ -294,7 +309,7 @@ TEST_F(ScheduleLoopTest, ErrorInARunnerRestoresTheTickAndTheJobStaysDue) {
 
     // The check's own query failing is restored from the same way.
     jobs.dm.IBDatabase1->close();
-    EXPECT_THROW(loop->Timer1Timer(), db::DatabaseError);
+    EXPECT_THROW(loop->tick(), db::DatabaseError);
     EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
     EXPECT_EQ(cursor.current(), CursorKind::Default);
     EXPECT_FALSE(state.TimerBusy);
@@ -308,18 +323,18 @@ TEST_F(ScheduleLoopTest, ErrorBoxKeepsTheScheduleOffUntilItIsClosed) {
         throw std::runtime_error("gravação do erro falhou");
     };
     int boxes = 0;
-    loop->context().ShowError = [&](const std::exception &e) {
+    loop->context().showError = [&](const std::exception &e) {
         ++boxes;
         EXPECT_STREQ(e.what(), "gravação do erro falhou");
         EXPECT_FALSE(timer1.enabled());
         EXPECT_EQ(cursor.current(), CursorKind::Default);
         // Ticks that reach the loop while the box is open check nothing.
         const int before = int(uploaded.size() + archived.size());
-        loop->Timer1Timer();
-        loop->Timer1Timer();
+        loop->tick();
+        loop->tick();
         EXPECT_EQ(int(uploaded.size() + archived.size()), before);
     };
-    EXPECT_NO_THROW(loop->Timer1Timer());
+    EXPECT_NO_THROW(loop->tick());
     EXPECT_EQ(boxes, 1);
     EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
     EXPECT_FALSE(state.TimerBusy);
@@ -335,7 +350,7 @@ TEST_F(ScheduleLoopTest, TickArrivingDuringAnUploadDoesNothing) {
     onUpload = [&](db::Query &) {
         const int phase = state.TimerPhase;
         const int writes = int(status.writes().size());
-        loop->Timer1Timer();
+        loop->tick();
         EXPECT_EQ(state.TimerPhase, phase);
         EXPECT_EQ(int(status.writes().size()), writes);
         EXPECT_TRUE(state.TimerBusy);
@@ -413,18 +428,18 @@ TEST(TimerButton, TheButtonAndStatusTimerWriteTheirOwnCaptionForms) {
         captions << c;
     };
 
-    ToolButtonTimerClick(timer1, caption);
+    toggleSchedule(timer1, caption);
     EXPECT_FALSE(timer1.enabled());
-    ToolButtonTimerClick(timer1, caption);
+    toggleSchedule(timer1, caption);
     EXPECT_TRUE(timer1.enabled());
     EXPECT_TRUE(timerNow.history().isEmpty()); // the clock keeps running
 
     // An FTP tool switches off, nests, and gives the previous state back.
-    const bool wasOn = Status_Timer(timer1, caption, false);
+    const bool wasOn = setScheduleEnabled(timer1, caption, false);
     EXPECT_TRUE(wasOn);
     EXPECT_FALSE(timer1.enabled());
-    EXPECT_FALSE(Status_Timer(timer1, caption, false));
-    EXPECT_FALSE(Status_Timer(timer1, caption, wasOn));
+    EXPECT_FALSE(setScheduleEnabled(timer1, caption, false));
+    EXPECT_FALSE(setScheduleEnabled(timer1, caption, wasOn));
     EXPECT_TRUE(timer1.enabled());
     EXPECT_EQ(captions,
               (QStringList{"Timer (Off)", "Timer (On)", "Timer(Off)", "Timer(Off)", "Timer(On)"}));

@@ -17,14 +17,14 @@ TestDatabase::TestDatabase(const QString &path, bool create)
     : database(std::make_unique<db::Database>()), transaction(std::make_unique<db::Transaction>()) {
     database->setDatabaseName(path);
     database->setParams({QStringLiteral("user_name=SYSDBA"),
-                         QStringLiteral("password=") + QLatin1String(db::AdminPassword)});
+                         QStringLiteral("password=") + QLatin1String(jobdb::AdminPassword)});
     transaction->setParams({QStringLiteral("read_committed"), QStringLiteral("rec_version"),
                             QStringLiteral("nowait")});
     database->setDefaultTransaction(transaction.get());
     if (create)
-        database->createDatabase(
-            {QStringLiteral("User 'SYSDBA'"),
-             QStringLiteral("password '") + QLatin1String(db::AdminPassword) + QLatin1Char('\'')});
+        database->createDatabase({QStringLiteral("User 'SYSDBA'"),
+                                  QStringLiteral("password '") +
+                                      QLatin1String(jobdb::AdminPassword) + QLatin1Char('\'')});
     else
         database->open();
 }

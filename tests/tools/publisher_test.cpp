@@ -1,3 +1,4 @@
+#include "support/child.h"
 #include "support/scripteddialogs.h"
 #include "tools/publisher.h"
 #include "tools/sdk.h"
@@ -152,30 +153,30 @@ TEST(PublisherWindow, KeepsItsFieldsStartsTheUploadAndOpensTheStampedScript) {
     {
         TfSDK window(ini);
         window.show();
-        window.FilenameEdit_FTP->setFileName(recorder);
-        window.FilenameEdit_Install->setFileName(script);
-        window.Edit_FTPFolder->setText("/pub/bkp");
+        test::child<tools::FilenameEdit>(&window, "FilenameEdit_FTP")->setFileName(recorder);
+        test::child<tools::FilenameEdit>(&window, "FilenameEdit_Install")->setFileName(script);
+        test::child<QLineEdit>(&window, "Edit_FTPFolder")->setText("/pub/bkp");
         dialogs.answerText("C:\\a b\\x.rar");
         dialogs.answerText("C:\\y.zip");
         dialogs.answerText("C:\\z.zip");
         for (int i = 0; i < 3; ++i)
-            window.ToolButton1->click();
-        window.ListBox_FTPFiles->item(2)->setSelected(true);
-        window.ToolButton2->click();
-        window.BitBtn2->click(); // Cancel keeps the fields too
+            test::child<QToolButton>(&window, "ToolButton1")->click();
+        test::child<QListWidget>(&window, "ListBox_FTPFiles")->item(2)->setSelected(true);
+        test::child<QToolButton>(&window, "ToolButton2")->click();
+        test::child<widgets::BitBtn>(&window, "BitBtn2")->click(); // Cancel keeps the fields too
     }
     TfSDK window(ini);
     window.show();
-    EXPECT_EQ(window.FilenameEdit_FTP->fileName(), recorder);
-    ASSERT_EQ(window.ListBox_FTPFiles->count(), 2);
+    EXPECT_EQ(test::child<tools::FilenameEdit>(&window, "FilenameEdit_FTP")->fileName(), recorder);
+    ASSERT_EQ(test::child<QListWidget>(&window, "ListBox_FTPFiles")->count(), 2);
 
-    window.SpeedButton1->click();
+    test::child<QToolButton>(&window, "SpeedButton1")->click();
     EXPECT_EQ(waitForFile(dir.file("Up Loader/args.txt")).toStdString(),
               "folder=/pub/bkp\nfilenames=C:\\a b\\x.rar,C:\\y.zip\n");
 
     UrlRecorder opened;
     QDesktopServices::setUrlHandler("file", &opened, "open");
-    window.SpeedButton2->click();
+    test::child<QToolButton>(&window, "SpeedButton2")->click();
     QDesktopServices::unsetUrlHandler("file");
     ASSERT_EQ(opened.opened.size(), 1);
     EXPECT_EQ(opened.opened[0], QUrl::fromLocalFile(script));

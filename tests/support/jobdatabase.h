@@ -15,12 +15,12 @@ namespace bkp::test {
 // opening, with jobs written straight into BACKUPS.
 struct JobDatabase {
     TempDir dir;
-    db::TDM dm;
+    jobdb::TDM dm;
 
     JobDatabase() {
         dm.IBDatabase1->setDatabaseName(dir.file(QStringLiteral("BKPZELTO.FB")));
-        db::MemoryLog log;
-        EXPECT_TRUE(db::OpenDatabaseTables(&dm, QString(), &log));
+        jobdb::MemoryLog log;
+        EXPECT_TRUE(jobdb::OpenDatabaseTables(&dm, QString(), &log));
         dm.IBTransaction1->commitRetaining();
     }
 

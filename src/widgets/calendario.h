@@ -10,12 +10,8 @@ class Field;
 }
 
 namespace bkp::widgets {
+
 class BitBtn;
-}
-
-namespace bkp::schedule {
-
-using widgets::BitBtn;
 
 // The date picker: a month calendar above a row with OK and Cancel. Shown
 // modally, OK means the calendar's date was chosen.
@@ -44,4 +40,4 @@ protected:
 bool GetDateToField(db::Field *field, const QString &caption = QString(),
                     QWidget *parent = nullptr);
 
-} // namespace bkp::schedule
+} // namespace bkp::widgets

@@ -1,4 +1,4 @@
-#include "schedule/calendario.h"
+#include "widgets/calendario.h"
 
 #include "db/field.h"
 #include "lib/datetime.h"
@@ -9,9 +9,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace bkp::schedule {
-
-using widgets::AlinhaBotoes;
+namespace bkp::widgets {
 
 TfCalendario::TfCalendario(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fCalendario"));
@@ -71,4 +69,4 @@ bool GetDateToField(db::Field *field, const QString &caption, QWidget *parent) {
     return true;
 }
 
-} // namespace bkp::schedule
+} // namespace bkp::widgets

@@ -1,9 +1,9 @@
-#include "schedule/calendario.h"
 #include "support/fixedclock.h"
+#include "widgets/calendario.h"
 
 #include "jobdb/jobqueries.h"
 #include "platform/clock.h"
-#include "schedule/jobdatabase.h"
+#include "support/jobdatabase.h"
 #include "widgets/buttonrow.h"
 
 #include <QApplication>
@@ -17,7 +17,6 @@
 #include <gtest/gtest.h>
 
 using namespace bkp;
-using namespace bkp::schedule;
 using namespace bkp::widgets;
 
 TEST(AlinhaBotoes, CentresVisiblePictureButtonsAtTheHighestChildsHeight) {
@@ -114,7 +113,7 @@ protected:
     platform::RecordingSleeper sleeper;
     platform::ScopedSleeper sleeperScope{&sleeper};
     test::JobDatabase jobs;
-    db::JobQueries queries{&jobs.dm};
+    jobdb::JobQueries queries{&jobs.dm};
     Seen seen;
 };
 
