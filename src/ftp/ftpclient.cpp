@@ -3,6 +3,7 @@
 #include "ftp/listingline.h"
 #include "ftp/tlstrust.h"
 
+#include "lib/scopeguard.h"
 #include "platform/ansi.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
@@ -407,11 +408,10 @@ void FtpClient::connectToServer() {
         m_control = std::make_unique<QSslSocket>();
     else
         m_control = std::make_unique<QTcpSocket>();
-    try {
+    {
+        ScopeGuard close([this] { closeControl(); });
         openSocket(*m_control, address, quint16(port), host);
-    } catch (...) {
-        closeControl();
-        throw;
+        close.dismiss();
     }
     // A server that sends without end fills this much and no more.
     m_control->setReadBufferSize(ControlReadBuffer);
@@ -421,28 +421,25 @@ void FtpClient::connectToServer() {
     if (onConnected)
         onConnected();
 
-    try {
-        if (readReply() != 220)
-            raiseReply();
-        if (secure) {
-            // Nothing else, the login least of all, goes before the handshake.
-            sendCommand(QStringLiteral("AUTH TLS"));
-            if (readReply() != 234)
-                throw FtpError(QStringLiteral("Servidor recusou AUTH TLS: ") + m_lastReply);
-            startTls(*m_control, true);
-        }
-        if (command(QStringLiteral("USER ") + m_username, {230, 331}) == 331)
-            command(QStringLiteral("PASS ") + m_password, {230});
-        if (secure) {
-            command(QStringLiteral("PBSZ 0"), {200});
-            command(QStringLiteral("PROT P"), {200});
-        }
-        command(QStringLiteral("TYPE I"), {200});
-        command(QStringLiteral("SYST"), {200, 215, 500});
-    } catch (...) {
-        disconnect();
-        throw;
+    ScopeGuard hangUp([this] { disconnect(); });
+    if (readReply() != 220)
+        raiseReply();
+    if (secure) {
+        // Nothing else, the login least of all, goes before the handshake.
+        sendCommand(QStringLiteral("AUTH TLS"));
+        if (readReply() != 234)
+            throw FtpError(QStringLiteral("Servidor recusou AUTH TLS: ") + m_lastReply);
+        startTls(*m_control, true);
     }
+    if (command(QStringLiteral("USER ") + m_username, {230, 331}) == 331)
+        command(QStringLiteral("PASS ") + m_password, {230});
+    if (secure) {
+        command(QStringLiteral("PBSZ 0"), {200});
+        command(QStringLiteral("PROT P"), {200});
+    }
+    command(QStringLiteral("TYPE I"), {200});
+    command(QStringLiteral("SYST"), {200, 215, 500});
+    hangUp.dismiss();
 }
 
 void FtpClient::disconnect() {
@@ -820,13 +817,12 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
         raiseReply();
 
     QTcpSocket *data = listener ? acceptFromPeer(*listener) : passiveSocket.get();
-    try {
+    {
+        ScopeGuard reset([&] { resetConnection(*data); });
         if (tls())
             startTls(*data, false);
         transfer(*data);
-    } catch (...) {
-        resetConnection(*data);
-        throw;
+        reset.dismiss();
     }
     readFinalReply();
 }

@@ -6,6 +6,7 @@
 #include "jobdb/jobclaim.h"
 #include "lib/datetime.h"
 #include "lib/paths.h"
+#include "lib/scopeguard.h"
 #include "lib/sqltext.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
@@ -154,25 +155,19 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
         m_claim = nullptr;
     };
 
+    ScopeGuard end(endBlock);
+    const QString folder = query.fieldByName(QStringLiteral("FTP_FOLDER"))->asString();
+    QString id;
     try {
-        const QString folder = query.fieldByName(QStringLiteral("FTP_FOLDER"))->asString();
-        QString id;
-        try {
-            sendFiles(query, folder, id);
-        } catch (const std::exception &e) {
-            const QString message = messageOf(e);
-            balloon(QStringLiteral("Erro de envio por FTP"), message, TrayPort::BalloonKind::Error,
-                    6);
-            if (id.isEmpty())
-                id = query.fieldByName(QStringLiteral("ID"))->asString();
-            recordError(id, DateTimeToStr(Now()) + QStringLiteral(" - ") + message,
-                        QStringLiteral(" "));
-        }
-    } catch (...) {
-        endBlock();
-        throw;
+        sendFiles(query, folder, id);
+    } catch (const std::exception &e) {
+        const QString message = messageOf(e);
+        balloon(QStringLiteral("Erro de envio por FTP"), message, TrayPort::BalloonKind::Error, 6);
+        if (id.isEmpty())
+            id = query.fieldByName(QStringLiteral("ID"))->asString();
+        recordError(id, DateTimeToStr(Now()) + QStringLiteral(" - ") + message,
+                    QStringLiteral(" "));
     }
-    endBlock();
 }
 
 void FtpUpload::recordError(const QString &id, const QString &text, const QString &beforeWhere) {

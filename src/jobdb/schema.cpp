@@ -8,6 +8,7 @@
 #include "db/table.h"
 #include "jobdb/datamodule.h"
 #include "lib/paths.h"
+#include "lib/scopeguard.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 #include "platform/application.h"
@@ -241,13 +242,8 @@ void convertTextToInteger(Table *t, const FieldDef &def, const QList<IndexInfo> 
         restoreIndexes();
         throw;
     }
-    try {
-        finishConversion(t, def, temp, false, def.name + QLatin1Char('=') + temp);
-    } catch (...) {
-        restoreIndexes();
-        throw;
-    }
-    restoreIndexes();
+    ScopeGuard indexes(restoreIndexes);
+    finishConversion(t, def, temp, false, def.name + QLatin1Char('=') + temp);
 }
 
 // Temporary columns that an interrupted conversion left: the conversion is finished

@@ -1,4 +1,5 @@
 #include "widgets/fieldlink.h"
+#include "lib/scopeguard.h"
 
 namespace bkp::widgets {
 
@@ -42,16 +43,11 @@ bool FieldLink::store(const QVariant &value) {
     if (m_updating || !editable())
         return false;
     m_updating = true;
-    try {
-        if (m_dataSet->state() == db::DataSetState::Browse)
-            m_dataSet->edit();
-        if (db::Field *f = field())
-            f->setValue(value);
-    } catch (...) {
-        m_updating = false;
-        throw;
-    }
-    m_updating = false;
+    ScopeGuard done([this] { m_updating = false; });
+    if (m_dataSet->state() == db::DataSetState::Browse)
+        m_dataSet->edit();
+    if (db::Field *f = field())
+        f->setValue(value);
     return true;
 }
 
