@@ -177,16 +177,16 @@ int main(int argc, char **argv) {
     if (qEnvironmentVariableIsSet("BENCH_REPAINT_MS"))
         upload.setRepaintInterval(qEnvironmentVariableIntValue("BENCH_REPAINT_MS"));
     qint64 events = 0;
-    auto progress = upload.IdFTP_Backup.onWork;
+    auto progress = upload.client().onWork;
     qint64 displayNs = 0;
-    upload.IdFTP_Backup.onWork = [&](qint64 n) {
+    upload.client().onWork = [&](qint64 n) {
         ++events;
         QElapsedTimer d;
         d.start();
         progress(n);
         displayNs += d.nsecsElapsed();
     };
-    ftp::FtpClient &client = upload.IdFTP_Backup;
+    ftp::FtpClient &client = upload.client();
     client.setUsername(QStringLiteral("bench"));
     client.setPassword(QStringLiteral("bench"));
     client.setPassive(true);

@@ -242,7 +242,7 @@ void convertTextToInteger(Table *t, const FieldDef &def, const QList<IndexInfo> 
         restoreIndexes();
         throw;
     }
-    ScopeGuard indexes(restoreIndexes);
+    ScopeGuard putBack(restoreIndexes);
     finishConversion(t, def, temp, false, def.name + QLatin1Char('=') + temp);
 }
 
