@@ -1,6 +1,7 @@
 #include "tools/consolesession.h"
 
 #include "db/database.h"
+#include "db/dataroutines.h"
 #include "lib/datetime.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
@@ -8,6 +9,9 @@
 namespace bkp::tools {
 
 namespace {
+// Taken before a structure change; the same name replaces the earlier one.
+const QString kStructureSavepoint = QStringLiteral("BKP_CONSOLE_STRUCTURE");
+
 QString elapsedSince(TDateTime start) {
     return QStringLiteral("Time query: ") +
            FormatDateTime(QStringLiteral("hh:mm:ss.zzz"), Now() - start);
@@ -24,7 +28,7 @@ ConsoleSession::ConsoleSession(db::Database *database, bool readOnly, StatusBarP
 }
 
 QString ConsoleSession::rowsAffectedText() const {
-    const qint64 rows = IBQuery1.rowsAffected();
+    const qint64 rows = m_rowsAffected;
     return m_elapsed + QLatin1Char(' ') + QChar(0x00A6) + QStringLiteral(" Rows Affected: ") +
            QString::number(rows < 0 ? 0 : rows);
 }
@@ -32,6 +36,7 @@ QString ConsoleSession::rowsAffectedText() const {
 ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
     RunResult r;
     m_elapsed.clear();
+    m_rowsAffected = 0;
     struct StatusLine { // panel 3 tells what ran, also after an error
         ConsoleSession *s;
         ~StatusLine() { ShowStatus(s->m_statusBar, 3, s->rowsAffectedText()); }
@@ -56,10 +61,21 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
         ShowStatus(m_statusBar, 3,
                    QStringLiteral("Aguarde, executando comando ") + r.keyword +
                        QStringLiteral("..."));
+        const bool structure = r.kind == StatementClass::StructureChanging;
+        if (structure)
+            db::ExecSQL(m_database, QStringLiteral("SAVEPOINT ") + kStructureSavepoint);
         IBQuery1.execSQL();
         m_elapsed = elapsedSince(start);
+        const qint64 rows = qMax<qint64>(0, IBQuery1.rowsAffected());
+        if (structure) {
+            // Done only once the commit went through; a refused one leaves the
+            // history, the editor and the pending flag as they were.
+            commitAndReconnect(true);
+            r.reconnected = true;
+        }
+        m_rowsAffected = rows;
         ShowMessageBox(QStringLiteral("Operação concluída.\rTotal de registrados atualizados: ") +
-                           FormatThousands(qMax<qint64>(0, IBQuery1.rowsAffected())),
+                           FormatThousands(rows),
                        QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
     } else {
         ScopedCursor wait(platform::CursorKind::SqlWait);
@@ -67,16 +83,13 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
         prepareEditing();
         IBQuery1.open();
         m_elapsed = elapsedSince(start);
+        m_rowsAffected = qMax<qint64>(0, IBQuery1.rowsAffected());
     }
     r.ran = true;
     m_lastStatement = editorText;
     m_history.add(editorText);
     if (r.kind == StatementClass::DataChanging || r.kind == StatementClass::StructureChanging)
         m_pending = true;
-    if (r.kind == StatementClass::StructureChanging) {
-        reconnect();
-        r.reconnected = true;
-    }
     return r;
 }
 
@@ -122,7 +135,27 @@ void ConsoleSession::rollback() {
 }
 
 void ConsoleSession::reconnect() {
+    commitAndReconnect(false);
+}
+
+void ConsoleSession::commitAndReconnect(bool toSavepoint) {
     ScopedCursor wait(platform::CursorKind::SqlWait);
+    // Committed here rather than by the connection's close, which would roll a
+    // refused commit back and say nothing.
+    db::Transaction *t = m_database->defaultTransaction();
+    try {
+        t->commit();
+    } catch (const db::DatabaseError &) {
+        if (toSavepoint) {
+            try {
+                db::ExecSQL(m_database,
+                            QStringLiteral("ROLLBACK TO SAVEPOINT ") + kStructureSavepoint);
+            } catch (const db::DatabaseError &) {
+                // The server's first message is the one the operator needs.
+            }
+        }
+        throw;
+    }
     m_database->close();
     m_database->open();
 }

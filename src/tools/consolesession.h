@@ -48,11 +48,19 @@ public:
     void prepareEditing();
     QString tableOfQuery() const;
 
-    void commit();    // "Commit": commit-retaining, pending cleared
-    void rollback();  // "Roolback"
-    void reconnect(); // "Refresh": close and reopen the connection
+    void commit();   // "Commit": commit-retaining, pending cleared
+    void rollback(); // "Roolback"
+    // "Refresh" and "Sistema": the pending work committed, then the connection closed
+    // and opened again. A commit the server refuses reaches the caller with its
+    // message, the connection still open and the pending work (and flag) kept.
+    void reconnect();
 
 private:
+    // The reconnect of a structure change: its work is rolled back to the savepoint
+    // taken before it when the commit fails (Firebird builds an index or drops a
+    // table only at the commit), so the earlier pending work stays.
+    void commitAndReconnect(bool toSavepoint);
+
     db::Database *m_database;
     bool m_readOnly;
     StatusBarPort *m_statusBar;
@@ -62,6 +70,7 @@ private:
     TValueFrom m_keys;
     QString m_lastStatement;
     QString m_elapsed;
+    qint64 m_rowsAffected = 0; // of the last run; 0 after an error
     bool m_pending = false;
 };
 

@@ -3,6 +3,7 @@
 #include "db/dataroutines.h"
 #include "jobdb/jobqueries.h"
 
+#include <QProcess>
 #include <QTcpSocket>
 
 namespace bkp::test {
@@ -36,6 +37,19 @@ TestDatabase::~TestDatabase() {
     } catch (const db::DatabaseError &) {
     }
     transaction.reset();
+}
+
+QString isql(const QString &path, const QString &commands) {
+    QProcess p;
+    p.start(QStringLiteral("isql-fb"),
+            {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
+             QStringLiteral("-password"), QLatin1String(db::AdminPassword), QStringLiteral("-ch"),
+             QStringLiteral("UTF8"), QStringLiteral("127.0.0.1:") + path});
+    p.write(commands.toUtf8() + "\n");
+    p.closeWriteChannel();
+    if (!p.waitForFinished(30000))
+        p.kill();
+    return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
 }
 
 void openKeyedTable(db::Database *database, const QString &createTable, const QStringList &inserts,

@@ -23,6 +23,10 @@ struct TestDatabase {
     db::Database *get() const { return database.get(); }
 };
 
+// What isql-fb prints for `commands` (each ended by ";") on the database served at
+// 127.0.0.1:`path`, read by a connection of its own.
+QString isql(const QString &path, const QString &commands);
+
 // Creates a table, fills it and opens `query` on it ordered by ID, editable through
 // statements over `columns` keyed on ID, as the program's own job queries are.
 void openKeyedTable(db::Database *database, const QString &createTable, const QStringList &inserts,
