@@ -25,6 +25,8 @@ ConsoleSession::ConsoleSession(db::Database *database, bool readOnly, StatusBarP
     // The operator's text goes to the engine as typed: a procedure body's :names
     // are its own.
     IBQuery1.setParamCheck(false);
+    // Read-only also when a key is chosen: no edit reaches the database.
+    IBQuery1.setReadOnly(readOnly);
 }
 
 QString ConsoleSession::rowsAffectedText() const {

@@ -12,7 +12,7 @@ void DataSetModel::setDataSet(db::DataSet *dataSet) {
     m_dataSet = dataSet;
     if (dataSet) {
         connect(dataSet, &db::DataSet::layoutChanged, this, &DataSetModel::reset);
-        connect(dataSet, &db::DataSet::stateChanged, this, &DataSetModel::reset);
+        connect(dataSet, &db::DataSet::stateChanged, this, &DataSetModel::stateChanged);
         connect(dataSet, &db::DataSet::recordChanged, this, &DataSetModel::rowChanged);
         connect(dataSet, &db::DataSet::fieldChanged, this, [this](int) { rowChanged(); });
         connect(dataSet, &db::DataSet::rowsFetched, this, &DataSetModel::rowsFetched);
@@ -40,6 +40,17 @@ void DataSetModel::reset() {
     m_lastRow = -1;
     m_rows = m_dataSet && m_dataSet->active() ? m_dataSet->displayRowCount() : 0;
     endResetModel();
+}
+
+void DataSetModel::stateChanged() {
+    // An edit or its post keeps the rows: only the current one shows new values, and
+    // a cell editor open on it stays open.
+    const int now = m_dataSet && m_dataSet->active() ? m_dataSet->displayRowCount() : -1;
+    if (now != m_rows) {
+        reset();
+        return;
+    }
+    rowChanged();
 }
 
 void DataSetModel::rowsFetched(int, int) {
@@ -109,11 +120,57 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const {
             return db::formatValue(v, f->dataType());
         }
     }
+    if (role == Qt::EditRole)
+        return db::formatValue(m_dataSet->displayValue(index.row(), fi), f->dataType());
     if (role == Qt::TextAlignmentRole) {
         const GridColumn c = columns().value(index.column());
         return int(c.alignment);
     }
     return {};
+}
+
+Qt::ItemFlags DataSetModel::flags(const QModelIndex &index) const {
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    const int fi = fieldIndexOf(index.column());
+    if (!m_cellEditing || fi < 0 || !m_dataSet->active() || !m_dataSet->canModify())
+        return flags;
+    const db::Field *f = m_dataSet->field(fi);
+    if (!f->readOnly() && !f->calculated() && !f->isBlob())
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool DataSetModel::setData(const QModelIndex &index, const QVariant &value, int role) {
+    return role == Qt::EditRole && storeCellText(index, value.toString()).isEmpty();
+}
+
+QString DataSetModel::storeCellText(const QModelIndex &index, const QString &text) {
+    if (!(flags(index) & Qt::ItemIsEditable))
+        return QStringLiteral("Esta célula não pode ser alterada.");
+    db::DataSet *ds = m_dataSet;
+    db::Field *f = ds->field(fieldIndexOf(index.column()));
+    try {
+        if (index.row() != ds->currentDisplayRow())
+            ds->setRecNo(index.row() + 1);
+        const bool browsing = ds->state() == db::DataSetState::Browse;
+        const QVariant before = f->value();
+        ds->edit();
+        try {
+            f->setValue(text.isEmpty() ? QVariant() : QVariant(text));
+            if (browsing)
+                ds->post();
+        } catch (...) {
+            if (browsing)
+                ds->cancel();
+            else
+                ds->setFieldValue(f->index(), before);
+            throw;
+        }
+    } catch (const db::DatabaseError &e) {
+        return QStringLiteral("Valor não aceito para o campo %1.\r\r%2")
+            .arg(f->fieldName(), e.message());
+    }
+    return QString();
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -38,14 +38,30 @@ public:
 
     int fieldIndexOf(int column) const; // -1 when the field is not there
 
+    // Cells edited in place through the data set (off unless a grid switches it on):
+    // a cell is editable while its data set can be modified and its field is neither
+    // read-only, calculated nor a blob (memos have their own editor).
+    void setCellEditing(bool on) { m_cellEditing = on; }
+    bool cellEditing() const { return m_cellEditing; }
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+    // Stores the text typed into a cell, in the user's formats; an empty text is
+    // NULL. A row in browse mode is edited and posted at once through the data set's
+    // update statements; a row already in editing or inserting keeps its state until
+    // its own post. Returns the refusal's message, empty when the value was stored;
+    // a refused value leaves the row as it was.
+    QString storeCellText(const QModelIndex &index, const QString &text);
+
 private:
     void reset();
+    void stateChanged();
     void rowChanged();
     void rowsFetched(int first, int count);
     QPointer<db::DataSet> m_dataSet;
     QList<GridColumn> m_columns;
     int m_lastRow = -1;
     int m_rows = 0; // as last told to the views
+    bool m_cellEditing = false;
 };
 
 } // namespace bkp::widgets

@@ -8,14 +8,149 @@
 
 #include "db/dataset.h"
 #include "lib/ui.h"
+#include "platform/dialogs.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace bkp::widgets {
 
+namespace {
+// Paints and answers the "..." button of memo cells, and stores what is typed into
+// a cell through the model: a refused value is told and its editor stays open
+// with the text typed, so the operator corrects it or leaves with Escape.
+class GridDelegate : public QStyledItemDelegate {
+public:
+    GridDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
+
+    void setMemoButtons(bool on) { m_memoButtons = on; }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!isMemo(index))
+            return;
+        QStyleOptionButton button;
+        button.rect = buttonRect(option.rect);
+        button.text = QStringLiteral("...");
+        button.state = QStyle::State_Enabled;
+        m_grid->style()->drawControl(QStyle::CE_PushButton, &button, painter);
+    }
+
+    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
+                     const QModelIndex &index) override {
+        if (event->type() == QEvent::MouseButtonRelease && isMemo(index) &&
+            buttonRect(option.rect)
+                .contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
+            m_grid->setCurrentIndex(index);
+            Q_EMIT m_grid->editButtonClicked(fieldOf(index)->fieldName());
+            return true;
+        }
+        return QStyledItemDelegate::editorEvent(event, model, option, index);
+    }
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override {
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (editor)
+            m_cells.insert(editor, index);
+        return editor;
+    }
+
+    void destroyEditor(QWidget *editor, const QModelIndex &index) const override {
+        m_cells.remove(editor);
+        if (m_stored == editor)
+            m_stored = nullptr;
+        QStyledItemDelegate::destroyEditor(editor, index);
+    }
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override {
+        if (!m_storing) // the row shown again while a value is stored keeps what was typed
+            QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    void setModelData(QWidget *editor, QAbstractItemModel *, const QModelIndex &) const override {
+        if (m_stored == editor) { // stored already when its key was pressed
+            m_stored = nullptr;
+            return;
+        }
+        store(editor);
+    }
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override {
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (editor && m_cells.contains(editor) && !m_storing && endsTheEdit(event)) {
+            if (!store(editor))
+                return true;
+            m_stored = editor;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
+    }
+
+private:
+    static bool endsTheEdit(QEvent *event) {
+        if (event->type() == QEvent::FocusOut)
+            return true;
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            return true;
+        default:
+            return false;
+        }
+    }
+    // The editor's text stored in its cell; false, with the refusal told and the
+    // editor focused again, when the value was not taken.
+    bool store(QWidget *editor) const {
+        const QPersistentModelIndex index = m_cells.value(editor);
+        auto *line = qobject_cast<QLineEdit *>(editor);
+        if (m_storing || !line || !index.isValid() ||
+            line->text() == index.data(Qt::EditRole).toString())
+            return true;
+        m_storing = true;
+        const QString refusal = m_grid->dataModel()->storeCellText(index, line->text());
+        if (!refusal.isEmpty()) {
+            ShowMessageBox(refusal, QString(), platform::MB_OK | platform::MB_ICONERROR,
+                           m_grid->window());
+            line->setFocus();
+            line->selectAll();
+        }
+        m_storing = false;
+        return refusal.isEmpty();
+    }
+    static QRect buttonRect(const QRect &cell) {
+        const int w = qMin(18, cell.width());
+        return QRect(cell.right() - w + 1, cell.top(), w, cell.height());
+    }
+    db::Field *fieldOf(const QModelIndex &index) const {
+        db::DataSet *ds = m_grid->dataSet();
+        const int fi = m_grid->dataModel()->fieldIndexOf(index.column());
+        return ds && fi >= 0 ? ds->field(fi) : nullptr;
+    }
+    bool isMemo(const QModelIndex &index) const {
+        if (!m_memoButtons)
+            return false;
+        db::Field *f = fieldOf(index);
+        return f && f->isMemo();
+    }
+    DBGrid *m_grid;
+    bool m_memoButtons = false;
+    mutable QHash<QWidget *, QPersistentModelIndex> m_cells;
+    mutable QWidget *m_stored = nullptr;
+    mutable bool m_storing = false;
+};
+} // namespace
+
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
     setModel(&m_model);
+    setItemDelegate(new GridDelegate(this));
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -85,56 +220,16 @@ void DBGrid::followSelection(const QModelIndex &current) {
     m_syncing = false;
 }
 
-namespace {
-// Paints and answers the "..." button of memo cells.
-class MemoButtonDelegate : public QStyledItemDelegate {
-public:
-    MemoButtonDelegate(DBGrid *grid) : QStyledItemDelegate(grid), m_grid(grid) {}
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override {
-        QStyledItemDelegate::paint(painter, option, index);
-        if (!isMemo(index))
-            return;
-        QStyleOptionButton button;
-        button.rect = buttonRect(option.rect);
-        button.text = QStringLiteral("...");
-        button.state = QStyle::State_Enabled;
-        m_grid->style()->drawControl(QStyle::CE_PushButton, &button, painter);
-    }
-
-    bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
-                     const QModelIndex &index) override {
-        if (event->type() == QEvent::MouseButtonRelease && isMemo(index) &&
-            buttonRect(option.rect)
-                .contains(static_cast<QMouseEvent *>(event)->position().toPoint())) {
-            m_grid->setCurrentIndex(index);
-            Q_EMIT m_grid->editButtonClicked(fieldOf(index)->fieldName());
-            return true;
-        }
-        return QStyledItemDelegate::editorEvent(event, model, option, index);
-    }
-
-private:
-    static QRect buttonRect(const QRect &cell) {
-        const int w = qMin(18, cell.width());
-        return QRect(cell.right() - w + 1, cell.top(), w, cell.height());
-    }
-    db::Field *fieldOf(const QModelIndex &index) const {
-        db::DataSet *ds = m_grid->dataSet();
-        const int fi = m_grid->dataModel()->fieldIndexOf(index.column());
-        return ds && fi >= 0 ? ds->field(fi) : nullptr;
-    }
-    bool isMemo(const QModelIndex &index) const {
-        db::Field *f = fieldOf(index);
-        return f && f->isMemo();
-    }
-    DBGrid *m_grid;
-};
-} // namespace
-
 void DBGrid::setMemoButtons(bool on) {
-    setItemDelegate(on ? new MemoButtonDelegate(this) : new QStyledItemDelegate(this));
+    static_cast<GridDelegate *>(itemDelegate())->setMemoButtons(on);
+    viewport()->update();
+}
+
+void DBGrid::setCellEditing(bool on) {
+    m_model.setCellEditing(on);
+    setEditTriggers(on ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed
+                       : QAbstractItemView::NoEditTriggers);
 }
 
 void DBGrid::keyPressEvent(QKeyEvent *event) {

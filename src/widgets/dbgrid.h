@@ -30,6 +30,9 @@ public:
     // Memo cells get a small "..." button at their right end that emits
     // editButtonClicked with the cell's field.
     void setMemoButtons(bool on);
+    // Cells are edited in place (double click, F2 or typing) through the data set;
+    // off unless switched on.
+    void setCellEditing(bool on);
 
 Q_SIGNALS:
     void titleClicked(int column, const QString &fieldName);

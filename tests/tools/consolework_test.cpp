@@ -4,8 +4,13 @@
 #include "support/firebird.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
+#include "widgets/dbgrid.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -43,6 +48,49 @@ protected:
         button("ToolButton_SQL")->click();
     }
     QString isql(const QString &commands) { return test::isql(path, commands); }
+    // What isql-fb reads from the file for one column of one row: its text or "NULL".
+    QString stored(const QString &column, int id) {
+        const QString out = isql(QString("select '<' || coalesce(cast(%1 as varchar(40)), "
+                                         "'NULL') || '>' from PECAS where ID = %2;")
+                                     .arg(column)
+                                     .arg(id));
+        return out.section('<', 1).section('>', 0, 0);
+    }
+    // The SQL page's result of PECAS, editable with ID chosen as its key.
+    void keyedResult() {
+        run("select * from PECAS");
+        QComboBox *key = console->keyCombo();
+        key->setCurrentIndex(key->findText("ID"));
+        emit key->activated(key->currentIndex());
+    }
+    // Types `text` into a cell as the operator does (F2, the old text selected and
+    // replaced, Enter) and returns the cell's editor when it is still open.
+    static QModelIndex cell(widgets::DBGrid *grid, int row, const QString &field) {
+        int column = 0;
+        while (grid->dataModel()->columns().value(column).fieldName != field)
+            ++column;
+        return grid->model()->index(row, column);
+    }
+    QWidget *typeIntoCell(widgets::DBGrid *grid, int row, const QString &field,
+                          const QString &text) {
+        const QModelIndex at = cell(grid, row, field);
+        grid->setFocus();
+        grid->setCurrentIndex(at);
+        QTest::keyClick(grid, Qt::Key_F2);
+        auto *editor = qobject_cast<QLineEdit *>(grid->indexWidget(at));
+        if (!editor) {
+            ADD_FAILURE() << "no cell editor opened for " << field.toStdString();
+            return nullptr;
+        }
+        editor->selectAll();
+        if (text.isEmpty())
+            QTest::keyClick(editor, Qt::Key_Delete);
+        else
+            QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCoreApplication::processEvents(); // the view closes a taken editor when idle
+        return grid->indexWidget(at);
+    }
     QStringList messages() const {
         QStringList out;
         for (const auto &m : dialogs.shown())
@@ -114,4 +162,84 @@ TEST_F(ConsoleWork, AStructureChangeTheServerRefusesAtItsCommitKeepsThePendingWo
     run("create index IX on PECAS (C)");
     EXPECT_EQ(messages(), QStringList{"Operação concluída.\rTotal de registrados atualizados: 0"});
     EXPECT_TRUE(isql("show index PECAS;").contains("IX"));
+}
+
+TEST_F(ConsoleWork, CellsAreEditedInBothGridsInTheUsersFormatsAndKeptByCommit) {
+    console->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+    widgets::DBGrid *grid2 = console->findChild<widgets::DBGrid *>("DBGrid2");
+    const struct {
+        int grid; // 1: the SQL page's result, 2: the Tables page
+        int id;
+        const char *field, *typed, *stored;
+        bool refused;
+    } cases[] = {
+        {1, 1, "NOME", "Arruela", "Arruela", false},
+        {1, 1, "PRECO", "1.234,5", "1234.50", false},
+        {1, 2, "DIA", "25/12/2024", "2024-12-25", false},
+        {1, 2, "NOME", "", "NULL", false},
+        {1, 2, "PRECO", "abc", "", true},
+        {2, 1, "HORA", "10:30", "10:30:00.0000", false},
+        {2, 2, "PRECO", "7,25", "7.25", false},
+        {2, 1, "DIA", "", "NULL", false},
+        {2, 1, "DIA", "31/02/2024", "", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " <- " + c.typed);
+        widgets::DBGrid *grid = c.grid == 1 ? console->resultGrid() : grid2;
+        if (c.grid == 1) {
+            console->pages()->setCurrentIndex(TfFBConsole::SqlPage);
+            keyedResult();
+        } else {
+            console->pages()->setCurrentIndex(TfFBConsole::TablesPage);
+            console->AbreTabela("PECAS");
+        }
+        dialogs.clear();
+        const QString before = cell(grid, c.id - 1, c.field).data(Qt::EditRole).toString();
+        QWidget *open = typeIntoCell(grid, c.id - 1, c.field, c.typed);
+        if (c.refused) {
+            ASSERT_EQ(dialogs.shown().size(), 1);
+            EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
+                QString("Valor não aceito para o campo %1.").arg(c.field)))
+                << dialogs.shown()[0].text.toStdString();
+            ASSERT_NE(open, nullptr); // the editor stays, with the text typed
+            EXPECT_EQ(qobject_cast<QLineEdit *>(open)->text(), c.typed);
+            QTest::keyClick(open, Qt::Key_Escape);
+            EXPECT_EQ(cell(grid, c.id - 1, c.field).data(Qt::EditRole).toString(), before);
+        } else {
+            EXPECT_TRUE(dialogs.shown().isEmpty()) << messages().join("|").toStdString();
+            EXPECT_EQ(open, nullptr);
+        }
+        EXPECT_EQ(grid->dataSet()->state(), db::DataSetState::Browse);
+    }
+    button("ToolButton_Commit")->click();
+    console->close();
+    console.reset();
+    fdb->get()->close();
+    for (const auto &c : cases) {
+        if (!c.refused) {
+            EXPECT_EQ(stored(c.field, c.id), c.stored) << c.field << " of " << c.id;
+        }
+    }
+}
+
+TEST_F(ConsoleWork, AResultWithoutAKeyOrInAReadOnlyConsoleOpensNoCellEditor) {
+    console->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+    run("select * from PECAS");
+    widgets::DBGrid *grid = console->resultGrid();
+    const QModelIndex at = grid->model()->index(0, 1);
+    grid->setCurrentIndex(at);
+    QTest::keyClick(grid, Qt::Key_F2);
+    EXPECT_EQ(grid->indexWidget(at), nullptr);
+
+    TfFBConsole readOnly;
+    readOnly.Prepare(fdb->get(), QString(), true, QString());
+    readOnly.editor()->setPlainText("select * from PECAS");
+    readOnly.ToolButton_SQLClick();
+    QComboBox *key = readOnly.keyCombo();
+    key->setCurrentIndex(key->findText("ID"));
+    emit key->activated(key->currentIndex());
+    EXPECT_FALSE(readOnly.resultGrid()->model()->flags(at) & Qt::ItemIsEditable);
+    EXPECT_FALSE(readOnly.session()->query().canModify());
 }

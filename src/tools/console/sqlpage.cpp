@@ -266,6 +266,7 @@ QWidget *SqlPage::buildEditorAndResult() {
     DBGrid1 = new widgets::DBGrid(right);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setMemoButtons(true);
+    DBGrid1->setCellEditing(true);
     connect(DBGrid1, &widgets::DBGrid::titleClicked, this,
             [this](int, const QString &field) { DBGrid1TitleClick(field); });
     connect(DBGrid1, &widgets::DBGrid::editButtonClicked, this,

@@ -75,6 +75,7 @@ void TablesPage::buildData(QWidget *data) {
     DBGrid2 = new widgets::DBGrid(data);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     DBGrid2->setMemoButtons(true);
+    DBGrid2->setCellEditing(true);
     connect(DBGrid2, &widgets::DBGrid::editButtonClicked, this,
             [this](const QString &field) { editMemo(DBGrid2, field, m_session, window()); });
     dataBox->addWidget(DBGrid2, 1);
