@@ -27,6 +27,9 @@ ConsoleSession::ConsoleSession(db::Database *database, bool readOnly, StatusBarP
     IBQuery1.setParamCheck(false);
     // Read-only also when a key is chosen: no edit reaches the database.
     IBQuery1.setReadOnly(readOnly);
+    // A row posted in the result (edited or inserted) is work to confirm; a deleted
+    // one is not counted, as the operator already confirmed its deletion.
+    QObject::connect(&IBQuery1, &db::DataSet::afterPost, &IBQuery1, [this] { m_pending = true; });
 }
 
 QString ConsoleSession::rowsAffectedText() const {

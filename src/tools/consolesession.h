@@ -28,6 +28,9 @@ public:
     QString lastStatement() const { return m_lastStatement; }
     bool pending() const { return m_pending; }
     void setPending() { m_pending = true; }
+    // The shared transaction was committed whole ("Commit && Refresh"): nothing is
+    // pending any more.
+    void committed() { m_pending = false; }
 
     struct RunResult {
         bool ran = false;         // the statement reached the engine and succeeded

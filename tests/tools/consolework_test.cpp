@@ -5,6 +5,7 @@
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/dbgrid.h"
+#include "widgets/dbnavigator.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -242,4 +244,64 @@ TEST_F(ConsoleWork, AResultWithoutAKeyOrInAReadOnlyConsoleOpensNoCellEditor) {
     emit key->activated(key->currentIndex());
     EXPECT_FALSE(readOnly.resultGrid()->model()->flags(at) & Qt::ItemIsEditable);
     EXPECT_FALSE(readOnly.session()->query().canModify());
+}
+
+TEST_F(ConsoleWork, OnlyARowPostedInTheResultIsPendingWorkAndAWholeCommitEndsIt) {
+    console->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+    auto *navigator = console->findChild<widgets::DBNavigator *>("DBNavigator_SQL");
+    const struct {
+        const char *what;
+        std::function<void()> act;
+        bool pending;
+    } cases[] = {
+        {"a cell of the result edited",
+         [&] {
+             keyedResult();
+             typeIntoCell(console->resultGrid(), 0, "NOME", "Arruela");
+         },
+         true},
+        {"a row inserted into the result",
+         [&] {
+             keyedResult();
+             navigator->button(widgets::DBNavigator::Insert)->click();
+             typeIntoCell(console->resultGrid(), 0, "ID", "30");
+             navigator->button(widgets::DBNavigator::Post)->click();
+         },
+         true},
+        {"a row of the result deleted",
+         [&] {
+             keyedResult();
+             dialogs.answer(platform::IDYES);
+             navigator->button(widgets::DBNavigator::Delete)->click();
+         },
+         false},
+        {"a cell of the Tables page edited",
+         [&] {
+             console->pages()->setCurrentIndex(TfFBConsole::TablesPage);
+             console->AbreTabela("PECAS");
+             typeIntoCell(console->findChild<widgets::DBGrid *>("DBGrid2"), 0, "NOME", "Bucha");
+             console->pages()->setCurrentIndex(TfFBConsole::SqlPage);
+         },
+         false},
+        {"Commit && Refresh after a posted result row",
+         [&] {
+             keyedResult();
+             typeIntoCell(console->resultGrid(), 0, "NOME", "Cavilha");
+             console->pages()->setCurrentIndex(TfFBConsole::TablesPage);
+             console->AbreTabela("PECAS");
+             button("ToolButton_CommitTable")->click();
+             console->pages()->setCurrentIndex(TfFBConsole::SqlPage);
+         },
+         false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        button("ToolButton_Commit")->click();
+        ASSERT_FALSE(console->session()->pending());
+        c.act();
+        EXPECT_EQ(console->session()->pending(), c.pending);
+    }
+    // The whole commit stored the last edit.
+    EXPECT_TRUE(isql("select 'n=' || count(*) from PECAS where NOME = 'Cavilha';").contains("n=1"));
 }

@@ -101,6 +101,7 @@ void TablesPage::buildData(QWidget *data) {
     connect(commitTable, &QToolButton::clicked, this, [this] {
         // A full commit closes the data sets of the transaction; the table opens again.
         IBTable1.transaction()->commit();
+        m_session->committed();
         IBTable1.open();
     });
 }
