@@ -305,3 +305,22 @@ TEST_F(ConsoleWork, OnlyARowPostedInTheResultIsPendingWorkAndAWholeCommitEndsIt)
     // The whole commit stored the last edit.
     EXPECT_TRUE(isql("select 'n=' || count(*) from PECAS where NOME = 'Cavilha';").contains("n=1"));
 }
+
+TEST_F(ConsoleWork, SortGridOrdersTheColumnsOfTheCurrentResultOnly) {
+    auto titles = [&] {
+        QStringList out;
+        QAbstractItemModel *m = console->resultGrid()->model();
+        for (int i = 0; i < m->columnCount(); ++i)
+            out << m->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString();
+        return out;
+    };
+    run("select NOME, ID, C from PECAS");
+    button("ToolButton2")->click();
+    EXPECT_EQ(titles(), QStringList({"C", "ID", "NOME"}));
+    console->DBGrid1TitleClick("NOME"); // the same result ordered again
+    EXPECT_EQ(titles(), QStringList({"C", "ID", "NOME"}));
+    run("select * from VELHA");
+    EXPECT_EQ(titles(), QStringList({"X"}));
+    run("select NOME, ID from PECAS");
+    EXPECT_EQ(titles(), QStringList({"NOME", "ID"}));
+}

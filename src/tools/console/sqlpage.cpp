@@ -284,6 +284,23 @@ void SqlPage::bind(ConsoleSession *session, widgets::PanelStatusBar *statusBar,
     DBNavigator_SQL->setDataSet(&session->query());
     connect(&session->query(), &db::DataSet::afterScroll, this, &SqlPage::showRecordPosition);
     connect(&session->query(), &db::DataSet::rowsFetched, this, &SqlPage::showRecordPosition);
+    connect(&session->query(), &db::DataSet::afterOpen, this, &SqlPage::keepSortedColumns);
+}
+
+void SqlPage::keepSortedColumns() {
+    // "Sort Grid" orders the columns of one result: a result of other fields shows
+    // its own, in its own order.
+    auto names = [](QStringList list) {
+        for (QString &n : list)
+            n = n.toUpper();
+        list.sort();
+        return list;
+    };
+    QStringList shown;
+    for (const widgets::GridColumn &c : DBGrid1->dataModel()->columns())
+        shown << c.fieldName;
+    if (names(shown) != names(m_session->query().fieldNames()))
+        DBGrid1->setColumns({});
 }
 
 QList<QWidget *> SqlPage::inputs() const {

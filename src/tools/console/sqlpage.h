@@ -69,6 +69,7 @@ private:
     QWidget *buildTablePicker();
     QWidget *buildEditorAndResult();
     void PreencheMenu();
+    void keepSortedColumns();
     void resultListing(void (ConsoleListings::*command)());
 
     ConsoleSession *m_session = nullptr;
