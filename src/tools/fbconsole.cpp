@@ -10,6 +10,7 @@
 #include "tools/consolescripts.h"
 #include "widgets/statusbar.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
@@ -162,6 +163,14 @@ ConsoleListingContext TfFBConsole::listingContext() {
         m_sqlPage->showRecordPosition();
     };
     return c;
+}
+
+void TfFBConsole::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfFBConsole::done(int result) {

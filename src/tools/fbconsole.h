@@ -75,6 +75,8 @@ public:
 
 protected:
     void done(int result) override;
+    // Escape does not close the console: its result, key map and pending work stay.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // The SQL page shown with `text` in its editor, run.

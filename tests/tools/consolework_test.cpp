@@ -324,3 +324,19 @@ TEST_F(ConsoleWork, SortGridOrdersTheColumnsOfTheCurrentResultOnly) {
     run("select NOME, ID from PECAS");
     EXPECT_EQ(titles(), QStringList({"NOME", "ID"}));
 }
+
+TEST_F(ConsoleWork, EscapeLeavesTheConsoleOpenWithItsWork) {
+    console->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+    run("insert into PECAS (ID, NOME) values (40, 'Nova')");
+    dialogs.clear();
+    for (QWidget *w : {static_cast<QWidget *>(console->editor()),
+                       static_cast<QWidget *>(console->resultGrid()),
+                       static_cast<QWidget *>(console.get())}) {
+        QTest::keyClick(w, Qt::Key_Escape);
+        QTest::keyClick(w, Qt::Key_Escape);
+    }
+    EXPECT_TRUE(console->isVisible());
+    EXPECT_TRUE(dialogs.shown().isEmpty()); // nothing asked, nothing answered
+    EXPECT_TRUE(console->session()->pending());
+}
