@@ -1,5 +1,7 @@
 #include "db/database.h"
 
+#include "platform/ansi.h"
+
 #include "db/dataset.h"
 #include "db/fbclient.h"
 #include "db/statement.h"
@@ -305,6 +307,12 @@ void shutdownClient() {
 
 bool clientShutDown() {
     return g_shutDown;
+}
+
+QString Database::uncarriedCharacters(const QString &text) const {
+    if (m_charSet.compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0)
+        return QString();
+    return notInAnsi(text);
 }
 
 void Database::closeOpenWork() {

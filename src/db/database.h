@@ -75,6 +75,9 @@ public:
     // chosen before the connection opens.
     QString characterSet() const { return m_charSet; }
     void setCharacterSet(const QString &charSet) { m_charSet = charSet; }
+    // The characters of `text` the connection's character set cannot carry, each
+    // once (none for UTF8); sent anyway they would be stored as '?'.
+    QString uncarriedCharacters(const QString &text) const;
     int sqlDialect() const { return m_dialect; }
     void setSqlDialect(int dialect) { m_dialect = dialect; }
 

@@ -1,5 +1,7 @@
 #include "platform/ansi.h"
 
+#include <QList>
+
 namespace bkp {
 
 namespace {
@@ -9,6 +11,19 @@ const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x20
                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 } // namespace
+
+QString notInAnsi(const QString &text) {
+    QString missing;
+    for (char32_t u : text.toUcs4()) {
+        bool carried = u < 0x80 || (u >= 0xA0 && u <= 0xFF);
+        for (int i = 0; i < 32 && !carried; ++i)
+            carried = kHigh[i] == u;
+        const QString c = QString::fromUcs4(&u, 1);
+        if (!carried && !missing.contains(c))
+            missing += c;
+    }
+    return missing;
+}
 
 QByteArray toAnsi(const QString &text) {
     QByteArray out;

@@ -10,5 +10,7 @@ namespace bkp {
 QByteArray toAnsi(const QString &text);
 QString fromAnsi(const QByteArray &bytes);
 QString fromAnsi(const char *data, int length);
+// The characters of `text` that code page lacks, each once, in the order they come.
+QString notInAnsi(const QString &text);
 
 } // namespace bkp

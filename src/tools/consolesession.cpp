@@ -6,6 +6,8 @@
 #include "lib/strings.h"
 #include "lib/ui.h"
 
+#include <QList>
+
 namespace bkp::tools {
 
 namespace {
@@ -48,6 +50,19 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
     } status{this};
     if (editorText.isEmpty()) {
         ShowMessageBox(QStringLiteral("Nenhuma instrução SQL informada para execução."));
+        return r;
+    }
+    // The one connection handed in cannot carry them: sent, they would be stored as '?'.
+    const QString uncarried = m_database->uncarriedCharacters(editorText);
+    if (!uncarried.isEmpty()) {
+        QStringList each;
+        for (char32_t u : uncarried.toUcs4())
+            each << QString::fromUcs4(&u, 1);
+        ShowMessageBox(QStringLiteral("A instrução contém caracteres que o conjunto de caracteres "
+                                      "da conexão (") +
+                           m_database->characterSet() + QStringLiteral(") não comporta: ") +
+                           each.join(QLatin1Char(' ')) + QStringLiteral("\rNada foi executado."),
+                       QString(), platform::MB_OK | platform::MB_ICONWARNING);
         return r;
     }
     IBQuery1.close();

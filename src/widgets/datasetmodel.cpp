@@ -1,5 +1,6 @@
 #include "widgets/datasetmodel.h"
 
+#include "db/database.h"
 #include "db/dataset.h"
 
 namespace bkp::widgets {
@@ -149,6 +150,12 @@ QString DataSetModel::storeCellText(const QModelIndex &index, const QString &tex
         return QStringLiteral("Esta célula não pode ser alterada.");
     db::DataSet *ds = m_dataSet;
     db::Field *f = ds->field(fieldIndexOf(index.column()));
+    const QString uncarried =
+        ds->database() ? ds->database()->uncarriedCharacters(text) : QString();
+    if (!uncarried.isEmpty())
+        return QStringLiteral("Valor não aceito para o campo %1.\r\rO conjunto de caracteres da "
+                              "conexão (%2) não comporta: %3")
+            .arg(f->fieldName(), ds->database()->characterSet(), uncarried);
     try {
         if (index.row() != ds->currentDisplayRow())
             ds->setRecNo(index.row() + 1);

@@ -31,7 +31,8 @@ protected:
         path = dir.file("work.fdb");
         fdb = std::make_unique<test::TestDatabase>("127.0.0.1:" + path);
         for (const char *sql :
-             {"create table PECAS (ID integer not null primary key, NOME varchar(20), "
+             {"create table PECAS (ID integer not null primary key, "
+              "NOME varchar(20) character set WIN1252, "
               "PRECO numeric(12,2), DIA date, HORA time, C integer)",
               "create table VELHA (X integer)",
               "insert into PECAS values (1, 'Parafuso', 2.5, '2024-01-02', '08:00', 7)",
@@ -87,8 +88,10 @@ protected:
         editor->selectAll();
         if (text.isEmpty())
             QTest::keyClick(editor, Qt::Key_Delete);
-        else
+        else if (QString::fromLatin1(text.toLatin1()) == text && text.toLatin1().front() > 0)
             QTest::keyClicks(editor, text);
+        else
+            editor->insert(text); // what an input method types; key events carry ASCII only
         QTest::keyClick(editor, Qt::Key_Return);
         QCoreApplication::processEvents(); // the view closes a taken editor when idle
         return grid->indexWidget(at);
@@ -330,13 +333,49 @@ TEST_F(ConsoleWork, EscapeLeavesTheConsoleOpenWithItsWork) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
     run("insert into PECAS (ID, NOME) values (40, 'Nova')");
     dialogs.clear();
-    for (QWidget *w : {static_cast<QWidget *>(console->editor()),
-                       static_cast<QWidget *>(console->resultGrid()),
-                       static_cast<QWidget *>(console.get())}) {
+    for (QWidget *w :
+         {static_cast<QWidget *>(console->editor()), static_cast<QWidget *>(console->resultGrid()),
+          static_cast<QWidget *>(console.get())}) {
         QTest::keyClick(w, Qt::Key_Escape);
         QTest::keyClick(w, Qt::Key_Escape);
     }
     EXPECT_TRUE(console->isVisible());
     EXPECT_TRUE(dialogs.shown().isEmpty()); // nothing asked, nothing answered
     EXPECT_TRUE(console->session()->pending());
+}
+
+TEST_F(ConsoleWork, TextTheConnectionCannotCarryIsRefusedBeforeItRuns) {
+    console->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(console.get()));
+    const struct {
+        const char *typed, *refusal; // the refusal names the characters; empty: taken
+        int id;
+    } cases[] = {
+        {"Ωμέγα 日本", "Ω μ έ γ α 日 本", 50}, {"ação €", "", 51}, // all in Windows-1252
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.typed);
+        dialogs.clear();
+        run(QString("insert into PECAS (ID, NOME) values (%1, '%2')").arg(c.id).arg(c.typed));
+        if (*c.refusal) {
+            ASSERT_EQ(dialogs.shown().size(), 1);
+            EXPECT_TRUE(
+                dialogs.shown()[0].text.contains(QString("(WIN1252) não comporta: ") + c.refusal))
+                << dialogs.shown()[0].text.toStdString();
+            EXPECT_FALSE(console->editor()->toPlainText().isEmpty()); // kept to be corrected
+        }
+    }
+    // The same in a cell.
+    keyedResult();
+    dialogs.clear();
+    QWidget *open = typeIntoCell(console->resultGrid(), 0, "NOME", "日本");
+    EXPECT_NE(open, nullptr);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_TRUE(dialogs.shown()[0].text.contains("não comporta: 日本"));
+    QTest::keyClick(open, Qt::Key_Escape);
+
+    button("ToolButton_Commit")->click();
+    EXPECT_EQ(stored("NOME", 50), ""); // no row
+    EXPECT_EQ(stored("NOME", 51), "ação €");
+    EXPECT_EQ(stored("NOME", 1), "Parafuso");
 }
