@@ -1,6 +1,7 @@
 #include "platform/ansi.h"
 
 #include <QList>
+#include <QStringDecoder>
 
 namespace bkp {
 
@@ -11,6 +12,22 @@ const char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x20
                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 } // namespace
+
+bool isUtf8(const QByteArray &bytes) {
+    QStringDecoder probe(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = probe.decode(bytes); // the conversion runs here
+    Q_UNUSED(decoded);
+    return !probe.hasError();
+}
+
+QString decodeText(const QByteArray &bytes) {
+    if (!isUtf8(bytes))
+        return fromAnsi(bytes);
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
 
 QString notInAnsi(const QString &text) {
     QString missing;

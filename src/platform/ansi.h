@@ -10,6 +10,11 @@ namespace bkp {
 QByteArray toAnsi(const QString &text);
 QString fromAnsi(const QByteArray &bytes);
 QString fromAnsi(const char *data, int length);
+// True when the bytes are valid UTF-8 (plain ASCII is).
+bool isUtf8(const QByteArray &bytes);
+// A text file's bytes as text: UTF-8 when they are valid UTF-8 (a byte-order mark
+// dropped), else Windows-1252, as the program's older files are written.
+QString decodeText(const QByteArray &bytes);
 // The characters of `text` that code page lacks, each once, in the order they come.
 QString notInAnsi(const QString &text);
 

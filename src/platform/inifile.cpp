@@ -125,12 +125,7 @@ void IniFile::load() const {
         m_bom = true;
         bytes.remove(0, 3);
     }
-    {
-        QStringDecoder probe(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString decoded = probe.decode(bytes); // the conversion runs here
-        Q_UNUSED(decoded);
-        m_utf8 = !probe.hasError();
-    }
+    m_utf8 = isUtf8(bytes);
     bool endingSeen = false;
     qsizetype start = 0;
     while (start < bytes.size()) {

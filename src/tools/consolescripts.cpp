@@ -3,6 +3,7 @@
 #include "lib/datetime.h"
 #include "lib/paths.h"
 #include "lib/ui.h"
+#include "platform/ansi.h"
 #include "platform/dialogs.h"
 #include "platform/filesystem.h"
 #include "tools/consolerules.h"
@@ -26,7 +27,7 @@ QString ConsoleScripts::load() {
                        QString(), platform::MB_OK | platform::MB_ICONERROR);
         return QString();
     }
-    return QString::fromUtf8(f.readAll());
+    return decodeText(f.readAll()); // a script of an older editor is Windows-1252
 }
 
 void ConsoleScripts::save(const QString &text) {

@@ -10,8 +10,8 @@ namespace bkp::tools {
 // console closes. A file that cannot be read or written is told, never skipped.
 class ConsoleScripts {
 public:
-    // "Carregar Script": the text of the file chosen; a null string when none was
-    // chosen or it could not be read.
+    // "Carregar Script": the text of the file chosen (UTF-8 when it is valid UTF-8,
+    // else Windows-1252); a null string when none was chosen or it could not be read.
     static QString load();
     // "Salvar Script": the text written to the file chosen, the earlier one kept as
     // its ".bkp" copy.

@@ -230,3 +230,30 @@ TEST(FBConsoleWindow, ScriptsAreSavedWithACopyOfTheLastAndFailuresAreTold) {
     EXPECT_TRUE(dialogs.shown()[3].text.startsWith("Não foi possível abrir o script "));
     EXPECT_EQ(console.editor()->toPlainText(), "select 2 from rdb$database");
 }
+
+TEST(FBConsoleWindow, AScriptIsLoadedInItsOwnEncoding) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("Encodings.fdb"));
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs scoped(&dialogs);
+    TfFBConsole console;
+    console.Prepare(fdb.get(), QString(), false, QString());
+    const struct {
+        const char *what;
+        QByteArray bytes;
+    } cases[] = {
+        {"UTF-8", "select 'a\xC3\xA7\xC3\xA3o' from rdb$database"},
+        {"UTF-8 with its mark", "\xEF\xBB\xBFselect 'a\xC3\xA7\xC3\xA3o' from rdb$database"},
+        {"Windows-1252", "select 'a\xE7\xE3o' from rdb$database"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile f(dir.file("script.sql"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(c.bytes);
+        f.close();
+        dialogs.answerText(f.fileName());
+        console.findChild<QToolButton *>("ToolButton_LoadScript")->click();
+        EXPECT_EQ(console.editor()->toPlainText(), QString("select 'ação' from rdb$database"));
+    }
+}
