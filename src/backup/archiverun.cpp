@@ -160,12 +160,14 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
 
         // Recorded before anything is touched: from here on any program on this
         // database sees the run as not ended well, so no upload sends its archive.
+        // It is committed with the next date, as that is (a row locked elsewhere
+        // stops the run here, before anything was renamed or started).
         if (watch) {
             const QString startSql = jobdb::ArchiveStartSql(jobId, Now());
             if (context.claim && context.claim->held())
                 context.claim->execute(startSql);
             else
-                jobdb::ExecOwnTransaction(dm->IBDatabase1, startSql);
+                db::ExecSQL(dm->IBDatabase1, startSql);
         }
         result.rotatedTo = rotatePrevious(result.folder, result.archivePath, extension, tipo);
 

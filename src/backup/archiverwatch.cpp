@@ -75,6 +75,10 @@ ArchiveReadiness ReadArchiveReadiness(db::Database *database, int jobId,
                                       const ArchiverWatch *watch) {
     if (watch && watch->running(jobId))
         return ArchiveReadiness::InProgress;
+    RunOutcome waiting;
+    if (watch && watch->pendingOutcome(jobId, &waiting))
+        return waiting.kind == RunOutcome::Kind::Failed ? ArchiveReadiness::Failed
+                                                        : ArchiveReadiness::Ready;
     const jobdb::ArchiveOutcome outcome = jobdb::ReadArchiveOutcome(database, jobId);
     if (!outcome.known || !outcome.unfinished())
         return ArchiveReadiness::Ready;
@@ -221,6 +225,15 @@ bool ArchiverWatch::store(int jobId) {
         m_state->eraseSection(s);
     } catch (const platform::IniWriteError &) {
     }
+    return true;
+}
+
+bool ArchiverWatch::pendingOutcome(int jobId, RunOutcome *outcome) const {
+    const QString s = section(jobId);
+    if (!m_state->valueExists(s, Result))
+        return false;
+    outcome->kind = RunOutcome::Kind(m_state->readInteger(s, Result));
+    outcome->text = m_state->readString(s, Text);
     return true;
 }
 

@@ -44,7 +44,8 @@ RunOutcome NotStartedOutcome(const QString &program);
 
 // Whether a job's archive may be sent: not while its run is in progress, nor after
 // it failed. The run is in progress while this program's archiver of the job runs;
-// otherwise the job's columns tell, so any program on the database sees the same:
+// an outcome this program could not store yet counts as stored; otherwise the job's
+// columns tell, so any program on the database sees the same:
 // a run that started after the last good end is failed when a failure was dated
 // after its start, and in progress until then.
 enum class ArchiveReadiness { Ready, InProgress, Failed };
@@ -97,6 +98,8 @@ public:
 
     // Stores the outcomes still waiting; how many still wait afterwards.
     int storePending();
+    // The outcome of the job's last run when it could not be stored yet.
+    bool pendingOutcome(int jobId, RunOutcome *outcome) const;
 
 Q_SIGNALS:
     // A run of the job ended and its outcome was recorded (or waits to be).
