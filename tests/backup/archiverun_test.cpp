@@ -1,3 +1,4 @@
+#include "backup/archivers.h"
 #include "backup/archiverun.h"
 #include "backup/archiverwatch.h"
 #include "backup/backupfolder.h"
@@ -745,4 +746,43 @@ TEST_F(WatchedRunTest, RealArchiversAreRecordedListedAndRotated) {
         EXPECT_EQ(listed, QStringList({WeekdayName(written) + ext, "diario" + ext}));
         EXPECT_FALSE(readFile(watch->outputFile(id)).isEmpty());
     }
+}
+
+// The archiver of a new job is looked up in PATH, in the order rar, 7zz, 7z, arj.
+TEST(Archivers, TheDefaultIsTheFirstFoundAndUnusableOnesAreWarnedAbout) {
+    test::TempDir dir;
+    const QByteArray path = qgetenv("PATH");
+    struct Case {
+        QStringList installed;
+        QString program; // empty: none found
+        QString switches;
+    };
+    const QList<Case> cases = {
+        {{"arj", "7z", "7zz", "rar"}, "rar", "a -dh -r"},
+        {{"arj", "7z", "7zz"}, "7zz", "a -r"},
+        {{"arj", "7z"}, "7z", "a -r"},
+        {{"arj", "zip"}, "arj", "a -r"},
+        {{"zip"}, "", "a -dh -r"},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString bin = dir.file("bin" + QString::number(++n));
+        for (const QString &name : c.installed) {
+            dir.write("bin" + QString::number(n) + "/" + name, "#!/bin/sh\n");
+            QFile::setPermissions(bin + "/" + name, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", bin.toUtf8());
+        const ArchiverChoice choice = DefaultArchiver();
+        EXPECT_EQ(choice.program, c.program.isEmpty() ? "/usr/bin/rar" : bin + "/" + c.program);
+        EXPECT_EQ(choice.switches, c.switches);
+    }
+    qputenv("PATH", path);
+
+    dir.write("texto/arj", "not a program");
+    EXPECT_EQ(ArchiverWarning("/usr/bin/arj"), "");
+    EXPECT_EQ(ArchiverWarning(dir.file("bin1/rar")), "");
+    for (const QString &bad : {dir.file("texto/arj"), QString("/nao/existe/rar"), QString()})
+        EXPECT_TRUE(ArchiverWarning(bad).contains("não é um programa executável"))
+            << bad.toStdString();
+    EXPECT_TRUE(ArchiverWarning(dir.file("bin4/zip")).startsWith("O zip não expande as máscaras"));
 }
