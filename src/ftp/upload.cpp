@@ -161,9 +161,9 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
 
 void FtpUpload::recordError(const QString &id, const QString &text, const QString &beforeWhere) {
     jobdb::JobClaim::store(m_dm.IBDatabase1, m_claim,
-                        QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
-                            FittedTextLiteral(text, LastErrSize) + beforeWhere +
-                            QStringLiteral("Where ID=") + id);
+                           QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
+                               FittedTextLiteral(text, LastErrSize) + beforeWhere +
+                               QStringLiteral("Where ID=") + id);
     db::RefreshUnlessEditing(&m_jobQuery);
 }
 

@@ -34,8 +34,8 @@ struct ArchiveOutcome {
 
 // Reads the job's outcome columns in `transaction` (the database's default one
 // when null). An unknown outcome when the row or the columns are missing.
-ArchiveOutcome ReadArchiveOutcome(Database *database, int jobId,
-                                  Transaction *transaction = nullptr);
+ArchiveOutcome ReadArchiveOutcome(db::Database *database, int jobId,
+                                  db::Transaction *transaction = nullptr);
 
 // The statements that record a run: its start, its good end, a failure or warning
 // (`text` as it is to be stored, dated), and both for a run that ended with warnings.
