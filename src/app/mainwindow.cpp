@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 
+#include "db/dataroutines.h"
 #include "db/errors.h"
 #include "ftp/tlstrust.h"
 #include "lib/datetime.h"
@@ -123,6 +124,15 @@ bool TfMaster::FormCreate(const QString &programPath, jobdb::StartupLog *log) {
     fFTPSize = new ftp::TfFTPSize(fFTP_Config, this);
     FtpUpload1 = std::make_unique<ftp::FtpUpload>(*state.DM, state.queries->IBQuery_Backups,
                                                   StatusBar1, NotificationIcon1, &Timer1Port);
+    // The archivers a previous run of the program left running are watched again.
+    m_archivers = new backup::ArchiverWatch(
+        state.DM->IBDatabase1, NotificationIcon1,
+        IniParams ? IniParams->fileName() : programPath + QStringLiteral(".Ini"), this);
+    FtpUpload1->setArchiverWatch(m_archivers);
+    TabSheet_Setup->setArchiverWatch(m_archivers);
+    connect(m_archivers, &backup::ArchiverWatch::runEnded, this,
+            [this](int jobId) { archiveRunEnded(jobId); });
+    m_archivers->resume();
 
     schedule::ScheduleContext context;
     context.DM = state.DM.get();
@@ -298,6 +308,7 @@ backup::ArchiveRunContext TfMaster::archiveRunContext() {
     context.DM = state.DM.get();
     context.IBQuery_Backups = &state.queries->IBQuery_Backups;
     context.pending = &PendingDates;
+    context.watch = m_archivers;
     return context;
 }
 
@@ -332,7 +343,25 @@ bool TfMaster::statusTimer(bool enabled) {
 }
 
 void TfMaster::ToolButtonBackupClick() {
+    // The rotation would rename the archive the upload is sending.
+    if (FtpUpload1 && FtpUpload1->uploading() && state.queries) {
+        const db::Query &jobs = state.queries->IBQuery_Backups;
+        if (jobs.active() && !jobs.isEmpty() &&
+            jobs.fieldByName(QStringLiteral("ID"))->asInteger() == FtpUpload1->uploadingJob()) {
+            ShowMessageBox(QStringLiteral("O envio por FTP deste backup está em andamento: "
+                                          "o backup só pode ser feito depois que ele terminar."),
+                           QString(), platform::MB_OK | platform::MB_ICONWARNING);
+            return;
+        }
+    }
     backup::runSelectedJob(archiveRunContext());
+}
+
+void TfMaster::archiveRunEnded(int jobId) {
+    // The outcome and the archive are shown: the job's row and the "Pasta" list.
+    if (state.queries)
+        db::RefreshUnlessEditing(&state.queries->IBQuery_Backups);
+    TabSheet_Pasta->LocalFolderView1->runEnded(jobId);
 }
 
 void TfMaster::IBQuery_BackupsAfterScroll() {

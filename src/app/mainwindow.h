@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app/tray.h"
 #include "backup/archiverun.h"
+#include "backup/archiverwatch.h"
 #include "ftp/folderspage.h"
 #include "ftp/ftpconfig.h"
 #include "ftp/ftpspace.h"
@@ -94,6 +95,9 @@ public:
     void Envia_FTP(db::DataSet &query);
     void ToolButton_FTPClick();
     void IBQuery_BackupsAfterScroll();
+    // A run of the job ended (its outcome is recorded): its row and archives are
+    // shown again.
+    void archiveRunEnded(int jobId);
 
     // The remote folder list of the "Pasta" page.
     void Check_FTPFolder() { TabSheet_Pasta->SpeedButton_FTPFileClick(); }
@@ -130,6 +134,8 @@ public:
     ftp::TfFTP_Config *ftpConfigDialog() const { return fFTP_Config; }
     ftp::TfFTPSize *ftpSizeDialog() const { return fFTPSize; }
     ftp::FtpUpload *upload() const { return FtpUpload1.get(); }
+    // The archivers this program started, watched to their end.
+    backup::ArchiverWatch *archivers() const { return m_archivers; }
     // The job database and its queries; null until FormCreate has opened them.
     jobdb::TDM *dataModule() const { return state.DM.get(); }
     jobdb::JobQueries *jobQueries() const { return state.queries.get(); }
@@ -187,6 +193,9 @@ private:
     ftp::TfFTPSize *fFTPSize = nullptr;
     // The upload with its FTP client and its progress display.
     std::unique_ptr<ftp::FtpUpload> FtpUpload1;
+    // Deleted with the window, the archivers go on (a program started again
+    // watches them).
+    backup::ArchiverWatch *m_archivers = nullptr;
 
     EnterToTab m_enterToTab;
     bool m_withoutTray = false;

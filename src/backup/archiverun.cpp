@@ -1,8 +1,10 @@
 #include "backup/archiverun.h"
 
+#include "backup/archiverwatch.h"
 #include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
+#include "jobdb/archiveoutcome.h"
 #include "jobdb/datamodule.h"
 #include "jobdb/jobclaim.h"
 #include "lib/calendar.h"
@@ -30,6 +32,9 @@ QString ArchiveExtension(const QString &archiver) {
         extension = QStringLiteral(".zip");
     else if (upper.contains(QLatin1String("WINZIP32.EXE")))
         extension = QStringLiteral(".zip");
+    if (program == QLatin1String("7Z") || program == QLatin1String("7ZA") ||
+        program == QLatin1String("7ZZ"))
+        extension = QStringLiteral(".7z");
     return extension;
 }
 
@@ -140,15 +145,30 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
     if (!nameInside)
         ShowMessageBox(ArchiveNameRefusedText(backupFile), QString(),
                        platform::MB_OK | platform::MB_ICONERROR);
+    ArchiverWatch *watch = context.watch;
+    result.refused = watch && watch->running(jobId);
+    QString notStarted; // the program that could not be started, when watched
     // Without a folder the resolution would put the archives at the root of the
     // file system: nothing is created or started then.
-    if (nameInside && !Trim(backupFolder).isEmpty()) {
+    if (nameInside && !Trim(backupFolder).isEmpty() && !result.refused) {
         result.folder = AnsiLowerCase(SetFolderBackup(backupFolder));
         ForceFolder(result.folder);
 
         const QString extension = ArchiveExtension(utilitario);
         result.archivePath =
             LowerCaseAZ(JoinPath(result.folder, backupFile, QString(fs::separator())) + extension);
+
+        // Recorded before anything is touched: from here on any program on this
+        // database sees the run as not ended well, so no upload sends its archive.
+        // It is committed with the next date, as that is (a row locked elsewhere
+        // stops the run here, before anything was renamed or started).
+        if (watch) {
+            const QString startSql = jobdb::ArchiveStartSql(jobId, Now());
+            if (context.claim && context.claim->held())
+                context.claim->execute(startSql);
+            else
+                db::ExecSQL(dm->IBDatabase1, startSql);
+        }
         result.rotatedTo = rotatePrevious(result.folder, result.archivePath, extension, tipo);
 
         QString parametros = backups.fieldByName(QStringLiteral("PARAMETROS"))->asString();
@@ -160,13 +180,27 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
 
         result.commandLine = LowerCaseAZ(utilitario + Spaces(1) + parametros + Spaces(1) +
                                          result.archivePath + Spaces(1) + files);
-        const ProcessStart start = context.start ? context.start : ProcessStart(platform::winExec);
-        // An archiver that cannot be started is not reported: the run goes on.
-        result.started = start(result.commandLine, platform::SW_SHOW);
+        if (watch) {
+            result.started =
+                watch->start(jobId, result.commandLine, result.archivePath, &notStarted);
+        } else {
+            const ProcessStart start =
+                context.start ? context.start : ProcessStart(platform::winExec);
+            result.started = start(result.commandLine, platform::SW_SHOW);
+        }
     }
     backups.close();
     arquivos.close();
 
+    // Recorded once the claim on the row is given up, whatever the date's store did.
+    auto recordOutcome = [&] {
+        if (!watch)
+            return;
+        if (result.refused)
+            watch->recordRefusal(jobId, StillRunningText());
+        else if (!result.commandLine.isEmpty() && !result.started)
+            watch->recordEnd(jobId, NotStartedOutcome(notStarted));
+    };
     const double next = Date() + 1;
     result.updateSql = nextDateSql(jobId, next);
     try {
@@ -176,11 +210,18 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
         if (context.pending &&
             (result.started || !result.commandLine.isEmpty() || !result.rotatedTo.isEmpty()))
             context.pending->insert(jobId, next);
+        recordOutcome();
         throw;
     }
+    recordOutcome();
 
     db::RefreshUnlessEditing(context.IBQuery_Backups);
     return result;
+}
+
+QString StillRunningText() {
+    return QStringLiteral("Backup não iniciado: o compactador da execução anterior ainda está "
+                          "trabalhando");
 }
 
 ArchiveRunResult runSelectedJob(const ArchiveRunContext &context) {
@@ -188,6 +229,15 @@ ArchiveRunResult runSelectedJob(const ArchiveRunContext &context) {
     if (!jobs || !jobs->active() || jobs->isEmpty())
         return ArchiveRunResult();
     const int id = jobs->fieldByName(QStringLiteral("ID"))->asInteger();
+    // A second run would rename the archive the archiver is writing.
+    if (context.watch && context.watch->running(id)) {
+        ShowMessageBox(StillRunningText() + QLatin1Char('.'), QString(),
+                       platform::MB_OK | platform::MB_ICONWARNING);
+        ArchiveRunResult refused;
+        refused.jobFound = true;
+        refused.refused = true;
+        return refused;
+    }
     // The operator asks for a new run, whatever the schedule remembers.
     if (context.pending)
         context.pending->remove(id);

@@ -15,11 +15,13 @@ class TDM;
 
 namespace bkp::backup {
 
+class ArchiverWatch;
+
 // The archive extension the archiver program gives its archives, by the upper-cased
 // program text: "WINRAR.EXE" ".rar", "WINARJ.EXE" ".arj", "WINZIP.EXE" or
 // "WINZIP32.EXE" ".zip" (tested in that order, the last match winning); a program
-// whose file name is exactly rar, arj or zip counts the same. Anything else has no
-// extension.
+// whose file name is exactly rar, arj or zip counts the same, and 7z, 7za or 7zz
+// (7-Zip) gives ".7z". Anything else has no extension.
 QString ArchiveExtension(const QString &archiver);
 
 // Starts a command line and returns at once (platform::winExec by default).
@@ -42,6 +44,10 @@ struct ArchiveRunContext {
     PendingNextDates *pending = nullptr;
     // The schedule's claim on the job's row: the next date is stored through it.
     jobdb::JobClaim *claim = nullptr;
+    // With it, the archiver is started watched (`start` is not used) and the run's
+    // outcome is recorded in the job: its start in BACKUP_LASTSTART before anything
+    // is touched, its end when the archiver ends.
+    ArchiverWatch *watch = nullptr;
 };
 
 // What one run did, for the caller's tests; the window ignores it.
@@ -52,6 +58,9 @@ struct ArchiveRunResult {
     QString rotatedTo;   // where the previous archive was moved; empty when none was
     QString commandLine; // as handed to the process start; empty when nothing was started
     bool started = false;
+    // The job's archiver, started by an earlier run, still runs: nothing was
+    // rotated or started (the archive it writes would have been renamed).
+    bool refused = false;
     QString updateSql; // the next-date statement; empty when none was run
 };
 
@@ -67,8 +76,12 @@ struct ArchiveRunResult {
 // leaves the previous archive where it is (the archiver then adds to it).
 ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId);
 
+// The text of a run refused because the job's archiver still runs.
+QString StillRunningText();
+
 // The "&Backup" button: the run of the job on the current row of the job list
-// (nothing when the list has no row).
+// (nothing when the list has no row). While the job's archiver still runs the run
+// is refused with a message.
 ArchiveRunResult runSelectedJob(const ArchiveRunContext &context);
 
 } // namespace bkp::backup

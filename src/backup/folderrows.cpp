@@ -125,13 +125,16 @@ QList<int> FolderRowOrder(const QList<QStringList> &rows, int column, bool ascen
     return order;
 }
 
-QList<FolderRow> LocalFolderRows(const QString &backupFolder) {
+QList<FolderRow> LocalFolderRows(const QString &backupFolder, const QString &extension) {
     QList<FolderRow> rows;
     if (Trim(backupFolder).isEmpty())
         return rows;
     const QString mask =
-        JoinPath(backupFolder, QStringLiteral("*.rar"), QString(platform::fs::separator()));
+        JoinPath(backupFolder, QLatin1Char('*') + extension, QString(platform::fs::separator()));
     for (const platform::FileEntry &entry : ListFiles(mask)) {
+        // An archiver without extension writes names without one.
+        if (extension.isEmpty() && !platform::fs::extractFileExt(entry.name).isEmpty())
+            continue;
         FolderRow row;
         row.name = entry.name;
         row.size = FormatFileSize(entry.size);

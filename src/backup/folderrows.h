@@ -47,9 +47,12 @@ struct FolderRow {
     QStringList texts() const { return {name, size, date}; }
 };
 
-// The ".rar" archives in a job's backup folder (BACKUPFOLDER as stored), in the
-// order the file system gives them; empty for an empty folder text.
-QList<FolderRow> LocalFolderRows(const QString &backupFolder);
+// The archives of one extension (the job's, from its archiver: ".rar", ".arj", ".7z",
+// ".zip"; empty for the files without one) in a job's backup folder (BACKUPFOLDER as
+// stored), rotation names included, in the order the file system gives them; empty
+// for an empty folder text.
+QList<FolderRow> LocalFolderRows(const QString &backupFolder,
+                                 const QString &extension = QStringLiteral(".rar"));
 
 // The heading over the list: the folder with A to Z in lower case.
 QString FolderCaption(const QString &backupFolder);

@@ -1,5 +1,6 @@
 #include "backup/localfolderview.h"
 
+#include "backup/archiverun.h"
 #include "db/dataset.h"
 #include "widgets/headingpanel.h"
 
@@ -40,16 +41,27 @@ LocalFolderView::LocalFolderView(FolderSortState *sortState, QWidget *parent)
 
 void LocalFolderView::RefreshFolder() {
     QString folder;
+    QString archiver;
     if (m_jobs && m_jobs->active() && !m_jobs->isEmpty()) {
         if (db::Field *f = m_jobs->findField(QStringLiteral("BACKUPFOLDER")))
             folder = f->asString();
+        if (db::Field *f = m_jobs->findField(QStringLiteral("UTILITARIO")))
+            archiver = f->asString();
     }
-    RefreshFolder(folder);
+    RefreshFolder(folder, ArchiveExtension(archiver));
 }
 
-void LocalFolderView::RefreshFolder(const QString &backupFolder) {
+void LocalFolderView::runEnded(int jobId) {
+    if (!m_jobs || !m_jobs->active() || m_jobs->isEmpty())
+        return;
+    const db::Field *id = m_jobs->findField(QStringLiteral("ID"));
+    if (id && id->asInteger() == jobId)
+        RefreshFolder();
+}
+
+void LocalFolderView::RefreshFolder(const QString &backupFolder, const QString &extension) {
     ListView_Pasta->clear();
-    const QList<FolderRow> rows = LocalFolderRows(backupFolder);
+    const QList<FolderRow> rows = LocalFolderRows(backupFolder, extension);
     Panel_Pasta->setText(FolderCaption(backupFolder));
     for (const FolderRow &row : rows)
         new QTreeWidgetItem(ListView_Pasta, row.texts());

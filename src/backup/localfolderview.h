@@ -15,7 +15,7 @@ class DataSet;
 namespace bkp::backup {
 
 // The upper half of the "Pasta" page: a heading bar that shows the job's backup
-// folder with a refresh button at its right end, and the list of the ".rar"
+// folder with a refresh button at its right end, and the list of the job's
 // archives in that folder, newest first. Header clicks sort through the sort state
 // the window shares with its remote list.
 class LocalFolderView : public QWidget {
@@ -30,10 +30,14 @@ public:
     db::DataSet *jobList() const { return m_jobs; }
     FolderSortState &sortState() { return *m_sortState; }
 
-    // Lists the folder of the job list's current row (nothing without a row).
+    // Lists the archives of the job list's current row: those of its archiver's
+    // extension in its folder (nothing without a row).
     void RefreshFolder();
-    // Lists this folder, as stored in BACKUPFOLDER.
-    void RefreshFolder(const QString &backupFolder);
+    // Lists this folder, as stored in BACKUPFOLDER, for archives of this extension.
+    void RefreshFolder(const QString &backupFolder,
+                       const QString &extension = QStringLiteral(".rar"));
+    // A run of a job ended: the list is read again when it shows that job.
+    void runEnded(int jobId);
     // The header click of this list.
     void ListView_PastaColumnClick(int column);
 

@@ -1,5 +1,6 @@
 #include "ftp/upload.h"
 
+#include "backup/archiverwatch.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
 #include "jobdb/datamodule.h"
@@ -20,7 +21,7 @@
 
 namespace bkp::ftp {
 
-const char *const FtpExtensions = ".rar~.zip~.arj";
+const char *const FtpExtensions = ".rar~.zip~.arj~.7z";
 
 namespace {
 
@@ -33,18 +34,6 @@ QString messageOf(const std::exception &e) {
     if (const auto *d = dynamic_cast<const db::DatabaseError *>(&e))
         return d->message();
     return QString::fromLocal8Bit(e.what());
-}
-
-// The text as an SQL literal for the last-error column: control characters a
-// server put in its reply become blanks (a NUL would end the statement), the text
-// is cut to what the column holds, quotes inside doubled so that it is stored whole.
-QString lastErrLiteral(const QString &text) {
-    QString t = text.left(LastErrSize);
-    for (QChar &c : t)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            c = QLatin1Char(' ');
-    t.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + t + QLatin1Char('\'');
 }
 
 } // namespace
@@ -152,6 +141,7 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
         m_transferTotal = 0;
         SwapCursor(previous);
         m_uploading = false;
+        m_uploadingJob = 0;
         m_claim = nullptr;
     };
 
@@ -165,16 +155,15 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
         balloon(QStringLiteral("Erro de envio por FTP"), message, TrayPort::BalloonKind::Error, 6);
         if (id.isEmpty())
             id = query.fieldByName(QStringLiteral("ID"))->asString();
-        recordError(id, DateTimeToStr(Now()) + QStringLiteral(" - ") + message,
-                    QStringLiteral(" "));
+        recordError(id, DatedText(message), QStringLiteral(" "));
     }
 }
 
 void FtpUpload::recordError(const QString &id, const QString &text, const QString &beforeWhere) {
     jobdb::JobClaim::store(m_dm.IBDatabase1, m_claim,
                            QStringLiteral("Update Backups\r\nSet\r\nFTP_LastErr=") +
-                               lastErrLiteral(text) + beforeWhere + QStringLiteral("Where ID=") +
-                               id);
+                               FittedTextLiteral(text, LastErrSize) + beforeWhere +
+                               QStringLiteral("Where ID=") + id);
     db::RefreshUnlessEditing(&m_jobQuery);
 }
 
@@ -187,6 +176,22 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
     m_client.setPassword(text("FTP_PASSWORD"));
     m_client.setPassive(query.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
     id = text("ID");
+    m_uploadingJob = id.toInt();
+    // An archive still being written, or left by a failed run, is not sent: the
+    // good copy on the server stays, and the job stays due.
+    switch (backup::ReadArchiveReadiness(m_dm.IBDatabase1, id.toInt(), m_watch)) {
+    case backup::ArchiveReadiness::InProgress:
+        recordError(id, DatedText(QStringLiteral("arquivo ainda em geração")),
+                    QStringLiteral("\r\n"));
+        return;
+    case backup::ArchiveReadiness::Failed:
+        balloon(QStringLiteral("Erro de envio por FTP"), QStringLiteral("último backup falhou"),
+                TrayPort::BalloonKind::Error, 6);
+        recordError(id, DatedText(QStringLiteral("último backup falhou")), QStringLiteral("\r\n"));
+        return;
+    case backup::ArchiveReadiness::Ready:
+        break;
+    }
     // A value that would carry a second command is refused before anything is sent.
     for (const char *column : {"FTP_USER", "FTP_PASSWORD", "FTP_FOLDER", "BACKUPFILE"})
         if (!FtpClient::safeArgument(text(column)))

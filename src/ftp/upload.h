@@ -19,10 +19,14 @@ class JobClaim;
 class TDM;
 } // namespace bkp::jobdb
 
+namespace bkp::backup {
+class ArchiverWatch;
+}
+
 namespace bkp::ftp {
 
 // The archive extensions that are sent.
-extern const char *const FtpExtensions; // ".rar~.zip~.arj"
+extern const char *const FtpExtensions; // ".rar~.zip~.arj~.7z"
 
 // A number in general format: `precision` significant digits, fixed notation
 // without trailing zeros while the value is at least 0.00001 and has no more than
@@ -61,6 +65,10 @@ public:
     // The toolbar button: uploadJob of the job selected in the job query.
     void uploadSelectedJob();
     bool uploading() const { return m_uploading; }
+    // The job being sent (0 outside an upload).
+    int uploadingJob() const { return m_uploadingJob; }
+    // The archivers this program runs: a job whose archiver still runs is not sent.
+    void setArchiverWatch(const backup::ArchiverWatch *watch) { m_watch = watch; }
 
     FtpClient &client() { return m_client; }
 
@@ -104,6 +112,8 @@ private:
     qint64 m_transferTotal = 0;
     int m_balloonCounter = 0;
     bool m_uploading = false;
+    int m_uploadingJob = 0;
+    const backup::ArchiverWatch *m_watch = nullptr;
     jobdb::JobClaim *m_claim = nullptr; // for the length of one upload
     QString m_decimalPoint;
 };

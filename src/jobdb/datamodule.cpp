@@ -39,7 +39,10 @@ QList<FieldDef> backupsFieldDefs() {
             def("FTP_HORA", T::Time),
             def("FTP_LASTSEND", T::DateTime),
             def("FTP_LASTERR", T::String, 80),
-            def("FTP_PASSIVE", T::Integer)};
+            def("FTP_PASSIVE", T::Integer),
+            def("BACKUP_LASTSTART", T::DateTime),
+            def("BACKUP_LASTRUN", T::DateTime),
+            def("BACKUP_LASTERR", T::String, 80)};
 }
 
 QList<FieldDef> arquivosFieldDefs() {

@@ -57,13 +57,17 @@ bool JobClaim::take(int jobId) {
 }
 
 void JobClaim::store(const QString &sql) {
+    execute(sql);
+    m_transaction.commit();
+}
+
+void JobClaim::execute(const QString &sql) {
     Query q;
     q.setDatabase(m_database);
     q.setTransaction(&m_transaction);
     q.setSqlText(sql);
     q.execSQL();
     q.close();
-    m_transaction.commit();
 }
 
 void JobClaim::store(Database *database, JobClaim *claim, const QString &sql) {

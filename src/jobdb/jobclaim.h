@@ -28,6 +28,8 @@ public:
 
     // Runs a change to the claimed row and commits it, which ends the claim.
     void store(const QString &sql);
+    // Runs a change to the claimed row, left to the store that ends the claim.
+    void execute(const QString &sql);
     // The change through `claim` when there is one, else in the database's shared
     // transaction (left to its next commit).
     static void store(db::Database *database, JobClaim *claim, const QString &sql);

@@ -2,6 +2,7 @@
 
 #include "db/ordering.h"
 
+#include "backup/archivers.h"
 #include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "db/dataset.h"
@@ -39,12 +40,16 @@ QVariant noon() {
 } // namespace
 
 QString defaultArchiver() {
-    // RAR as it is installed on this system; its command line is the one WinRAR takes.
-    return QStringLiteral("/usr/bin/rar");
+    return backup::DefaultArchiver().program;
 }
 
 QString defaultArchiverSwitches() {
-    return QStringLiteral("a -dh -r");
+    return backup::DefaultArchiver().switches;
+}
+
+QString ArchiverSaveWarning(const db::DataSet &jobs) {
+    const db::Field *archiver = jobs.findField(QStringLiteral("UTILITARIO"));
+    return archiver ? backup::ArchiverWarning(archiver->asString()) : QString();
 }
 
 bool insideKapriFolder(const QString &programPath) {

@@ -18,7 +18,8 @@ struct JobDefaults {
     QString defaultFtpHost; // the maker's FTP server for installations below "KAPRI_10"
 };
 
-// The archiver a new job names, with its switches.
+// The archiver a new job names, with its switches: the first of rar, 7zz, 7z and
+// arj found on this system (/usr/bin/rar when none is).
 QString defaultArchiver();
 QString defaultArchiverSwitches();
 
@@ -42,6 +43,10 @@ void IBQuery_BackupsAfterEdit(db::DataSet &jobs, const JobDefaults &defaults);
 // from the selected item (0 when none), a new job's key taken again; then, unless a
 // value is too long for its column (ValueTooLongError), the folder is created.
 void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int tipoIndex);
+
+// What saving the job on the current row should warn about (its archiver is no
+// program here, or is zip); empty when nothing.
+QString ArchiverSaveWarning(const db::DataSet &jobs);
 
 // Deletes the current job and its file sets; the commit follows the deletion.
 void DeleteJob(db::Database *database, db::DataSet &jobs);

@@ -57,6 +57,14 @@ void JobEditor::saveJob() {
     db::Query &jobs = *m_data.jobs;
     const QString before =
         jobs.state() == db::DataSetState::Insert ? QStringLiteral("N") : QStringLiteral("E");
+    // An archiver that cannot make this job's backups is said before it is stored;
+    // the operator may still store it (the program may be installed later).
+    if (jobs.state() == db::DataSetState::Insert || jobs.state() == db::DataSetState::Edit) {
+        const QString warning = ArchiverSaveWarning(jobs);
+        if (!warning.isEmpty() && !ConfirmBox(warning + QStringLiteral("\n\nSalvar assim mesmo?"),
+                                              QStringLiteral("Compactador"), true))
+            return;
+    }
     Q_EMIT modeChanged(QStringLiteral("S"));
     try {
         jobs.post();

@@ -37,6 +37,8 @@ public:
     void editJob();
     // A row that could not be stored stays in editing and the mode says so; the
     // error is shown, but a refusal the operator was already told of is not.
+    // An archiver that is no program here, or is zip, is warned about first: "Não"
+    // keeps the row in editing.
     void saveJob();
     void cancelEdit();
     // Asks first, then deletes the job with its file sets.

@@ -1,10 +1,14 @@
 #include "jobs/jobpanels.h"
 
+#include "backup/archiverwatch.h"
 #include "db/dataset.h"
+#include "lib/ui.h"
 #include "platform/dialogs.h"
 #include "widgets/calendario.h"
+#include "widgets/rascunho.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -88,6 +92,8 @@ JobSetupPage::JobSetupPage(QWidget *parent) : QWidget(parent) {
     auto *page = new QVBoxLayout(this);
     PanelBackup = new QWidget(this);
     page->addWidget(PanelBackup);
+    auto *outcome = new QWidget(this);
+    page->addWidget(outcome);
     page->addStretch(1);
     QWidget *panel = PanelBackup;
 
@@ -124,7 +130,20 @@ JobSetupPage::JobSetupPage(QWidget *parent) : QWidget(parent) {
                                  QStringLiteral("3"), QStringLiteral("4")});
     setup->addWidget(DBRadioGroup_TIPO, setup->rowCount(), 0, 1, 2);
 
+    auto *last = new QGridLayout(outcome);
+    last->setColumnStretch(1, 1);
+    DBEdit_BACKUP_LASTRUN = edit(outcome);
+    DBEdit_BACKUP_LASTRUN->setEnabled(false);
+    addRow(last, QStringLiteral("Último backup com sucesso:"), DBEdit_BACKUP_LASTRUN);
+    DBEdit_BACKUP_LASTERR = edit(outcome);
+    DBEdit_BACKUP_LASTERR->setEnabled(false);
+    addRow(last, QStringLiteral("Último erro do backup:"), DBEdit_BACKUP_LASTERR);
+    BitBtn_Saida = new QPushButton(QStringLiteral("Saída do compactador"), outcome);
+    last->addWidget(BitBtn_Saida, last->rowCount(), 1, Qt::AlignLeft);
     nameControls({{PanelBackup, "PanelBackup"},
+                  {DBEdit_BACKUP_LASTRUN, "DBEdit_BACKUP_LASTRUN"},
+                  {DBEdit_BACKUP_LASTERR, "DBEdit_BACKUP_LASTERR"},
+                  {BitBtn_Saida, "BitBtn_Saida"},
                   {DBCheckBox_BACKUPACTIVE, "DBCheckBox_BACKUPACTIVE"},
                   {DBRadioGroup_TIPO, "DBRadioGroup_TIPO"},
                   {DBEdit_BACKUPNAME, "DBEdit_BACKUPNAME"},
@@ -141,6 +160,7 @@ JobSetupPage::JobSetupPage(QWidget *parent) : QWidget(parent) {
     connect(BitBtnUtilitario, &QPushButton::clicked, this, &JobSetupPage::BitBtnUtilitarioClick);
     connect(BitBtnPasta, &QPushButton::clicked, this, &JobSetupPage::BitBtnPastaClick);
     connect(BitBtn_DataBackup, &QPushButton::clicked, this, &JobSetupPage::BitBtn_DataBackupClick);
+    connect(BitBtn_Saida, &QPushButton::clicked, this, &JobSetupPage::showArchiverOutput);
 }
 
 void JobSetupPage::bind(db::DataSet *jobs) {
@@ -151,13 +171,16 @@ void JobSetupPage::bind(db::DataSet *jobs) {
                                       {DBEdit_PARAMETROS, "PARAMETROS"},
                                       {DBEdit_BACKUPFOLDER, "BACKUPFOLDER"},
                                       {DBEdit_HORA, "HORA"},
-                                      {DBEdit_DATA, "DATA"}});
+                                      {DBEdit_DATA, "DATA"},
+                                      {DBEdit_BACKUP_LASTRUN, "BACKUP_LASTRUN"},
+                                      {DBEdit_BACKUP_LASTERR, "BACKUP_LASTERR"}});
     DBCheckBox_BACKUPACTIVE->bind(jobs, QStringLiteral("BACKUPACTIVE"));
     DBRadioGroup_TIPO->bind(jobs, QStringLiteral("TIPO"));
 }
 
 void JobSetupPage::setEditing(bool editing) {
     PanelBackup->setEnabled(editing);
+    BitBtn_Saida->setEnabled(!editing);
 }
 
 void JobSetupPage::focusName() {
@@ -169,10 +192,30 @@ int JobSetupPage::tipoIndex() const {
 }
 
 void JobSetupPage::BitBtnUtilitarioClick() {
-    const QString chosen =
-        platform::dialogs().openFileName(QString(), QString(), QStringLiteral("EXE Files|*.EXE"));
+    const QString chosen = platform::dialogs().openFileName(
+        QString(), QString(), QLatin1String(platform::ProgramsFilter));
     if (!chosen.isEmpty())
         jobField(m_jobs, "UTILITARIO")->setValue(chosen);
+}
+
+void JobSetupPage::showArchiverOutput() {
+    if (!m_jobs || !m_jobs->active() || m_jobs->isEmpty() || !m_watch)
+        return;
+    const int id = jobField(m_jobs, "ID")->asInteger();
+    QFile file(m_watch->outputFile(id));
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessageBox(QStringLiteral("Nenhuma saída do compactador guardada para este backup."),
+                       QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
+        return;
+    }
+    QStringList lines = QString::fromLocal8Bit(file.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QString &line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    widgets::ShowLines(lines, QStringLiteral("Saída do compactador - ") +
+                                  jobField(m_jobs, "BACKUPNAME")->asString());
 }
 
 void JobSetupPage::BitBtnPastaClick() {

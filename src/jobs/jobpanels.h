@@ -8,6 +8,10 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
+namespace bkp::backup {
+class ArchiverWatch;
+}
+
 namespace bkp::jobs {
 
 // The "Setup" page: the job's archive fields, each bound to a column of the current
@@ -26,8 +30,15 @@ public:
     void BitBtnUtilitarioClick();
     void BitBtnPastaClick();
     void BitBtn_DataBackupClick();
+    // "Saída do compactador": the output of the job's last archiver run, in the
+    // text viewer.
+    void showArchiverOutput();
 
-    // The archive fields take input only while a job is edited.
+    // Where the archivers' output is kept.
+    void setArchiverWatch(const backup::ArchiverWatch *watch) { m_watch = watch; }
+
+    // The archive fields take input only while a job is edited; the outcome of the
+    // last run and its output are for browsing.
     void setEditing(bool editing);
     // The first field of a job being edited.
     void focusName();
@@ -48,8 +59,13 @@ private:
     widgets::DBEdit *DBEdit_HORA = nullptr;
     widgets::DBEdit *DBEdit_DATA = nullptr;
     QPushButton *BitBtn_DataBackup = nullptr;
+    // The outcome of the last run, display only, outside the locked panel.
+    widgets::DBEdit *DBEdit_BACKUP_LASTRUN = nullptr;
+    widgets::DBEdit *DBEdit_BACKUP_LASTERR = nullptr;
+    QPushButton *BitBtn_Saida = nullptr;
 
     db::DataSet *m_jobs = nullptr;
+    const backup::ArchiverWatch *m_watch = nullptr;
 };
 
 // The "FTP" page: the job's upload fields and the box that names the one file to

@@ -31,4 +31,17 @@ QString SqlDateTime(TDateTime dateTime) {
            QLatin1Char('\'');
 }
 
+QString FittedTextLiteral(const QString &text, int size) {
+    QString t = text.left(size);
+    for (QChar &c : t)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = QLatin1Char(' ');
+    t.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + t + QLatin1Char('\'');
+}
+
+QString DatedText(const QString &text) {
+    return DateTimeToStr(Now()) + QStringLiteral(" - ") + text;
+}
+
 } // namespace bkp

@@ -11,4 +11,13 @@ namespace bkp {
 QString SqlDate(TDateTime date);
 QString SqlDateTime(TDateTime dateTime);
 
+// A text for a short text column as an SQL literal: control characters (a server's
+// reply may hold CR, LF or NUL) become blanks, the text is cut to the column's
+// `size` characters and quotes inside are doubled, so that it is stored whole.
+QString FittedTextLiteral(const QString &text, int size);
+
+// A last-error text as the job keeps it: now, as DateTimeToStr writes it, " - "
+// and the text.
+QString DatedText(const QString &text);
+
 } // namespace bkp

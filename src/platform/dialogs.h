@@ -43,6 +43,11 @@ enum MessageBoxAnswer : int {
 // Message boxes, input boxes and file and folder choosers. The program installs
 // its Qt dialogs at start; without them a message box answers its default button
 // and an input box or a chooser answers "cancelled".
+
+// The file chooser's filter for a program: the executable files, whatever their
+// names (programs here have no ".EXE").
+inline constexpr const char *ProgramsFilter = "Programas (*)";
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

@@ -3,9 +3,22 @@
 #include "platform/filesystem.h"
 #include "platform/hostinfo.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QStandardPaths>
+#include <QTimer>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
 
 namespace bkp::platform {
 
@@ -122,6 +135,169 @@ bool winExec(const QString &commandLine, int showMode) {
         return false;
     }
     return QProcess::startDetached(parsed.program, parsed.arguments);
+}
+
+namespace {
+
+int openPidfd(qint64 pid) {
+#ifdef SYS_pidfd_open
+    return int(::syscall(SYS_pidfd_open, pid_t(pid), 0));
+#else
+    Q_UNUSED(pid);
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+// Where the output goes: the file, or nowhere when it cannot be written.
+int openOutput(const QString &outputFile) {
+    int fd = -1;
+    if (!outputFile.isEmpty())
+        fd = ::open(QFile::encodeName(outputFile).constData(),
+                    O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        fd = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    return fd;
+}
+
+} // namespace
+
+quint64 processStartTicks(qint64 pid) {
+    if (pid <= 0)
+        return 0;
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray line = stat.readAll();
+    // The program's name is in parentheses and may hold anything, blanks included.
+    const qsizetype close = line.lastIndexOf(')');
+    if (close < 0)
+        return 0;
+    const QList<QByteArray> fields = line.mid(close + 2).split(' ');
+    // After the name: the state (field 3) ... the start time (field 22).
+    if (fields.size() < 20 || fields[0] == "Z" || fields[0] == "X")
+        return 0;
+    return fields[19].toULongLong();
+}
+
+WatchedProcess::WatchedProcess(qint64 pid, quint64 startTicks, bool child, QObject *parent)
+    : QObject(parent), m_pid(pid), m_startTicks(startTicks), m_child(child) {}
+
+WatchedProcess::~WatchedProcess() {
+    if (m_pidfd >= 0)
+        ::close(m_pidfd);
+}
+
+WatchedProcess *WatchedProcess::start(const QString &commandLine, const QString &outputFile,
+                                      QString *program, QObject *parent) {
+    const CommandLine parsed = parseCommandLine(commandLine);
+    if (program) {
+        *program = parsed.program;
+        if (program->isEmpty()) {
+            const QList<Word> words = splitWords(commandLine);
+            *program = words.isEmpty() ? QString() : words.first().value;
+        }
+    }
+    if (parsed.program.isEmpty())
+        return nullptr;
+
+    QList<QByteArray> args;
+    args.append(QFile::encodeName(parsed.program));
+    for (const QString &a : parsed.arguments)
+        args.append(QFile::encodeName(a));
+    QList<char *> argv;
+    for (QByteArray &a : args)
+        argv.append(a.data());
+    argv.append(nullptr);
+
+    const int out = openOutput(outputFile);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (out >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, out, 1);
+        posix_spawn_file_actions_adddup2(&actions, out, 2);
+    }
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    // A session of its own: no hang-up or terminal signal of the program's reaches it.
+    short flags = POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
+    posix_spawnattr_setflags(&attr, flags);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attr, &none);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int sig : {SIGPIPE, SIGHUP, SIGTERM, SIGINT, SIGCHLD, SIGQUIT})
+        sigaddset(&defaults, sig);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, argv.first(), &actions, &attr, argv.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    if (out >= 0)
+        ::close(out);
+    if (failed != 0)
+        return nullptr;
+
+    auto *process = new WatchedProcess(pid, processStartTicks(pid), true, parent);
+    process->watch();
+    return process;
+}
+
+WatchedProcess *WatchedProcess::attach(qint64 pid, quint64 startTicks, QObject *parent) {
+    if (startTicks == 0 || processStartTicks(pid) != startTicks)
+        return nullptr;
+    auto *process = new WatchedProcess(pid, startTicks, false, parent);
+    process->watch();
+    // The pid may have been taken by another process between the two looks.
+    if (!process->m_ended && processStartTicks(pid) != startTicks) {
+        delete process;
+        return nullptr;
+    }
+    return process;
+}
+
+void WatchedProcess::watch() {
+    m_pidfd = openPidfd(m_pid);
+    if (m_pidfd >= 0) {
+        m_notifier = new QSocketNotifier(qintptr(m_pidfd), QSocketNotifier::Read, this);
+        connect(m_notifier, &QSocketNotifier::activated, this, &WatchedProcess::check);
+    } else {
+        // Without pidfds the process is looked at every second.
+        m_poll = new QTimer(this);
+        m_poll->setInterval(1000);
+        connect(m_poll, &QTimer::timeout, this, &WatchedProcess::check);
+        m_poll->start();
+    }
+}
+
+void WatchedProcess::check() {
+    if (m_ended)
+        return;
+    ProcessEnd end;
+    if (m_child) {
+        int status = 0;
+        const pid_t done = ::waitpid(pid_t(m_pid), &status, WNOHANG);
+        if (done == 0)
+            return; // still running
+        if (done == pid_t(m_pid) && WIFEXITED(status)) {
+            end.kind = ProcessEnd::Kind::Exited;
+            end.code = WEXITSTATUS(status);
+        } else if (done == pid_t(m_pid) && WIFSIGNALED(status)) {
+            end.kind = ProcessEnd::Kind::Signalled;
+            end.code = WTERMSIG(status);
+        }
+    } else if (processStartTicks(m_pid) == m_startTicks) {
+        return;
+    }
+    m_ended = true;
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    if (m_poll)
+        m_poll->stop();
+    Q_EMIT finished(end);
 }
 
 } // namespace bkp::platform

@@ -28,3 +28,76 @@ struct CommandLine {
 CommandLine parseCommandLine(const QString &commandLine);
 
 } // namespace bkp::platform
+
+#include <QObject>
+
+class QSocketNotifier;
+class QTimer;
+
+namespace bkp::platform {
+
+// How a watched process ended.
+struct ProcessEnd {
+    enum class Kind {
+        Exited,    // `code` is its exit code
+        Signalled, // `code` is the signal that ended it
+        Unknown,   // not our child (started by an earlier run of the program): its end is
+                   // seen, its exit code is not
+    };
+    Kind kind = Kind::Unknown;
+    int code = 0;
+};
+
+// When the kernel started a process, in clock ticks since boot (the 22nd field of
+// /proc/<pid>/stat): with the pid it tells a process apart from a later one that
+// got the same pid. 0 when the process does not exist (or is a zombie already).
+quint64 processStartTicks(qint64 pid);
+
+// A program started from one command line (read as winExec reads it) in a session
+// of its own, with no input and its standard output and error written straight
+// into a file, so that it never meets a closed pipe or a hang-up of the program
+// and goes on to its end when the program ends. Its end is learnt through the
+// event loop from a descriptor of this one process (a pidfd), never by waiting
+// for any child, so the children of other parts of the program are left alone.
+// Deleting the object stops the watching, never the process.
+class WatchedProcess : public QObject {
+    Q_OBJECT
+public:
+    ~WatchedProcess() override;
+
+    // Starts the program; the output file is created or emptied first (when it
+    // cannot be, the output is lost and the program still starts). Null, with the
+    // program named in `program` (the first word when none was found), when
+    // nothing could be started.
+    static WatchedProcess *start(const QString &commandLine, const QString &outputFile,
+                                 QString *program = nullptr, QObject *parent = nullptr);
+    // Watches a process this program did not start (its exit code cannot be
+    // known), provided it is still the one that started at `startTicks`. Null when
+    // that process is no longer running.
+    static WatchedProcess *attach(qint64 pid, quint64 startTicks, QObject *parent = nullptr);
+
+    qint64 pid() const { return m_pid; }
+    quint64 startTicks() const { return m_startTicks; }
+    bool ended() const { return m_ended; }
+
+Q_SIGNALS:
+    // Emitted once, from the event loop.
+    void finished(bkp::platform::ProcessEnd end);
+
+private:
+    WatchedProcess(qint64 pid, quint64 startTicks, bool child, QObject *parent);
+    void watch();
+    void check();
+
+    qint64 m_pid;
+    quint64 m_startTicks;
+    bool m_child;
+    bool m_ended = false;
+    int m_pidfd = -1;
+    QSocketNotifier *m_notifier = nullptr;
+    QTimer *m_poll = nullptr; // where no pidfd can be had
+};
+
+} // namespace bkp::platform
+
+Q_DECLARE_METATYPE(bkp::platform::ProcessEnd)

@@ -1,6 +1,7 @@
 #include "schedule/reschedule.h"
 
 #include "db/dataroutines.h"
+#include "jobdb/archiveoutcome.h"
 #include "jobdb/datamodule.h"
 #include "jobdb/jobqueries.h"
 #include "lib/calendar.h"
@@ -14,9 +15,13 @@ void SetupRsBackups(db::Query &rsBackups, db::UpdateSQL &update, jobdb::TDM *dm)
     rsBackups.setTransaction(dm->IBTransaction1);
     rsBackups.setSql({QStringLiteral("select"), QStringLiteral("*"), QStringLiteral("from backups"),
                       QStringLiteral("order by ID")});
+    // The outcome of the archive runs is the runs' own: a reschedule must not write
+    // back what it read while an archiver ends.
     QStringList columns;
+    const QStringList outcome = jobdb::backupsOutcomeColumns();
     for (const db::FieldDef &def : jobdb::backupsFieldDefs())
-        columns.append(def.name);
+        if (!outcome.contains(def.name))
+            columns.append(def.name);
     update = db::keyedUpdateSQL(QStringLiteral("BACKUPS"), columns);
     rsBackups.setUpdateObject(&update);
 }

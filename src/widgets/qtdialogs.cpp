@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -177,6 +178,22 @@ bool QtDialogs::inputQuery(const QString &caption, const QString &prompt, QStrin
     return true;
 }
 
+namespace {
+
+// Shows the folders and the files that can be run.
+class ExecutableFiles : public QSortFilterProxyModel {
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override {
+        const auto *files = qobject_cast<const QFileSystemModel *>(sourceModel());
+        if (!files)
+            return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+};
+
+} // namespace
+
 QString QtDialogs::openFileName(const QString &title, const QString &folder,
                                 const QString &filter) {
     if (!haveWidgets())
@@ -184,6 +201,13 @@ QString QtDialogs::openFileName(const QString &title, const QString &folder,
     QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    if (filter == QLatin1String(ProgramsFilter)) {
+        // Only Qt's own chooser can be filtered by what a file is.
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto *programs = new ExecutableFiles;
+        programs->setParent(&dialog);
+        dialog.setProxyModel(programs);
+    }
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     return dialog.selectedFiles().value(0);

@@ -93,7 +93,7 @@ TEST_F(JobEditing, ANewJobGetsItsDefaultsAndIsStoredBelowBackupsWithAFreshKey) {
               test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"));
     EXPECT_EQ(job("ID")->asInteger(), 1);
     EXPECT_EQ(job("UTILITARIO")->asString(), jobs::defaultArchiver());
-    EXPECT_EQ(job("PARAMETROS")->asString(), "a -dh -r");
+    EXPECT_EQ(job("PARAMETROS")->asString(), jobs::defaultArchiverSwitches());
     EXPECT_EQ(job("DATA")->asDateTime(), EncodeDate(2026, 9, 6));
     EXPECT_EQ(job("HORA")->asDateTime(), EncodeTime(12, 0, 0));
     EXPECT_EQ(job("TIPO")->asInteger(), 0);
@@ -366,8 +366,8 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
                              "diario");
         } else {
             master->toolBar()->ToolButtonCancel->click();
-            ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME) values "
-                                                "(1, 'DIARIO')"));
+            ASSERT_TRUE(db::ExecSQL(database(), "Insert into BACKUPS (ID, BACKUPNAME, UTILITARIO) "
+                                                "values (1, 'DIARIO', '/usr/bin/arj')"));
             master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
             master->toolBar()->ToolButtonEdit->click();
         }

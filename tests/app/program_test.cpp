@@ -136,9 +136,9 @@ TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     {
         test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
         columns = db::Metadata(check.get()).columns("BACKUPS");
-        EXPECT_EQ(columns.size(), 22);
+        EXPECT_EQ(columns.size(), 25);
         EXPECT_EQ(db::Metadata(check.get()).columns("ARQUIVOS").size(), 6);
-        EXPECT_EQ(indexCount(check.get()), 14);
+        EXPECT_EQ(indexCount(check.get()), 16);
     }
 
     // The second start finds the file and, with a server answering, goes through it.
@@ -156,7 +156,7 @@ TEST(Program, StartsInAnEmptyFolderCreatesItsFilesAndEndsOnSigterm) {
     }
     test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
     EXPECT_EQ(db::Metadata(check.get()).columns("BACKUPS").size(), columns.size());
-    EXPECT_EQ(indexCount(check.get()), 14);
+    EXPECT_EQ(indexCount(check.get()), 16);
 }
 
 namespace {

@@ -1,5 +1,8 @@
+#include "backup/archivers.h"
 #include "backup/archiverun.h"
+#include "backup/archiverwatch.h"
 #include "backup/backupfolder.h"
+#include "backup/folderrows.h"
 #include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 
@@ -11,8 +14,10 @@
 #include "lib/strings.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/inifile.h"
 #include "platform/process.h"
 #include "support/firebird.h"
+#include "support/recordingports.h"
 #include "support/tempdir.h"
 
 #include <QDir>
@@ -20,7 +25,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -207,7 +214,11 @@ TEST(ArchiveExtension, ComesFromTheArchiverProgram) {
     EXPECT_EQ(ArchiveExtension("/usr/bin/arj "), ".arj");
     EXPECT_EQ(ArchiveExtension("zip"), ".zip");
     EXPECT_EQ(ArchiveExtension("/usr/bin/unrar"), "");
-    EXPECT_EQ(ArchiveExtension("/usr/bin/7zz"), "");
+    // 7-Zip under each of its names.
+    EXPECT_EQ(ArchiveExtension("/usr/bin/7zz"), ".7z");
+    EXPECT_EQ(ArchiveExtension("/usr/bin/7z"), ".7z");
+    EXPECT_EQ(ArchiveExtension("/opt/7ZA"), ".7z");
+    EXPECT_EQ(ArchiveExtension("/usr/bin/7zr"), "");
     EXPECT_EQ(ArchiveExtension("/usr/bin/rar.sh"), "");
     EXPECT_EQ(ArchiveExtension(""), "");
 }
@@ -361,7 +372,7 @@ TEST_F(ArchiveRunTest, AManualRunSetsTomorrowAndAnArchiverThatCannotStartIsIgnor
 
 TEST_F(ArchiveRunTest, AnArchiverOutsideTheTableGivesNoExtension) {
     folder = SetPathBackup("DIARIO", b + "/dados");
-    addJob(5, "/nao/existe/7zz", "a", folder, "DIARIO", 1);
+    addJob(5, "/nao/existe/tar", "a", folder, "DIARIO", 1);
     writeFile(folder + "/diario", "previous", QDateTime(QDate(2026, 9, 4), QTime(20, 5)));
     writeFile(folder + "/diario.rar", "of another job");
     const ArchiveRunResult r = runArchive(context, 5);
@@ -525,4 +536,253 @@ TEST_F(ArchiveRunTest, ARealArchiverWritesTheArchiveAndTheNextRunRotatesIt) {
     EXPECT_TRUE(listing(rotated).contains("a.dbf"));
     EXPECT_TRUE(listing(folder + "/diario.arj").contains("a.dbf"));
     EXPECT_EQ(entries(folder), QStringList({WeekdayName(written) + ".arj", "diario.arj"}));
+}
+
+namespace {
+
+// The archive runs watched to their end, with the outcome recorded in the job.
+class WatchedRunTest : public ArchiveRunTest {
+protected:
+    void SetUp() override {
+        ArchiveRunTest::SetUp();
+        watch = std::make_unique<ArchiverWatch>(dm.IBDatabase1, &tray, b + "/BKPZELTO.Ini");
+        context.watch = watch.get();
+    }
+    void TearDown() override {
+        watch.reset();
+        ArchiveRunTest::TearDown();
+    }
+
+    // An archiver named `name` in a folder of its own that writes a line of output,
+    // writes the archive it is given (an argument ending in `ext`) unless told not to,
+    // and ends as `end` says (a shell command: "exit 1", "kill -TERM $$", ...).
+    QString writeArchiver(const QString &folderName, const QString &ext, bool writes,
+                          const QString &end, const QString &name = "arj") {
+        const QString path = b + "/" + folderName + "/" + name;
+        QByteArray body = "#!/bin/sh\necho \"saida do compactador: $1\"\necho erro >&2\n";
+        if (writes)
+            body += "for a in \"$@\"; do case \"$a\" in *" + ext.toUtf8() +
+                    ") echo arquivo > \"$a\";; esac; done\n";
+        body += end.toUtf8() + "\n";
+        writeFile(path, body);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+    // Runs the job and waits for its end to be recorded.
+    RunOutcome runToTheEnd(int id) {
+        QSignalSpy ended(watch.get(), &ArchiverWatch::runEnded);
+        runArchive(context, id);
+        if (ended.isEmpty() && !ended.wait(30000))
+            return {RunOutcome::Kind::Good, "no end"};
+        return ended.first().at(1).value<RunOutcome>();
+    }
+    QVariant column(int id, const QString &name) {
+        db::Query q;
+        q.setDatabase(dm.IBDatabase1);
+        q.setSqlText("select " + name + " from BACKUPS where ID=" + QString::number(id));
+        q.open();
+        return q.field(0)->value();
+    }
+
+    RecordingTray tray;
+    std::unique_ptr<ArchiverWatch> watch;
+};
+
+} // namespace
+
+TEST_F(WatchedRunTest, EachEndOfTheArchiverIsRecordedInTheJob) {
+    using K = RunOutcome::Kind;
+    const QString stamp = DateTimeToStr(Now()) + " - ";
+    struct Case {
+        QString name;
+        QString archiver; // empty: none
+        bool writes;
+        QString end;
+        K kind;
+        QString text;
+    };
+    const QList<Case> cases = {
+        {"clean", "arj", true, "exit 0", K::Good, ""},
+        {"warning", "arj", true, "exit 1", K::Warning,
+         "Compactador terminou com avisos (código 1)"},
+        {"error", "arj", true, "exit 2", K::Failed, "Compactador terminou com código 2"},
+        {"signal", "arj", true, "kill -TERM $$", K::Failed,
+         "Compactador interrompido pelo sinal 15"},
+        {"nothing", "arj", false, "exit 0", K::Failed, "Compactador terminou sem gerar diario.arj"},
+        {"missing", "", false, "", K::Failed, "Compactador não pôde ser iniciado: "},
+    };
+    int id = 0;
+    for (const Case &c : cases) {
+        ++id;
+        SCOPED_TRACE(c.name.toStdString());
+        const QString stored = SetPathBackup("DIARIO", b + "/" + c.name);
+        const QString program = c.archiver.isEmpty()
+                                    ? b + "/nao/existe/arj"
+                                    : writeArchiver("bin-" + c.name, ".arj", c.writes, c.end);
+        addJob(id, program, "a", stored, "DIARIO", 0);
+        const int balloons = tray.balloons().size();
+
+        const RunOutcome o = runToTheEnd(id);
+        const QString text =
+            c.text.isEmpty() ? ""
+                             : stamp + c.text + (c.archiver.isEmpty() ? LowerCaseAZ(program) : "");
+        EXPECT_EQ(o.kind, c.kind);
+        EXPECT_EQ(o.text, text);
+        EXPECT_EQ(column(id, "BACKUP_LASTSTART").toDateTime(), ToQDateTime(Now()));
+        EXPECT_EQ(column(id, "BACKUP_LASTRUN").isNull(), c.kind == K::Failed);
+        EXPECT_EQ(column(id, "BACKUP_LASTERR").toString(), text.left(80));
+        EXPECT_EQ(nextDate(id), QDate(2026, 9, 6));
+        EXPECT_FALSE(watch->running(id));
+        // One balloon for a failure, one warning for a warning, none for a clean end.
+        if (c.kind == K::Good) {
+            EXPECT_EQ(tray.balloons().size(), balloons);
+        } else {
+            ASSERT_EQ(tray.balloons().size(), balloons + 1);
+            const RecordingTray::Balloon &ball = tray.balloons().last();
+            EXPECT_EQ(ball.title, c.kind == K::Failed ? "Erro no backup" : "Backup com avisos");
+            EXPECT_EQ(ball.text, text);
+            EXPECT_EQ(ball.kind, c.kind == K::Failed ? TrayPort::BalloonKind::Error
+                                                     : TrayPort::BalloonKind::Warning);
+        }
+        // The archiver's own words, standard output and error, are kept for the job.
+        if (!c.archiver.isEmpty()) {
+            EXPECT_EQ(readFile(watch->outputFile(id)), "saida do compactador: a\nerro\n");
+        }
+    }
+    // Nothing waits in the list of running archivers.
+    EXPECT_TRUE(platform::IniFile(watch->stateFile()).readSections().isEmpty());
+}
+
+// A slow archiver: a second run of the job while it writes is refused, and the
+// output is cut to its last 64 KB when it ends.
+TEST_F(WatchedRunTest, ARunningArchiverIsNotRotatedUnderItselfAndItsOutputIsCut) {
+    const QString stored = SetPathBackup("DIARIO", b + "/lento");
+    const QString program = writeArchiver("bin", ".arj", true,
+                                          "i=0; while [ $i -lt 2000 ]; do echo "
+                                          "linha-$i-0123456789012345678901234567890123456789; "
+                                          "i=$((i+1)); done; sleep 2");
+    addJob(1, program, "a", stored, "DIARIO", 0);
+    QSignalSpy ended(watch.get(), &ArchiverWatch::runEnded);
+    runArchive(context, 1);
+    ASSERT_TRUE(watch->running(1));
+    EXPECT_TRUE(column(1, "BACKUP_LASTRUN").isNull());
+
+    queries->IBQuery_Backups.open();
+    ASSERT_TRUE(queries->IBQuery_Backups.locate("ID", 1));
+    const ArchiveRunResult manual = runSelectedJob(context);
+    EXPECT_TRUE(manual.refused);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown().first().text, StillRunningText() + ".");
+    const ArchiveRunResult scheduled = runArchive(context, 1);
+    EXPECT_TRUE(scheduled.refused);
+    EXPECT_TRUE(scheduled.rotatedTo.isEmpty());
+    EXPECT_TRUE(scheduled.commandLine.isEmpty());
+    EXPECT_EQ(tray.balloons().last().title, "Erro no backup");
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watch->running(1); }, 30000));
+    EXPECT_EQ(entries(stored), QStringList{"diario.arj"});
+    EXPECT_FALSE(column(1, "BACKUP_LASTRUN").isNull());
+    const QByteArray output = readFile(watch->outputFile(1));
+    EXPECT_LE(output.size(), 64 * 1024);
+    EXPECT_GT(output.size(), 60 * 1024);
+    EXPECT_TRUE(output.startsWith("linha-")) << output.left(60).toStdString();
+    EXPECT_TRUE(output.endsWith("linha-1999-0123456789012345678901234567890123456789\n"));
+}
+
+// The program ends while its archiver runs: the archiver goes on, and a program
+// started again watches it and records its end, whose code it cannot know.
+TEST_F(WatchedRunTest, AProgramStartedAgainRecordsTheEndOfAnArchiverStillRunning) {
+    const QString stored = SetPathBackup("DIARIO", b + "/dados");
+    addJob(1, writeArchiver("bin1", ".arj", true, "sleep 2"), "a", stored, "DIARIO", 0);
+    addJob(2, writeArchiver("bin2", ".arj", false, "sleep 2"), "a",
+           SetPathBackup("OUTRO", b + "/dados"), "OUTRO", 0);
+    runArchive(context, 1);
+    runArchive(context, 2);
+    ASSERT_TRUE(watch->running(1));
+    watch.reset(); // the program ends
+
+    ArchiverWatch again(dm.IBDatabase1, &tray, b + "/BKPZELTO.Ini");
+    QSignalSpy ended(&again, &ArchiverWatch::runEnded);
+    again.resume();
+    EXPECT_TRUE(again.running(1));
+    EXPECT_TRUE(again.running(2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ended.size() == 2; }, 30000));
+    EXPECT_TRUE(QFileInfo::exists(stored + "/diario.arj"));
+    EXPECT_FALSE(column(1, "BACKUP_LASTRUN").isNull());
+    EXPECT_EQ(column(1, "BACKUP_LASTERR").toString(),
+              DateTimeToStr(Now()) + " - resultado desconhecido: o programa foi reiniciado");
+    EXPECT_TRUE(column(2, "BACKUP_LASTRUN").isNull());
+    EXPECT_EQ(column(2, "BACKUP_LASTERR").toString(),
+              DateTimeToStr(Now()) + " - Compactador terminou sem gerar outro.arj");
+    context.watch = nullptr;
+}
+
+// The archivers of this desktop, real ones: each archive is written, recorded as a
+// good run, listed, and rotated by the next run.
+TEST_F(WatchedRunTest, RealArchiversAreRecordedListedAndRotated) {
+    for (const char *program : {"/usr/bin/arj", "/usr/bin/7zz"}) {
+        if (!QFileInfo::exists(program))
+            GTEST_SKIP() << program << " is not installed";
+    }
+    writeFile(b + "/fontes/a.dbf", "alpha");
+    writeFile(b + "/fontes/sub/b.dbf", "beta");
+    int id = 0;
+    for (const char *name : {"/usr/bin/arj", "/usr/bin/7zz"}) {
+        const QString program = name;
+        ++id;
+        SCOPED_TRACE(program.toStdString());
+        const QString ext = ArchiveExtension(program);
+        const QString stored = SetPathBackup("DIARIO", b + "/real" + QString::number(id));
+        addJob(id, program, "a -r", stored, "DIARIO", 0);
+        addFiles(10 * id, id, b.toUpper() + "/FONTES", "*.DBF", 0);
+        EXPECT_EQ(runToTheEnd(id).kind, RunOutcome::Kind::Good);
+        EXPECT_TRUE(column(id, "BACKUP_LASTERR").isNull());
+        const TDateTime written = FromQDateTime(QFileInfo(stored + "/diario" + ext).lastModified());
+        EXPECT_EQ(runToTheEnd(id).kind, RunOutcome::Kind::Good);
+        QStringList listed;
+        for (const FolderRow &row : LocalFolderRows(stored, ext))
+            listed << row.name;
+        listed.sort();
+        EXPECT_EQ(listed, QStringList({WeekdayName(written) + ext, "diario" + ext}));
+        EXPECT_FALSE(readFile(watch->outputFile(id)).isEmpty());
+    }
+}
+
+// The archiver of a new job is looked up in PATH, in the order rar, 7zz, 7z, arj.
+TEST(Archivers, TheDefaultIsTheFirstFoundAndUnusableOnesAreWarnedAbout) {
+    test::TempDir dir;
+    const QByteArray path = qgetenv("PATH");
+    struct Case {
+        QStringList installed;
+        QString program; // empty: none found
+        QString switches;
+    };
+    const QList<Case> cases = {
+        {{"arj", "7z", "7zz", "rar"}, "rar", "a -dh -r"},
+        {{"arj", "7z", "7zz"}, "7zz", "a -r"},
+        {{"arj", "7z"}, "7z", "a -r"},
+        {{"arj", "zip"}, "arj", "a -r"},
+        {{"zip"}, "", "a -dh -r"},
+    };
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString bin = dir.file("bin" + QString::number(++n));
+        for (const QString &name : c.installed) {
+            dir.write("bin" + QString::number(n) + "/" + name, "#!/bin/sh\n");
+            QFile::setPermissions(bin + "/" + name, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        qputenv("PATH", bin.toUtf8());
+        const ArchiverChoice choice = DefaultArchiver();
+        EXPECT_EQ(choice.program, c.program.isEmpty() ? "/usr/bin/rar" : bin + "/" + c.program);
+        EXPECT_EQ(choice.switches, c.switches);
+    }
+    qputenv("PATH", path);
+
+    dir.write("texto/arj", "not a program");
+    EXPECT_EQ(ArchiverWarning("/usr/bin/arj"), "");
+    EXPECT_EQ(ArchiverWarning(dir.file("bin1/rar")), "");
+    for (const QString &bad : {dir.file("texto/arj"), QString("/nao/existe/rar"), QString()})
+        EXPECT_TRUE(ArchiverWarning(bad).contains("não é um programa executável"))
+            << bad.toStdString();
+    EXPECT_TRUE(ArchiverWarning(dir.file("bin4/zip")).startsWith("O zip não expande as máscaras"));
 }

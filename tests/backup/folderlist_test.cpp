@@ -1,3 +1,4 @@
+#include "backup/archiverun.h"
 #include "backup/folderlist.h"
 #include "backup/localfolderview.h"
 
@@ -64,6 +65,10 @@ struct ArchiveFolder {
                   QDateTime(QDate(2026, 9, 5), QTime(8, 0)));
         writeFile(dir, "dados/BACKUPS/DIARIO/diario.arj", 5,
                   QDateTime(QDate(2026, 9, 5), QTime(8, 0)));
+        writeFile(dir, "dados/BACKUPS/DIARIO/Sexta.7z", 7,
+                  QDateTime(QDate(2026, 9, 4), QTime(8, 0)));
+        writeFile(dir, "dados/BACKUPS/DIARIO/Domingo", 3,
+                  QDateTime(QDate(2026, 9, 6), QTime(8, 0)));
         QDir().mkpath(dir.file("dados/BACKUPS/DIARIO/pasta.rar"));
         stored = dir.path() + "/dados/BACKUPS/DIARIO";
     }
@@ -125,6 +130,25 @@ TEST(FolderSort, SortingKeepsEqualRowsInOrderAndTheCurrentRow) {
     EXPECT_EQ(list.currentItem()->text(0), "c");
     SortFolderList(&list, 0, false);
     EXPECT_EQ(column(&list, 0), QStringList({"c", "b", "B", "A", "a"}));
+}
+
+TEST(LocalFolder, ListsTheArchivesOfTheJobsOwnExtension) {
+    ArchiveFolder f;
+    const QList<QPair<QString, QStringList>> cases = {
+        {"/usr/bin/rar", {"Anual001.rar", "Sexta.RAR", "diario.rar"}},
+        {"/usr/bin/7zz", {"Sexta.7z"}},
+        {"/usr/bin/7za", {"Sexta.7z"}},
+        {"/usr/bin/arj", {"diario.arj"}},
+        {"/usr/bin/zip", {}},
+        {"/opt/tar", {"Domingo"}}, // an archiver outside the table: names without extension
+    };
+    for (const auto &[archiver, names] : cases) {
+        QStringList listed;
+        for (const FolderRow &row : LocalFolderRows(f.stored, ArchiveExtension(archiver)))
+            listed << row.name;
+        listed.sort();
+        EXPECT_EQ(listed, names) << archiver.toStdString();
+    }
 }
 
 TEST(LocalFolder, ListsOnlyTheRarArchivesWithTheirSizesAndDates) {
@@ -251,10 +275,12 @@ TEST(LocalFolder, TheRefreshButtonListsTheFolderOfTheCurrentJob) {
     db::UpdateSQL update;
     test::openKeyedTable(
         fdb.get(),
-        "create table BACKUPS (ID integer not null primary key, BACKUPFOLDER varchar(50))",
-        {"insert into BACKUPS values (1, '" + f.stored + "')",
-         "insert into BACKUPS values (2, '" + other.dir.path() + "/vazio')"},
-        "BACKUPS", {"ID", "BACKUPFOLDER"}, jobs, update);
+        "create table BACKUPS (ID integer not null primary key, BACKUPFOLDER varchar(50), "
+        "UTILITARIO varchar(50))",
+        {"insert into BACKUPS values (1, '" + f.stored + "', '/usr/bin/rar')",
+         "insert into BACKUPS values (2, '" + other.dir.path() + "/vazio', '/usr/bin/rar')",
+         "insert into BACKUPS values (3, '" + f.stored + "', '/usr/bin/7zz')"},
+        "BACKUPS", {"ID", "BACKUPFOLDER", "UTILITARIO"}, jobs, update);
     LocalFolderView view;
     view.setJobList(&jobs);
     view.show();
@@ -266,6 +292,16 @@ TEST(LocalFolder, TheRefreshButtonListsTheFolderOfTheCurrentJob) {
     QTest::mouseClick(view.SpeedButton_RefreshFolder, Qt::LeftButton);
     EXPECT_EQ(view.ListView_Pasta->topLevelItemCount(), 0);
     EXPECT_EQ(view.Panel_Pasta->text(), (other.dir.path() + "/vazio").toLower());
+    // A 7-Zip job shows its ".7z" archives; the end of a run of another job leaves
+    // the list alone, one of this job reads it again.
+    jobs.next();
+    view.runEnded(3);
+    EXPECT_EQ(column(view.ListView_Pasta, 0), QStringList{"Sexta.7z"});
+    f.dir.write("dados/BACKUPS/DIARIO/diario.7z", "new");
+    view.runEnded(1);
+    EXPECT_EQ(view.ListView_Pasta->topLevelItemCount(), 1);
+    view.runEnded(3);
+    EXPECT_EQ(view.ListView_Pasta->topLevelItemCount(), 2);
     jobs.close();
     view.RefreshFolder();
     EXPECT_EQ(view.ListView_Pasta->topLevelItemCount(), 0);

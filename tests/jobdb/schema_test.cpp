@@ -114,8 +114,9 @@ TEST_F(SchemaTest, FirstStartCreatesTheDatabaseTablesAndIndexesSecondChangesNoth
     const QString path = dbPath();
     QStringList expected = {"", "Conectando database " + path.toLower(), "Criando database " + path,
                             "Criando BACKUPS"};
-    for (const char *c : {"ID", "BACKUPACTIVE", "ATIVO", "TIPO", "DATA", "FTP", "FTP_ACTIVE",
-                          "FTP_DATA", "FTP_LASTSEND", "FTP_PASSIVE"})
+    for (const char *c :
+         {"ID", "BACKUPACTIVE", "ATIVO", "TIPO", "DATA", "FTP", "FTP_ACTIVE", "FTP_DATA",
+          "FTP_LASTSEND", "FTP_PASSIVE", "BACKUP_LASTSTART", "BACKUP_LASTRUN"})
         expected << QString("Criando índice BACKUPS.BACKUPS_%1").arg(c);
     expected << "Abrindo BACKUPS"
              << "Criando ARQUIVOS";
@@ -135,7 +136,10 @@ TEST_F(SchemaTest, FirstStartCreatesTheDatabaseTablesAndIndexesSecondChangesNoth
     EXPECT_EQ(names.join(","), "ID,BACKUPNAME,BACKUPFILE,BACKUPFOLDER,BACKUPACTIVE,ATIVO,TIPO,"
                                "UTILITARIO,PARAMETROS,DATA,HORA,FTP,FTP_ACTIVE,FTP_HOST,FTP_USER,"
                                "FTP_PASSWORD,FTP_FOLDER,FTP_DATA,FTP_HORA,FTP_LASTSEND,FTP_LASTERR,"
-                               "FTP_PASSIVE");
+                               "FTP_PASSIVE,BACKUP_LASTSTART,BACKUP_LASTRUN,BACKUP_LASTERR");
+    EXPECT_EQ(column(lastColumns, "BACKUP_LASTSTART")->fieldType, 35);
+    EXPECT_EQ(column(lastColumns, "BACKUP_LASTRUN")->fieldType, 35);
+    EXPECT_EQ(column(lastColumns, "BACKUP_LASTERR")->charLength, 80);
     EXPECT_EQ(column(lastColumns, "ID")->fieldType, 8);
     EXPECT_TRUE(column(lastColumns, "ID")->notNull);
     EXPECT_EQ(column(lastColumns, "BACKUPFOLDER")->charLength, 50);
@@ -153,7 +157,7 @@ TEST_F(SchemaTest, FirstStartCreatesTheDatabaseTablesAndIndexesSecondChangesNoth
         else
             ++named;
     }
-    EXPECT_EQ(named, 14);
+    EXPECT_EQ(named, 16);
     EXPECT_EQ(primary, 2);
 
     // The second start finds everything in place.
@@ -197,12 +201,15 @@ TEST_F(SchemaTest, AnOlderDatabaseIsBroughtUpToDateKeepingItsRows) {
     EXPECT_EQ(withPrefix(lines, "Alterando"),
               QStringList({"Alterando coluna BACKUPS.BACKUPFOLDER VarChar(50)",
                            "Alterando datatype da coluna ARQUIVOS.BACKUP"}));
-    EXPECT_EQ(
-        withPrefix(lines, "Criando coluna"),
-        QStringList({"Criando coluna BACKUPS.FTP_PASSIVE", "Criando coluna ARQUIVOS.SUBPASTAS",
-                     "Criando coluna ARQUIVOS.SUBFOLDER"}));
+    EXPECT_EQ(withPrefix(lines, "Criando coluna"),
+              QStringList(
+                  {"Criando coluna BACKUPS.FTP_PASSIVE", "Criando coluna BACKUPS.BACKUP_LASTSTART",
+                   "Criando coluna BACKUPS.BACKUP_LASTRUN", "Criando coluna BACKUPS.BACKUP_LASTERR",
+                   "Criando coluna ARQUIVOS.SUBPASTAS", "Criando coluna ARQUIVOS.SUBFOLDER"}));
     EXPECT_EQ(withPrefix(lines, "Atribuindo"),
-              QStringList({"Atribuindo valor default para ARQUIVOS.SUBPASTAS"}));
+              QStringList({"Atribuindo valor default para BACKUPS.BACKUP_LASTSTART",
+                           "Atribuindo valor default para BACKUPS.BACKUP_LASTRUN",
+                           "Atribuindo valor default para ARQUIVOS.SUBPASTAS"}));
     EXPECT_EQ(column(lastColumns, "BACKUPFOLDER")->charLength, 50);
     EXPECT_EQ(column(lastColumns, "FTP_LASTERR")->charLength, 40);
     EXPECT_EQ(column(lastColumns, "FTP_PASSIVE")->fieldType, 8);

@@ -5,9 +5,13 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTest>
 #include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "support/printers.h"
 
@@ -118,4 +122,65 @@ TEST(Process, DoubleQuotesGroupWordsIntoOneArgument) {
         EXPECT_EQ(c.program, program) << line.toStdString();
         EXPECT_EQ(c.arguments, arguments) << line.toStdString();
     }
+}
+
+// The archiver's process: a session of its own, output straight into its file, its
+// end learnt from the event loop by its own pid, the end of one that is not a child
+// seen without its code.
+TEST(WatchedProcess, RunsInItsOwnSessionWritesItsFileAndTellsItsEnd) {
+    TempDir dir;
+    const QString script = dir.write("bin/job.sh", "#!/bin/sh\n"
+                                                   "echo \"$1 $(ps -o sid= -p $$)\"\n"
+                                                   "echo erro >&2\n"
+                                                   "sleep \"$2\"\n"
+                                                   "exit \"$3\"\n");
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    struct Case {
+        QString args;
+        ProcessEnd::Kind kind;
+        int code;
+    };
+    const QList<Case> cases = {{"um 0 0", ProcessEnd::Kind::Exited, 0},
+                               {"dois 0 3", ProcessEnd::Kind::Exited, 3},
+                               {"tres 30 0", ProcessEnd::Kind::Signalled, 9}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args.toStdString());
+        const QString out = dir.file("saida.txt");
+        std::unique_ptr<WatchedProcess> p(WatchedProcess::start(script + " " + c.args, out));
+        ASSERT_TRUE(p);
+        EXPECT_GT(p->startTicks(), 0u);
+        EXPECT_EQ(processStartTicks(p->pid()), p->startTicks());
+        QSignalSpy ended(p.get(), &WatchedProcess::finished);
+        if (c.kind == ProcessEnd::Kind::Signalled) {
+            QTest::qWait(300);
+            ::kill(pid_t(p->pid()), SIGKILL);
+        }
+        ASSERT_TRUE(ended.wait(20000));
+        const auto end = ended.first().first().value<ProcessEnd>();
+        EXPECT_EQ(end.kind, c.kind);
+        EXPECT_EQ(end.code, c.code);
+        const QStringList lines = QString::fromUtf8(waitForFile(out, 1000)).split('\n');
+        ASSERT_EQ(lines.size(), 3);
+        // Its session is its own: the session id is its pid.
+        EXPECT_EQ(lines[0], c.args.section(' ', 0, 0) + " " + QString::number(p->pid()));
+        EXPECT_EQ(lines[1], "erro");
+        EXPECT_EQ(processStartTicks(p->pid()), 0u); // gone
+        QFile::remove(out);
+    }
+
+    // Nothing to start: the program named is the first word.
+    QString program;
+    EXPECT_FALSE(WatchedProcess::start("/nao/existe a b", dir.file("x.txt"), &program));
+    EXPECT_EQ(program, "/nao/existe");
+
+    // Watched without being a child: the end is seen, its code is not.
+    std::unique_ptr<WatchedProcess> child(WatchedProcess::start(script + " quatro 1 5", QString()));
+    ASSERT_TRUE(child);
+    std::unique_ptr<WatchedProcess> other(
+        WatchedProcess::attach(child->pid(), child->startTicks()));
+    ASSERT_TRUE(other);
+    EXPECT_FALSE(WatchedProcess::attach(child->pid(), child->startTicks() + 1));
+    QSignalSpy ended(other.get(), &WatchedProcess::finished);
+    ASSERT_TRUE(ended.wait(20000));
+    EXPECT_EQ(ended.first().first().value<ProcessEnd>().kind, ProcessEnd::Kind::Unknown);
 }
