@@ -1,5 +1,7 @@
 #include "platform/ansi.h"
 
+#include <QStringDecoder>
+
 namespace bkp {
 
 namespace {
@@ -43,6 +45,12 @@ QString fromAnsi(const char *data, int length) {
 
 QString fromAnsi(const QByteArray &bytes) {
     return fromAnsi(bytes.constData(), int(bytes.size()));
+}
+
+QString fromUtf8OrAnsi(const QByteArray &bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return utf8.hasError() ? fromAnsi(bytes) : text;
 }
 
 } // namespace bkp

@@ -10,5 +10,8 @@ namespace bkp {
 QByteArray toAnsi(const QString &text);
 QString fromAnsi(const QByteArray &bytes);
 QString fromAnsi(const char *data, int length);
+// Text from a peer that may speak either: bytes that are valid UTF-8 are read as
+// UTF-8, any others as Windows-1252.
+QString fromUtf8OrAnsi(const QByteArray &bytes);
 
 } // namespace bkp
