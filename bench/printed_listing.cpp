@@ -77,13 +77,13 @@ tools::PrintedListingSetup setupOf(const QString &statement) {
 }
 
 // The sample pages of `query` (a few rows) as PDF files in `folder`.
-void writeSamples(db::Query &query, int columnWidth, const QString &folder) {
+void writeSamples(db::Query &query, const QFontMetrics &gridFont, const QString &folder) {
     reports::ReportPrinter listing;
     listing.useSettingsOf("TfFBConsole");
     tools::FillPrintedListing(listing, query, setupOf(Statement));
     listing.printToPdf(folder + "/listagem.pdf");
     reports::VisualReport visual;
-    tools::SetUpVisualReport(visual, query, "Vendas por vendedor", columnWidth);
+    tools::SetUpVisualReport(visual, query, "Vendas por vendedor", gridFont);
     visual.printToPdf(folder + "/report-visual.pdf");
     reports::LabelPrinter labels(&query, Statement);
     labels.printToPdf(folder + "/etiquetas.pdf");
@@ -133,7 +133,7 @@ int main(int argc, char **argv) {
                 qPrintable(QGuiApplication::platformName()), laidOut, pdf);
 
     if (argc > 2)
-        writeSamples(query, grid->horizontalHeader()->defaultSectionSize(), argv[2]);
+        writeSamples(query, grid->fontMetrics(), argv[2]);
     query.close();
     database.close();
     return 0;

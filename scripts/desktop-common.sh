@@ -55,6 +55,36 @@ stop_running_copy() {
   return 1
 }
 
+# A path with each existing component matched ignoring case, as the program
+# resolves the paths it builds; components that do not exist stay as given.
+resolve_ignoring_case() {
+  local out="" part entry found
+  local -a parts
+  IFS=/ read -ra parts <<<"${1#/}"
+  for part in "${parts[@]}"; do
+    [ -n "$part" ] || continue
+    found=""
+    for entry in "$out"/* "$out"/.*; do
+      [ -e "$entry" ] || continue
+      shopt -s nocasematch
+      [[ "${entry##*/}" == "$part" ]] && found=$entry
+      shopt -u nocasematch
+      [ -n "$found" ] && break
+    done
+    out=${found:-$out/$part}
+  done
+  printf '%s' "$out"
+}
+
+# The empty "_Backups.Ini" that older copies made where the whole program path,
+# cut before its first "." and upper-cased, pointed (~/_Backups.Ini for a program
+# below ~/.local); today's copies make it beside the program.
+stray_backups_ini() {
+  local stem=${program%%.*}
+  [ "$stem" != "$program" ] || return 0
+  resolve_ignoring_case "${stem^^}_Backups.Ini"
+}
+
 # Refreshes the icon and menu caches where the desktop has them.
 refresh_desktop_caches() {
   command -v gtk-update-icon-cache >/dev/null &&

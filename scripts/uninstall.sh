@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Removes what install.sh put in place for the user who runs it: ends the running
 # copy, removes the menu and login entries, the icons and the program. The settings
-# file and the job database stay in the program's folder unless --purge is given.
+# file and the job database stay in the program's folder unless --purge is given,
+# which also removes the empty "_Backups.Ini" older copies left outside it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/desktop-common.sh"
@@ -19,6 +20,11 @@ refresh_desktop_caches
 if [ "$purge" = 1 ]; then
   # Only the program's own folder, never what a wrong variable might name.
   [ "$(basename "$folder")" = bkpzelto ] && rm -rf -- "$folder"
+  # An older copy's empty file outside the folder goes too; never one with content.
+  stray=$(stray_backups_ini)
+  if [ -n "$stray" ] && [ -f "$stray" ] && [ ! -s "$stray" ]; then
+    rm -f -- "$stray"
+  fi
   echo "uninstall: BKPZelto removed with its settings file and database"
 else
   rmdir "$folder" 2>/dev/null || true

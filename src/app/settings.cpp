@@ -19,9 +19,13 @@ QString settingsFileName(const QString &programPath) {
 }
 
 QString backupsIniFileName(const QString &programPath) {
-    int dot = int(programPath.indexOf(QLatin1Char('.')));
-    QString stem = dot < 0 ? programPath : programPath.left(dot);
-    return stem.toUpper() + QStringLiteral("_Backups.Ini");
+    // Only the file name is cut and upper-cased: a dot or a lower-case letter in a
+    // folder ("~/.local", "/home/joao.silva") must not move the file elsewhere.
+    const QString folder = fs::extractFilePath(programPath);
+    const QString name =
+        fs::extractFileName(programPath).section(QLatin1Char('.'), 0, 0).toUpper() +
+        QStringLiteral("_Backups.Ini");
+    return folder.isEmpty() ? name : folder + fs::separator() + name;
 }
 
 std::unique_ptr<platform::IniFile> openSettingsFile(const QString &programPath,
@@ -40,7 +44,6 @@ std::unique_ptr<platform::IniFile> openSettingsFile(const QString &programPath,
 }
 
 QString touchBackupsIni(const QString &programPath) {
-    // The upper-cased folder is the program's own folder under another case.
     const QString name = fs::resolve(backupsIniFileName(programPath));
     ForceFolder(fs::extractFilePath(name));
     platform::IniFile file(name);

@@ -11,8 +11,9 @@ namespace bkp::app {
 // replaced by ".Ini" (/opt/bkp/BKP.EXE reads /opt/bkp/BKP.Ini).
 QString settingsFileName(const QString &programPath);
 
-// The second, always empty file: the executable's full path cut before its first
-// ".", upper-cased, followed by "_Backups.Ini".
+// The second, always empty file, beside the settings file: the executable's file
+// name cut before its first "." and upper-cased, followed by "_Backups.Ini", in the
+// executable's folder as it is (/opt/v1.2/bkp.exe gives /opt/v1.2/BKP_Backups.Ini).
 QString backupsIniFileName(const QString &programPath);
 
 // Opens the settings file and records the start in "Geral" / "UpdateFile", so the

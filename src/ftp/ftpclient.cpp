@@ -91,7 +91,7 @@ QString withoutLineEnd(const QByteArray &line) {
     QByteArray l = line;
     while (l.endsWith('\n') || l.endsWith('\r'))
         l.chop(1);
-    return fromAnsi(l);
+    return fromUtf8OrAnsi(l);
 }
 
 // The three-digit code a reply line starts with, or 0.
@@ -381,6 +381,8 @@ void FtpClient::connectToServer() {
         disconnect();
     m_lastReply.clear();
     m_lastCode = 0;
+    m_features.clear();
+    m_utf8 = false;
     // Nothing at all goes to the server when the login could not travel.
     requireSafe(m_username, QStringLiteral("O usuário"));
     requireSafe(m_password, QStringLiteral("A senha"));
@@ -437,9 +439,28 @@ void FtpClient::connectToServer() {
         command(QStringLiteral("PBSZ 0"), {200});
         command(QStringLiteral("PROT P"), {200});
     }
+    askFeatures();
     command(QStringLiteral("TYPE I"), {200});
     command(QStringLiteral("SYST"), {200, 215, 500});
     hangUp.dismiss();
+}
+
+void FtpClient::askFeatures() {
+    sendCommand(QStringLiteral("FEAT"));
+    if (readReply() == 211)
+        // Between the first line ("211-Features:") and the last ("211 End").
+        for (qsizetype i = 1; i + 1 < m_replyLines.size(); ++i)
+            if (!m_replyLines.at(i).trimmed().isEmpty())
+                m_features.append(m_replyLines.at(i).trimmed());
+    for (const QString &feature : std::as_const(m_features))
+        if (feature.section(QLatin1Char(' '), 0, 0)
+                .compare(QLatin1String("UTF8"), Qt::CaseInsensitive) == 0) {
+            // Some servers want to be asked; whatever they answer, they said UTF8.
+            sendCommand(QStringLiteral("OPTS UTF8 ON"));
+            readReply();
+            m_utf8 = true;
+            break;
+        }
 }
 
 void FtpClient::disconnect() {
@@ -560,7 +581,7 @@ void FtpClient::requireSafe(const QString &value, const QString &what) const {
 void FtpClient::sendCommand(const QString &command) {
     requireConnected();
     requireSafe(command, QStringLiteral("O comando"));
-    m_control->write(toAnsi(command) + "\r\n");
+    m_control->write((m_utf8 ? command.toUtf8() : toAnsi(command)) + "\r\n");
     const QDeadlineTimer deadline(m_replyTimeout);
     while (m_control && m_control->bytesToWrite() > 0) {
         checkStop();
@@ -627,6 +648,7 @@ int FtpClient::readReply() {
     // One deadline for the whole reply: continuation lines do not extend it.
     const QDeadlineTimer deadline(m_replyTimeout);
     QString line = withoutLineEnd(readControlLine(deadline));
+    m_replyLines = QStringList{line};
     const int code = replyCode(line);
     if (code == 0) {
         m_lastReply = line;
@@ -638,6 +660,8 @@ int FtpClient::readReply() {
         const QString end = line.left(3) + QLatin1Char(' ');
         for (;;) {
             line = withoutLineEnd(readControlLine(deadline));
+            if (m_replyLines.size() < MaxReplyLines)
+                m_replyLines.append(line);
             if (line.startsWith(end) || line == end.trimmed())
                 break;
         }
@@ -969,9 +993,14 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
         // connection to close before its final reply.
         data.disconnectFromHost();
     });
-    QString text = fromAnsi(received);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QStringList lines = text.split(QLatin1Char('\n'));
+    // Each line on its own: a server may send UTF-8 names beside older ones in
+    // Windows-1252.
+    QStringList lines;
+    for (QByteArray line : received.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        lines.append(fromUtf8OrAnsi(line));
+    }
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;

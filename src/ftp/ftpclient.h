@@ -38,6 +38,8 @@ public:
     static constexpr int DefaultPort = 21;
     // The longest reply line taken from a server; a longer one is an error.
     static constexpr int MaxReplyLine = 8192;
+    // The lines of one reply kept (a FEAT answer); a longer reply is read to its end.
+    static constexpr int MaxReplyLines = 256;
 
     FtpClient();
     ~FtpClient();
@@ -79,6 +81,12 @@ public:
     QString lastCmdResult() const { return m_lastReply; }
     // The code of the last reply (0 before the first one).
     int lastReplyCode() const { return m_lastCode; }
+    // The server's answer to FEAT after the login, one feature a line, trimmed
+    // ("UTF8", "MDTM", "REST STREAM", ...); empty when it knows no FEAT.
+    QStringList features() const { return m_features; }
+    // Whether names travel in UTF-8 (the server listed UTF8); else in Windows-1252.
+    // Replies and listing lines are read as UTF-8 when they are valid UTF-8 either way.
+    bool utf8() const { return m_utf8; }
 
     // Events; each may be empty.
     std::function<void()> onConnected;
@@ -87,8 +95,9 @@ public:
     std::function<void(qint64 count)> onWork;
     std::function<void()> onDisconnected;
 
-    // Connects, logs in (USER, PASS on 331), sets binary type (TYPE I) and asks
-    // SYST. A failure after the connection opened closes it before raising.
+    // Connects, logs in (USER, PASS on 331), asks FEAT once (and, when the server
+    // lists UTF8, says "OPTS UTF8 ON"), sets binary type (TYPE I) and asks SYST.
+    // A failure after the connection opened closes it before raising.
     void connectToServer();
     // Closes the control connection without sending a command.
     void disconnect();
@@ -125,6 +134,7 @@ public:
 private:
     void sendCommand(const QString &command);
     int readReply();
+    void askFeatures();
     QByteArray readControlLine(const QDeadlineTimer &deadline);
     void requireSafe(const QString &value, const QString &what) const;
     // Raises when the session is ending: nothing more is waited for.
@@ -171,7 +181,10 @@ private:
 
     std::unique_ptr<QTcpSocket> m_control;
     QString m_lastReply;
+    QStringList m_replyLines; // every line of the last reply
     int m_lastCode = 0;
+    QStringList m_features;
+    bool m_utf8 = false;
     bool m_announced = false;          // the connected event was raised for this connection
     QStringList m_trustedFingerprints; // read from the settings at each connection
 };

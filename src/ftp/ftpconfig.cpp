@@ -8,6 +8,7 @@
 #include "widgets/fbsql.h"
 
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProxyStyle>
@@ -105,7 +106,12 @@ TfFTP_Config::TfFTP_Config(platform::IniFile *IniParams, jobdb::TDM *DM, QWidget
         b->setDefault(false);
         b->setAutoDefault(false);
     }
-    setTabOrder(BitBtn_Testar, LabeledEditHost);
+    // "Testar" first, then the fields from the top, then the other buttons.
+    const QList<QWidget *> order{BitBtn_Testar,       LabeledEditHost,   LabeledEditLogin,
+                                 LabeledEditPassword, LabeledEditFolder, CheckBox_SaveDB,
+                                 BitBtn_Cancel,       BitBtn_OK};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
     layout->addWidget(Panel2);
 
     connect(BitBtn_Testar, &QPushButton::clicked, this, &TfFTP_Config::TestaConexao);
@@ -189,6 +195,17 @@ void TfFTP_Config::FormResize() {
 void TfFTP_Config::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     FormResize();
+    BitBtn_Testar->setFocus(Qt::TabFocusReason);
+}
+
+void TfFTP_Config::keyPressEvent(QKeyEvent *event) {
+    // Escape is "Cancelar": the fields go back to what the file holds. The close
+    // box alone keeps what was typed.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        BitBtn_Cancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfFTP_Config::resizeEvent(QResizeEvent *event) {

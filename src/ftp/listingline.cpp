@@ -28,6 +28,25 @@ QStringList ListingFields(const QString &line) {
     return SplitString(line, QLatin1Char(' '), true);
 }
 
+QString ListingName(const QString &line) {
+    // Past eight fields and the blanks after each: what is left is the name.
+    qsizetype at = 0;
+    const auto skipBlanks = [&] {
+        while (at < line.size() && line.at(at).isSpace())
+            ++at;
+    };
+    for (int field = 0; field < 8; ++field) {
+        skipBlanks();
+        while (at < line.size() && !line.at(at).isSpace())
+            ++at;
+    }
+    skipBlanks();
+    QString name = line.mid(at);
+    while (name.endsWith(QLatin1Char('\r')) || name.endsWith(QLatin1Char('\n')))
+        name.chop(1);
+    return name;
+}
+
 QString ListingDateText(const QString &month, const QString &day, const QString &yearOrTime,
                         const QDate &today) {
     const int dayValue = dayNumber(day);
@@ -56,7 +75,7 @@ std::optional<ListingRow> ListingRowOf(const QString &line, const QDate &today) 
         throw ListingError(
             QStringLiteral("'%1' não é um tamanho de arquivo válido").arg(shown(fields.at(4))));
     ListingRow row;
-    row.name = fields.at(8);
+    row.name = ListingName(line);
     row.size = backup::FormatFileSize(size);
     row.date = ListingDateText(fields.at(5), fields.at(6), fields.at(7), today);
     return row;
@@ -73,7 +92,7 @@ QStringList ParseListingLine(const QString &line, const QDate &today) {
     };
     QStringList details;
     details << QStringLiteral("Type=") + UpperTrim(field(1).left(1));
-    details << QStringLiteral("FileName=") + field(9);
+    details << QStringLiteral("FileName=") + (fields.size() >= 9 ? ListingName(line) : QString());
     details << QStringLiteral("FileSize=") + field(5);
     details << QStringLiteral("DateTime=") +
                    (fields.size() >= 8 ? ListingDateText(field(6), field(7), field(8), today)

@@ -22,8 +22,12 @@ private:
 
 // The fields of a Unix long listing line, split at runs of blanks and counted
 // from 1 by the callers: 1 permissions, 2 links, 3 owner, 4 group, 5 size,
-// 6 month, 7 day, 8 year or time, 9 name (its first word only).
+// 6 month, 7 day, 8 year or time, 9 the name's first word (ListingName has it whole).
 QStringList ListingFields(const QString &line);
+
+// The file name of a listing line: the rest of the line after the date (the
+// eighth field), blanks inside it included ("my backup.rar").
+QString ListingName(const QString &line);
 
 // The date of a listing as day/month/year ("07/12/2026 14:05", "15/01/2025").
 // A time in place of the year marks a recent file: it gets the year of `today`,

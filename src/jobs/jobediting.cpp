@@ -107,6 +107,26 @@ void IBQuery_BackupsBeforePost(db::DataSet &jobs, db::Table *backupsTable, int t
     ForceFolder(folder->asString());
 }
 
+QString JobValueTooLongText(const db::DataSet &jobs, const QString &column, const QString &caption,
+                            int limit) {
+    const db::Field *f = jobs.findField(column);
+    const int length = f ? int(f->asString().size()) : 0;
+    QString text = QStringLiteral("O campo \"%1\" aceita no máximo %2 caracteres (o valor "
+                                  "informado tem %3).")
+                       .arg(caption)
+                       .arg(limit)
+                       .arg(length);
+    if (column.compare(QLatin1String("BACKUPFOLDER"), Qt::CaseInsensitive) == 0) {
+        const QString sep(platform::fs::separator());
+        const db::Field *name = jobs.findField(QStringLiteral("BACKUPNAME"));
+        text += QStringLiteral(" Ao salvar, o programa acrescenta \"%1\" à pasta informada; "
+                               "escolha uma pasta de caminho mais curto.")
+                    .arg(sep + QStringLiteral("BACKUPS") + sep +
+                         (name ? Trim(name->asString()) : QString()));
+    }
+    return text + QStringLiteral(" O registro não foi gravado.");
+}
+
 void DeleteJob(db::Database *database, db::DataSet &jobs) {
     db::ExecSQL(database, QStringLiteral("Delete from Arquivos where backup=") +
                               QString::number(field(jobs, "ID")->asInteger()));

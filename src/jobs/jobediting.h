@@ -51,6 +51,12 @@ QString ArchiverSaveWarning(const db::DataSet &jobs);
 // Deletes the current job and its file sets; the commit follows the deletion.
 void DeleteJob(db::Database *database, db::DataSet &jobs);
 
+// Why a job could not be stored because a value is too long for its column, in the
+// page's words: the field by its caption, and for the backup folder what the save
+// adds to the folder typed (sep + "BACKUPS" + sep + the job's name).
+QString JobValueTooLongText(const db::DataSet &jobs, const QString &column, const QString &caption,
+                            int limit);
+
 // Orders the query by the field's column: ascending, then descending on a second
 // click of the same column, remembered for the whole program. `ownerKey` names
 // the window the query belongs to. A calculated, blob or memo column is refused

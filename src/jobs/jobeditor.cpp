@@ -6,6 +6,10 @@
 #include "jobs/filesets.h"
 #include "jobs/jobpanels.h"
 #include "lib/ui.h"
+#include "widgets/dbcontrols.h"
+#include "widgets/fieldlink.h"
+
+#include <QLabel>
 
 namespace bkp::jobs {
 
@@ -71,6 +75,12 @@ void JobEditor::saveJob() {
         m_data.transaction->commitRetaining();
     } catch (const db::AbortError &) {
         stillEditing(before);
+    } catch (const db::ValueTooLongError &e) {
+        stillEditing(before);
+        // The column's name means nothing to the operator: the page's caption does.
+        const QString column = e.field();
+        ShowMessageBox(JobValueTooLongText(jobs, column, captionOf(column), e.limit()), QString(),
+                       platform::MB_OK | platform::MB_ICONERROR);
     } catch (const std::exception &e) {
         stillEditing(before);
         ShowMessageBox(db::ErrorText(e), QString(), platform::MB_OK | platform::MB_ICONERROR);
@@ -78,6 +88,26 @@ void JobEditor::saveJob() {
         stillEditing(before);
         throw;
     }
+}
+
+QString JobEditor::captionOf(const QString &column) const {
+    const auto shows = [&column](QWidget *w) {
+        auto *edit = qobject_cast<widgets::DBEdit *>(w);
+        return edit && edit->link()->fieldName().compare(column, Qt::CaseInsensitive) == 0;
+    };
+    for (QWidget *page : {static_cast<QWidget *>(m_setup), static_cast<QWidget *>(m_ftp)})
+        for (const QLabel *label : page->findChildren<QLabel *>()) {
+            // The label's buddy is the edit, or the row that holds it with its button.
+            QWidget *buddy = label->buddy();
+            if (!buddy)
+                continue;
+            bool found = shows(buddy);
+            for (QWidget *inner : buddy->findChildren<QWidget *>())
+                found = found || shows(inner);
+            if (found)
+                return label->text().remove(QLatin1Char('&'));
+        }
+    return column;
 }
 
 void JobEditor::stillEditing(const QString &mode) {

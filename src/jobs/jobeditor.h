@@ -52,6 +52,9 @@ Q_SIGNALS:
 
 private:
     void stillEditing(const QString &mode);
+    // The caption beside the field's edit on the Setup or FTP page (the column's
+    // name when no edit shows it).
+    QString captionOf(const QString &column) const;
 
     JobSetupPage *m_setup;
     JobFtpPage *m_ftp;

@@ -77,4 +77,8 @@ QString fromAnsi(const QByteArray &bytes) {
     return fromAnsi(bytes.constData(), int(bytes.size()));
 }
 
+QString fromUtf8OrAnsi(const QByteArray &bytes) {
+    return isUtf8(bytes) ? QString::fromUtf8(bytes) : fromAnsi(bytes);
+}
+
 } // namespace bkp

@@ -17,5 +17,8 @@ bool isUtf8(const QByteArray &bytes);
 QString decodeText(const QByteArray &bytes);
 // The characters of `text` that code page lacks, each once, in the order they come.
 QString notInAnsi(const QString &text);
+// Text from a peer that may speak either: bytes that are valid UTF-8 are read as
+// UTF-8, any others as Windows-1252.
+QString fromUtf8OrAnsi(const QByteArray &bytes);
 
 } // namespace bkp

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 
@@ -114,7 +115,6 @@ void IniFile::load() const {
     m_lines.clear();
     m_endings.clear();
     m_newline = QStringLiteral("\n");
-    m_utf8 = true;
     m_bom = false;
 
     QFile f(diskName());
@@ -125,7 +125,14 @@ void IniFile::load() const {
         m_bom = true;
         bytes.remove(0, 3);
     }
-    m_utf8 = isUtf8(bytes);
+    // A file of plain ASCII says nothing of its encoding: it keeps the one it was
+    // read with before (a script whose only accents were in a section just erased
+    // stays Windows-1252). Anything else decides it for the life of this object.
+    const bool ascii = std::all_of(bytes.cbegin(), bytes.cend(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (m_bom || !ascii) {
+        m_utf8 = isUtf8(bytes);
+    }
     bool endingSeen = false;
     qsizetype start = 0;
     while (start < bytes.size()) {

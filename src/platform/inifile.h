@@ -19,8 +19,8 @@ public:
 // Values read trimmed, with one pair of enclosing quotes removed; lines starting
 // with ';' or '#' are comments. A new key goes after the last entry of its section,
 // a new section at the end of the file. The file keeps its line endings (CRLF or
-// LF) and its encoding (UTF-8, or Windows-1252 when it is not valid UTF-8); a new
-// file is UTF-8 with LF.
+// LF) and its encoding (UTF-8, or Windows-1252 when it is not valid UTF-8), which
+// this object keeps while the file holds only ASCII; a new file is UTF-8 with LF.
 class IniFile {
 public:
     explicit IniFile(const QString &fileName);

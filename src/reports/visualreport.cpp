@@ -13,6 +13,8 @@ namespace bkp::reports {
 
 namespace {
 constexpr double RowPt = 12.0;
+constexpr double BodyPt = 8.5;
+constexpr double MinBodyPt = 4.0;
 // Grid widths are screen pixels; on paper they keep their size at 96 pixels an inch.
 constexpr double PointsPerPixel = 72.0 / 96.0;
 } // namespace
@@ -39,10 +41,18 @@ void VisualReport::paint(QPagedPaintDevice &device) {
         f.setBold(bold);
         return pagePointFont(f, pt, scale);
     };
-    const QFont plain = sized(p.font(), 8.5), bold = sized(p.font(), 8.5, true),
-                title = sized(p.font(), 14, true);
     const QRectF area = device.pageLayout().paintRectPoints();
     const double width = area.width(), height = area.height();
+    // Columns wider together than the page are drawn smaller, text included, so
+    // none is cut off at the right edge.
+    double columnsWidth = 0;
+    for (const VisualColumn &c : std::as_const(m_columns))
+        columnsWidth += c.width * PointsPerPixel;
+    const double shrink = columnsWidth > width ? width / columnsWidth : 1.0;
+    const double pointsPerPixel = PointsPerPixel * shrink;
+    const double bodyPt = qMax(MinBodyPt, BodyPt * shrink);
+    const QFont plain = sized(p.font(), bodyPt), bold = sized(p.font(), bodyPt, true),
+                title = sized(p.font(), 14, true);
 
     int page = 0;
     double y = 0;
@@ -61,7 +71,7 @@ void VisualReport::paint(QPagedPaintDevice &device) {
         p.setFont(bold);
         double x = 0;
         for (const VisualColumn &c : std::as_const(m_columns)) {
-            const double w = c.width * PointsPerPixel;
+            const double w = c.width * pointsPerPixel;
             // A number's caption stands over its digits.
             const db::Field *f = m_data ? m_data->findField(c.fieldName) : nullptr;
             p.drawText(QRectF(x + 2, y, w - 4, RowPt),
@@ -85,7 +95,7 @@ void VisualReport::paint(QPagedPaintDevice &device) {
                 p.fillRect(QRectF(0, y, width, RowPt), m_color);
             double x = 0;
             for (const VisualColumn &c : std::as_const(m_columns)) {
-                const double w = c.width * PointsPerPixel;
+                const double w = c.width * pointsPerPixel;
                 const db::Field *f = m_data->findField(c.fieldName);
                 const QString text = f ? OneLine(f->displayText()) : QString();
                 const Qt::Alignment align =

@@ -114,8 +114,7 @@ void ConsoleListings::SaveToHTML() {
                                         title))
         return;
     const QString proposed =
-        JoinPath(platform::tempFolder(), CapitalizeWords(title + QStringLiteral(".html")),
-                 platform::fs::separator());
+        JoinPath(platform::tempFolder(), HtmlListingFileName(title), platform::fs::separator());
     const QString file = platform::dialogs().saveFileName(
         QStringLiteral("Informe o nome do arquivo HTML a ser gerado"), proposed,
         QStringLiteral("HTML Files|*.htm*"), QStringLiteral("html"));
@@ -230,12 +229,12 @@ void ConsoleListings::ReportVisual() {
         title = QStringLiteral("Tabela ") + UpperTrim(m_c.tableName);
     reports::VisualReport report;
     SetUpVisualReport(report, *m_c.data, title,
-                      m_c.grid ? m_c.grid->horizontalHeader()->defaultSectionSize() : 64);
+                      m_c.grid ? m_c.grid->fontMetrics() : QFontMetrics(QFont()));
     report.Preview(m_c.window);
 }
 
 void SetUpVisualReport(reports::VisualReport &report, db::DataSet &data, const QString &title,
-                       int columnWidth) {
+                       const QFontMetrics &gridFont) {
     data.fetchAll(); // the summary counts every row
     report.setHeader(QStringLiteral("Orbelan Informática"));
     report.setTitle(title);
@@ -244,8 +243,8 @@ void SetUpVisualReport(reports::VisualReport &report, db::DataSet &data, const Q
     QList<reports::VisualColumn> columns;
     for (int i = 0; i < data.fieldCount(); ++i) {
         const db::Field *f = data.field(i);
-        columns.append(
-            {f->fieldName(), CapitalizeWords(f->displayLabel()), columnWidth + columnWidth / 8});
+        const int width = widgets::DefaultColumnWidth(gridFont, *f);
+        columns.append({f->fieldName(), CapitalizeWords(f->displayLabel()), width + width / 8});
     }
     report.setColumns(columns);
     report.setSummary(QStringLiteral("'Total de registros listados: ") +

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+class QFontMetrics;
+
 class QWidget;
 
 namespace bkp {
@@ -69,9 +71,9 @@ private:
     ConsoleListingContext m_c;
 };
 
-// The visual report of every row of `data` under `title`, its columns as wide as
-// the grid's columns (`columnWidth` pixels) and an eighth more.
+// The visual report of every row of `data` under `title`, each column as wide as
+// the grid's default column for its field (in the grid's font) and an eighth more.
 void SetUpVisualReport(reports::VisualReport &report, db::DataSet &data, const QString &title,
-                       int columnWidth);
+                       const QFontMetrics &gridFont);
 
 } // namespace bkp::tools

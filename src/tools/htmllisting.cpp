@@ -64,6 +64,14 @@ QString CapitalizeWords(const QString &text) {
     return out;
 }
 
+QString HtmlListingFileName(const QString &title) {
+    QString name = CapitalizeWords(title);
+    for (QChar &c : name)
+        if (c.unicode() < 0x20 || c == QChar(0x7F) || QStringLiteral("\\/:*?\"<>|").contains(c))
+            c = QLatin1Char('-');
+    return name + QStringLiteral(".html");
+}
+
 QString HtmlListingDate(TDateTime when) {
     static const char *const months[12] = {"Jan", "Fev", "Mar", "Abr", "Mai", "Jun",
                                            "Jul", "Ago", "Set", "Out", "Nov", "Dez"};

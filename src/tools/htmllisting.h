@@ -35,6 +35,10 @@ struct HtmlListingInfo {
 QString ProgramBaseName(const QString &programPath);
 // Each word's first letter upper-case when it is a letter, every other letter lower-case.
 QString CapitalizeWords(const QString &text);
+// The file name the HTML listing proposes for a title: the title capitalised with
+// ".html", each folder separator or character a file name cannot hold ("\/:*?\"<>|",
+// control characters) turned into "-", so the name stays one file of the folder.
+QString HtmlListingFileName(const QString &title);
 // "Qua 09/Dez/2026 14:05": the short weekday, day, month abbreviation, year and time.
 QString HtmlListingDate(TDateTime when);
 // A value as the page must show it: "&", "<" and ">" as entities, so that no value

@@ -13,7 +13,10 @@ namespace bkp::tools {
 
 namespace {
 
-int columnWidth(const db::Field &f) {
+// The width a column has before the records are seen: a text as wide as its
+// field (at most 40 characters), a date or time as its format, a number as its
+// caption; numbers then widen to their widest value.
+int baseWidth(const db::Field &f) {
     int width;
     switch (f.dataType()) {
     case db::FieldType::Date:
@@ -31,15 +34,20 @@ int columnWidth(const db::Field &f) {
         width = qBound(1, f.size(), 40);
         break;
     default:
-        width = f.isNumeric() ? 14 : 12;
+        width = f.isNumeric() ? 1 : 12;
     }
     return qMax(width, int(f.displayLabel().size()));
 }
 
-QString cell(const db::Field &f, const QString &text) {
-    const int width = columnWidth(f);
-    const QString cut = OneLine(text).left(width);
-    return f.isNumeric() ? cut.rightJustified(width) : cut.leftJustified(width);
+// A number is never cut: its column is as wide as its widest value. Any other text
+// longer than its column ends in "…" where it is cut.
+QString cell(const db::Field &f, const QString &text, int width) {
+    QString value = OneLine(text);
+    if (f.isNumeric())
+        return value.rightJustified(width);
+    if (value.size() > width)
+        value = value.left(width - 1) + QChar(0x2026);
+    return value.leftJustified(width);
 }
 
 QString groupValue(const db::DataSet &data, const QString &field) {
@@ -55,20 +63,28 @@ struct Sums {
             if (const db::Field *f = data.findField(name))
                 values[name.toUpper()] += f->isNull() ? 0.0 : f->asFloat();
     }
-    QString line(const db::DataSet &data) const {
+    // The sum of a field as printed; null when the field is not summed.
+    QString text(const db::Field &f) const {
+        const auto at = values.constFind(f.fieldName().toUpper());
+        if (at == values.constEnd())
+            return QString();
+        return GroupingLocale().toString(at.value(), 'f', qMax(0, f.scale()));
+    }
+    void widen(const db::DataSet &data, QList<int> &widths) const {
+        for (int i = 0; i < data.fieldCount(); ++i)
+            widths[i] = qMax(widths[i], int(text(*data.field(i)).size()));
+    }
+    QString line(const db::DataSet &data, const QList<int> &widths) const {
         QStringList cells;
-        const QLocale locale = GroupingLocale();
-        for (int i = 0; i < data.fieldCount(); ++i) {
-            const db::Field &f = *data.field(i);
-            const QString key = f.fieldName().toUpper();
-            cells.append(values.contains(key)
-                             ? locale.toString(values.value(key), 'f', qMax(0, f.scale()))
-                                   .rightJustified(columnWidth(f))
-                             : QString(columnWidth(f), QLatin1Char(' ')));
-        }
+        for (int i = 0; i < data.fieldCount(); ++i)
+            cells.append(text(*data.field(i)).rightJustified(widths.at(i)));
         return cells.join(QLatin1Char(' '));
     }
 };
+
+bool endsGroup(const db::DataSet &data, const QString &groupField, const QString &group) {
+    return !groupField.isEmpty() && (data.eof() || groupValue(data, groupField) != group);
+}
 
 } // namespace
 
@@ -77,31 +93,56 @@ QString ReportProgressText(int recNo, int count, int page) {
            QStringLiteral(" - Folha ") + QString::number(page);
 }
 
-QString ListingHeaderLine(const db::DataSet &data) {
+QList<int> ListingColumnWidths(db::DataSet &data, const QString &groupField,
+                               const QStringList &sumFields) {
+    QList<int> widths;
+    for (int i = 0; i < data.fieldCount(); ++i)
+        widths.append(baseWidth(*data.field(i)));
+    const db::ControlsDisabled quiet(data);
+    const QString grouping = groupField.trimmed();
+    Sums groupSums, grandSums;
+    for (data.first(); !data.eof();) {
+        for (int i = 0; i < data.fieldCount(); ++i)
+            if (data.field(i)->isNumeric())
+                widths[i] = qMax(widths[i], int(OneLine(data.field(i)->displayText()).size()));
+        const QString group = groupValue(data, grouping);
+        groupSums.add(data, sumFields);
+        grandSums.add(data, sumFields);
+        data.next();
+        if (endsGroup(data, grouping, group)) {
+            groupSums.widen(data, widths);
+            groupSums = Sums();
+        }
+    }
+    grandSums.widen(data, widths);
+    return widths;
+}
+
+QString ListingHeaderLine(const db::DataSet &data, const QList<int> &widths) {
     QStringList cells;
     for (int i = 0; i < data.fieldCount(); ++i)
-        cells.append(cell(*data.field(i), data.field(i)->displayLabel()));
+        cells.append(cell(*data.field(i), data.field(i)->displayLabel(), widths.at(i)));
     return cells.join(QLatin1Char(' '));
 }
 
-QString ListingRecordLine(const db::DataSet &data) {
+QString ListingRecordLine(const db::DataSet &data, const QList<int> &widths) {
     QStringList cells;
     for (int i = 0; i < data.fieldCount(); ++i)
-        cells.append(cell(*data.field(i), data.field(i)->displayText()));
+        cells.append(cell(*data.field(i), data.field(i)->displayText(), widths.at(i)));
     return cells.join(QLatin1Char(' '));
 }
 
 void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
                         const PrintedListingSetup &setup, const ReportProgress &progress) {
-    report.setHeader(setup.company.isEmpty() ? QStringLiteral("Orbelan Informática")
-                                             : setup.company,
-                     setup.title, setup.subtitle, ListingHeaderLine(data));
     QStringList sumFields;
     for (const QString &s : setup.sumFields)
         if (!s.trimmed().isEmpty())
             sumFields.append(s.trimmed());
-    const bool grouped = !setup.groupField.trimmed().isEmpty();
     const QString groupField = setup.groupField.trimmed();
+    const QList<int> widths = ListingColumnWidths(data, groupField, sumFields);
+    report.setHeader(setup.company.isEmpty() ? QStringLiteral("Orbelan Informática")
+                                             : setup.company,
+                     setup.title, setup.subtitle, ListingHeaderLine(data, widths));
 
     const db::ControlsDisabled quiet(data);
     data.last();
@@ -112,7 +153,7 @@ void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
     for (int recNo = 1; !data.eof(); ++recNo) {
         if (progress)
             progress(recNo, count, report.pageNumber());
-        const QString line = ListingRecordLine(data);
+        const QString line = ListingRecordLine(data, widths);
         const QString group = groupValue(data, groupField);
         groupSums.add(data, sumFields);
         grandSums.add(data, sumFields);
@@ -120,12 +161,12 @@ void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
         const Sums closing = groupSums;
         data.next();
         // A group ends with the last record or before a record of another value.
-        const bool groupBreak = grouped && (data.eof() || groupValue(data, groupField) != group);
+        const bool groupBreak = endsGroup(data, groupField, group);
         report.addLine(line, groupBreak ? QStringLiteral("Underline=True") : QString());
         if (!groupBreak)
             continue;
         if (!sumFields.isEmpty())
-            report.addLine(closing.line(data), QStringLiteral("Brush.Color=clInfoBk"));
+            report.addLine(closing.line(data, widths), QStringLiteral("Brush.Color=clInfoBk"));
         report.addLine(QStringLiteral("Total de registro para ") + UpperTrim(group) +
                            QStringLiteral(": ") + QString::number(inGroup),
                        QStringLiteral("Brush.Color=cl3DLight"));
@@ -134,7 +175,7 @@ void FillPrintedListing(reports::ReportPrinter &report, db::DataSet &data,
         groupSums = Sums();
     }
     if (!sumFields.isEmpty())
-        report.addLine(grandSums.line(data), QStringLiteral("Brush.Color=clInfoBk"));
+        report.addLine(grandSums.line(data, widths), QStringLiteral("Brush.Color=clInfoBk"));
     report.addDivider();
     report.addLine(QString::number(count) + QStringLiteral(" registros listados."),
                    QStringLiteral("Brush.Color=cl3DLight"));

@@ -117,8 +117,8 @@ QString ProductName(const QString &title, const QString &version) {
 }
 
 QString InstallerPath(const QString &outputDir, const QString &outputBaseFilename) {
-    const QString separator =
-        outputDir.contains(QLatin1Char('\\')) ? QStringLiteral("\\") : QStringLiteral("/");
+    // The script and the installer belong to the other desktop: always its "\".
+    const QString separator = QStringLiteral("\\");
     // The extension of the name alone: a dot in the folder is not one.
     const QString name =
         platform::fs::changeFileExt(outputBaseFilename.trimmed(), QStringLiteral(".exe"));

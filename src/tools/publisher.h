@@ -30,9 +30,9 @@ void SaveSdkParams(platform::IniFile &ini, const SdkParams &params);
 
 // The title, with " [version]" after it when the version is known.
 QString ProductName(const QString &title, const QString &version);
-// Where the compiler will put the installer: the output folder joined to the base
-// name with the separator the folder itself uses ("\\" when it holds one, else
-// "/"), the name's extension replaced by ".exe" (added without one).
+// Where the compiler will put the installer: the output folder, "\\" and the base
+// name with its extension replaced by ".exe" (added without one); always "\\",
+// since the script and the installer are for the other desktop.
 QString InstallerPath(const QString &outputDir, const QString &outputBaseFilename);
 
 // Stamps the program's name and version into an installer script, read and

@@ -3,6 +3,7 @@
 #include "db/field.h"
 #include "lib/datetime.h"
 #include "widgets/buttonrow.h"
+#include "widgets/qtdialogs.h"
 
 #include <QCalendarWidget>
 #include <QFrame>
@@ -14,7 +15,7 @@ namespace bkp::widgets {
 TfCalendario::TfCalendario(QWidget *parent) : QDialog(parent) {
     setObjectName(QStringLiteral("fCalendario"));
     setWindowTitle(QStringLiteral("Calendário"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    widgets::UseDialogFrame(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
 
     MonthCalendar1 = new QCalendarWidget(this);

@@ -7,6 +7,7 @@
 #include <QStyledItemDelegate>
 
 #include "db/dataset.h"
+#include "db/field.h"
 #include "lib/ui.h"
 #include "platform/dialogs.h"
 
@@ -147,6 +148,48 @@ private:
     mutable bool m_storing = false;
 };
 } // namespace
+
+int FieldDisplayWidth(const db::Field &field) {
+    // Digits, a sign, a decimal comma and a thousands point every three digits.
+    const auto number = [](int digits) {
+        return digits + (digits - 1) / 3 + 2;
+    };
+    switch (field.dataType()) {
+    case db::FieldType::String:
+    case db::FieldType::FixedChar:
+    case db::FieldType::WideString:
+        return qMax(1, field.size());
+    case db::FieldType::Smallint:
+    case db::FieldType::Word:
+        return number(5);
+    case db::FieldType::Integer:
+    case db::FieldType::AutoInc:
+        return number(10);
+    case db::FieldType::Largeint:
+        return number(19);
+    case db::FieldType::BCD:
+        return number(field.precision() > 0 ? field.precision() : 18);
+    case db::FieldType::Float:
+    case db::FieldType::Currency:
+        return number(15);
+    case db::FieldType::Boolean:
+        return 5;
+    case db::FieldType::Date:
+        return 10;
+    case db::FieldType::Time:
+        return 8;
+    case db::FieldType::DateTime:
+        return 19;
+    default:
+        return 10;
+    }
+}
+
+int DefaultColumnWidth(const QFontMetrics &metrics, const db::Field &field) {
+    return qMax(FieldDisplayWidth(field) * metrics.horizontalAdvance(QLatin1Char('0')),
+                metrics.horizontalAdvance(field.displayLabel())) +
+           4;
+}
 
 DBGrid::DBGrid(QWidget *parent) : QTableView(parent) {
     setModel(&m_model);

@@ -2,10 +2,23 @@
 
 #include "widgets/datasetmodel.h"
 
+#include <QFontMetrics>
 #include <QTableView>
 #include <functional>
 
+namespace bkp::db {
+class Field;
+}
+
 namespace bkp::widgets {
+
+// How many characters a field's values need on screen: a text its size, a number
+// its digits with sign, separators and decimals, a date its format.
+int FieldDisplayWidth(const db::Field &field);
+// The width a grid column takes for a field when nobody set one: the field's
+// display width in the font's digits, or its caption's width when that is wider,
+// plus a small margin.
+int DefaultColumnWidth(const QFontMetrics &metrics, const db::Field &field);
 
 // A grid bound to a data set: whole rows are selected, the selected row is the
 // data set's current row and the other way round, column titles can be clicked,

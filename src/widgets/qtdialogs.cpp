@@ -118,6 +118,11 @@ bool haveWidgets() {
 
 } // namespace
 
+void UseDialogFrame(QWidget *dialog) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+}
+
 void installQtDialogs() {
     setDefaultDialogs(&g_qtDialogs);
 }
@@ -130,6 +135,7 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, unsigned 
     if (!haveWidgets())
         return choices[defaultButtonIndex(flags)].answer;
     QMessageBox box(owner);
+    UseDialogFrame(&box);
     box.setWindowTitle(caption);
     // Messages break their lines with a lone carriage return, as the desktop box does.
     QString shown = text;
@@ -166,6 +172,7 @@ bool QtDialogs::inputQuery(const QString &caption, const QString &prompt, QStrin
     if (!haveWidgets())
         return false;
     QInputDialog dialog(QApplication::activeWindow());
+    UseDialogFrame(&dialog);
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
@@ -199,6 +206,7 @@ QString QtDialogs::openFileName(const QString &title, const QString &folder,
     if (!haveWidgets())
         return QString();
     QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
+    UseDialogFrame(&dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     if (filter == QLatin1String(ProgramsFilter)) {
@@ -218,6 +226,7 @@ QString QtDialogs::saveFileName(const QString &title, const QString &folder, con
     if (!haveWidgets())
         return QString();
     QFileDialog dialog(QApplication::activeWindow(), title, startFolder(folder), qtFilter(filter));
+    UseDialogFrame(&dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     QString suffix = defaultExtension;
@@ -244,6 +253,7 @@ class FolderChooser : public QDialog {
 public:
     FolderChooser(QtDialogs &boxes, const QString &caption, const QString &folder)
         : QDialog(QApplication::activeWindow()), m_boxes(boxes) {
+        UseDialogFrame(this);
         setWindowTitle(caption.isEmpty() ? QStringLiteral("Selecionar pasta") : caption);
         m_model.setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
         m_model.setRootPath(QString());

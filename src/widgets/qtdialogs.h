@@ -18,6 +18,10 @@ public:
     QString selectFolder(const QString &caption, const QString &folder) override;
 };
 
+// A dialog's frame: a title, the close box and no minimise or maximise buttons
+// (a window manager shows those unless a window asks for its buttons itself).
+void UseDialogFrame(QWidget *dialog);
+
 // Makes the Qt dialogs the default ones.
 void installQtDialogs();
 

@@ -9,6 +9,8 @@ PanelStatusBar::PanelStatusBar(const QList<int> &widths, QWidget *parent)
     setSizeGripEnabled(false);
     for (int i = 0; i < widths.size(); ++i) {
         auto *label = new QLabel(this);
+        // Names and error texts are shown as they are, never read as markup.
+        label->setTextFormat(Qt::PlainText);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         const bool last = i == widths.size() - 1;
@@ -21,6 +23,7 @@ PanelStatusBar::PanelStatusBar(const QList<int> &widths, QWidget *parent)
     }
     if (m_panels.isEmpty()) {
         m_simple = new QLabel(this);
+        m_simple->setTextFormat(Qt::PlainText);
         addWidget(m_simple, 1);
     }
 }

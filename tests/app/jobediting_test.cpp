@@ -378,7 +378,11 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
                   parent);
         master->toolBar()->ToolButtonSave->click();
         ASSERT_EQ(messages().size(), 1);
-        EXPECT_TRUE(messages()[0].startsWith("O campo BACKUPFOLDER aceita no máximo 50 caracteres"))
+        // The field by its caption, and what the save adds to the folder typed.
+        EXPECT_TRUE(
+            messages()[0].startsWith("O campo \"Salvar em...\" aceita no máximo 50 caracteres"))
+            << messages()[0].toStdString();
+        EXPECT_TRUE(messages()[0].contains("acrescenta \"/BACKUPS/DIARIO\" à pasta informada"))
             << messages()[0].toStdString();
         EXPECT_EQ(modeStates(), states);
         EXPECT_EQ(jobs().state(),

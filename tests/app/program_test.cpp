@@ -21,9 +21,18 @@ using namespace bkp;
 TEST(SettingsFiles, NamesFollowTheProgramsPath) {
     EXPECT_EQ(app::settingsFileName("/apps/BKP.EXE"), "/apps/BKP.Ini");
     EXPECT_EQ(app::settingsFileName("/work/build/bkpzelto"), "/work/build/bkpzelto.Ini");
-    EXPECT_EQ(app::backupsIniFileName("/apps/bkp.exe"), "/APPS/BKP_Backups.Ini");
-    // Cut before the first "." of the whole path, as the program always has.
-    EXPECT_EQ(app::backupsIniFileName("/opt/v1.2/bkp"), "/OPT/V1_Backups.Ini");
+    // The second file lies beside the first: only the file name is cut and upper-cased.
+    const struct {
+        QString program, backupsIni;
+    } cases[] = {
+        {"/apps/bkp.exe", "/apps/BKP_Backups.Ini"},
+        {"/opt/v1.2/bkp", "/opt/v1.2/BKP_Backups.Ini"},
+        {"/home/joao.silva/.local/share/bkpzelto/bkpzelto",
+         "/home/joao.silva/.local/share/bkpzelto/BKPZELTO_Backups.Ini"},
+        {"bkp.tar.exe", "BKP_Backups.Ini"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(app::backupsIniFileName(c.program), c.backupsIni) << c.program.toStdString();
 }
 
 TEST(SettingsFiles, TheUpperCasedFolderIsTheProgramsOwn) {
@@ -35,6 +44,11 @@ TEST(SettingsFiles, TheUpperCasedFolderIsTheProgramsOwn) {
     EXPECT_TRUE(QFile::exists(made));
     EXPECT_EQ(QFile(made).size(), 0);
     EXPECT_FALSE(QDir(dir.file("PROG")).exists());
+    // A dot in a folder above keeps it there, not in the folder before the dot.
+    dir.write("joao.silva/.local/bkpzelto");
+    EXPECT_EQ(app::touchBackupsIni(dir.file("joao.silva/.local/bkpzelto")),
+              dir.file("joao.silva/.local/BKPZELTO_Backups.Ini"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 
     auto ini = app::openSettingsFile(program);
     EXPECT_FALSE(ini->readString("Geral", "UpdateFile").isEmpty());

@@ -19,6 +19,8 @@ Usage: fakeftp.py MODE [LOGDIR]
   badlist  answers LIST in active mode with a plain-file line whose size is not a
            number between two good ones
   tlssilent  accepts AUTH TLS and then never answers the handshake
+  ansi     an older server: FEAT without UTF8, a passive LIST of names in
+           Windows-1252 beside one in UTF-8
 Every command received is appended to LOGDIR/commands, and a line for every
 connection accepted to LOGDIR/sessions.
 Prints its port on one line and runs until SIGTERM.
@@ -63,6 +65,11 @@ def receive_slowly(sock, logdir):
         except OSError:
             pass
     sock.close()
+
+ANSI_LISTING = (
+    b"-rw-r--r--    1 0        0            2048 Jan 15  2025 relat\xf3rio antigo.zip\r\n"
+    b"-rw-r--r--    1 0        0            4096 Jan 15  2025 relat\xc3\xb3rio.zip\r\n"
+)
 
 
 def serve_client(conn, mode, logdir):
@@ -133,6 +140,14 @@ def serve_client(conn, mode, logdir):
             say("150 Here comes the listing")
             data = socket.create_connection(port_target, timeout=5)
             data.sendall(BAD_LISTING)
+            data.close()
+            say("226 Transfer complete")
+        elif mode == "ansi" and verb == "FEAT":
+            conn.sendall(b"211-Features:\r\n MDTM\r\n SIZE\r\n211 End\r\n")
+        elif mode == "ansi" and verb == "LIST" and data_listener is not None:
+            say("150 Here comes the listing")
+            data, _ = data_listener.accept()
+            data.sendall(ANSI_LISTING)
             data.close()
             say("226 Transfer complete")
         elif mode == "stranger" and verb == "PORT":

@@ -1,4 +1,5 @@
 #include "ftp/ftpclient.h"
+#include "ftp/listingline.h"
 #include "support/ftpservers.h"
 #include "support/tempdir.h"
 
@@ -113,6 +114,50 @@ TEST_F(FtpClientTest, StoresRenamesListsAndDeletesInBothModes) {
         client.disconnect();
         EXPECT_FALSE(client.connected());
     }
+}
+
+// Names reach each server in its own encoding and come back readable from both:
+// UTF-8 where the server lists UTF8 in FEAT, Windows-1252 elsewhere; each listing
+// line is read as UTF-8 when it is valid UTF-8.
+TEST(FtpNames, TravelInUtf8WhereTheServerListsItAndInWindows1252Elsewhere) {
+    test::TempDir root, logs;
+    root.write(QStringLiteral("pastá/relatório.zip"), "ok");
+    root.write(QStringLiteral("pastá/my backup.rar"), "ok");
+    test::FtpServerProcess modern, older;
+    ASSERT_TRUE(modern.startPyftpd(root.path(), "zelto", "s3cret")) << modern.error().toStdString();
+    ASSERT_TRUE(older.startFake("ansi", logs.path())) << older.error().toStdString();
+    const struct {
+        test::FtpServerProcess *server;
+        bool utf8;
+        QStringList names;
+    } cases[] = {
+        {&modern, true, {"my backup.rar", "relatório.zip"}},
+        {&older, false, {"relatório antigo.zip", "relatório.zip"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.utf8 ? "pyftpdlib" : "older server");
+        FtpClient client;
+        client.setHost(c.server->host());
+        client.setUsername(QStringLiteral("zelto"));
+        client.setPassword(QStringLiteral("s3cret"));
+        client.setPassive(true);
+        client.connectToServer();
+        EXPECT_EQ(client.features().contains(QStringLiteral("UTF8")), c.utf8)
+            << client.features().join(',').toStdString();
+        EXPECT_EQ(client.utf8(), c.utf8);
+        client.changeDir(QStringLiteral("pastá"));
+        QStringList names;
+        for (const QString &line : client.list())
+            if (const auto row = ListingRowOf(line, QDate(2026, 12, 9)))
+                names << row->name;
+        names.sort();
+        EXPECT_EQ(names, c.names);
+        client.disconnect();
+    }
+    const QByteArray commands = logs.read(QStringLiteral("commands"));
+    EXPECT_TRUE(commands.contains("FEAT\n")) << commands.toStdString();
+    EXPECT_TRUE(commands.contains("CWD past\xe1\n")) << commands.toStdString();
+    EXPECT_FALSE(commands.contains("OPTS")) << commands.toStdString();
 }
 
 TEST_F(FtpClientTest, RaisesEventsAndReportsWorkPerBlock) {

@@ -13,6 +13,7 @@
 #include "widgets/buttonrow.h"
 #include "widgets/rascunho.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,6 +96,30 @@ TEST_F(FtpDialogsTest, SettingsLoadWithDefaultsSaveTheirFourKeysAndCancelRestore
     EXPECT_EQ(config.LabeledEditFolder->text(), "backups");
     QTest::keyClicks(config.LabeledEditFolder, "ABC");
     EXPECT_EQ(config.LabeledEditFolder->text(), "backupsabc");
+}
+
+// Escape acts as "Cancelar" (the fields reload from the file); "Testar" has the
+// focus first and Tab walks the fields from the top, then the other buttons.
+TEST_F(FtpDialogsTest, EscapeCancelsAndTestarComesFirstInTheTabOrder) {
+    settings("ftp.one", "ana", "pw", "backups");
+    config.BitBtn_OK->click();
+    config.show();
+    config.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&config));
+    EXPECT_EQ(QApplication::focusWidget(), config.BitBtn_Testar);
+    const QList<QWidget *> order{config.LabeledEditHost,     config.LabeledEditLogin,
+                                 config.LabeledEditPassword, config.LabeledEditFolder,
+                                 config.CheckBox_SaveDB,     config.BitBtn_Cancel,
+                                 config.BitBtn_OK,           config.BitBtn_Testar};
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), next) << next->objectName().toStdString();
+    }
+    config.LabeledEditHost->setText("typed.example");
+    QTest::keyClick(config.LabeledEditHost, Qt::Key_Escape);
+    EXPECT_FALSE(config.isVisible());
+    EXPECT_EQ(config.LabeledEditHost->text(), "ftp.one");
+    EXPECT_EQ(ini.readString("FTP", "Host"), "ftp.one");
 }
 
 TEST_F(FtpDialogsTest, TheTestShowsBothMessagesAndCopiesTheSettingsIntoEveryJob) {

@@ -42,9 +42,11 @@ TEST(ListingRowTest, PlainFileLinesBecomeRowsAndOthersAreSkipped) {
          "07/12/2026 14:05"},
         {"-rw-r--r--   1 ftp  ftp   2048 Jan 15  2025 old.zip", true, "old.zip", 2048,
          "15/01/2025"},
-        // Over 2 GiB, and a name with blanks shows its first word.
-        {"-rw-r--r--   1 0    0     5368709120 Mar 01 2024 my backup.rar", true, "my", 5368709120,
-         "01/03/2024"},
+        // Over 2 GiB, and a name with blanks shows whole.
+        {"-rw-r--r--   1 0    0     5368709120 Mar 01 2024 my backup.rar", true, "my backup.rar",
+         5368709120, "01/03/2024"},
+        {"-rw-r--r--   1 0    0     9 Mar 01 2024   dois  espaços .zip\r", true,
+         "dois  espaços .zip", 9, "01/03/2024"},
         // A time in place of the year that would lie in the future belongs to last year.
         {"-rw-r--r--   1 ftp  ftp   10 Dec 11 08:00 late.arj", true, "late.arj", 10,
          "11/12/2025 08:00"},
@@ -60,11 +62,14 @@ TEST(ListingRowTest, PlainFileLinesBecomeRowsAndOthersAreSkipped) {
     };
     for (const RowCase &c : cases) {
         SCOPED_TRACE(c.line);
-        const std::optional<ListingRow> row = ListingRowOf(QString::fromLatin1(c.line), Today);
+        const std::optional<ListingRow> row = ListingRowOf(QString::fromUtf8(c.line), Today);
         ASSERT_EQ(row.has_value(), c.row);
         if (!row)
             continue;
-        EXPECT_EQ(row->name, c.name);
+        EXPECT_EQ(row->name, QString::fromUtf8(c.name));
+        // The space report's details name the same file.
+        EXPECT_EQ(ParseListingLine(QString::fromUtf8(c.line), Today).at(1),
+                  "FileName=" + QString::fromUtf8(c.name));
         EXPECT_EQ(row->size, backup::FormatFileSize(c.size));
         EXPECT_EQ(row->date, c.date);
     }
@@ -157,13 +162,15 @@ protected:
         root.write(folder + "/my backup.arj", "z");
         stamp(root.file(folder + "/my backup.arj"),
               QDateTime(QDate(2020, 3, 1), QTime(10, 0), Qt::UTC));
+        stamp(root.write(folder + "/relatório.zip", "ok"),
+              QDateTime(QDate(2025, 1, 15), QTime(10, 0), Qt::UTC));
         QDir(root.file(folder)).mkpath("sub");
         QFile::link(root.file(folder + "/backup.rar"), root.file(folder + "/link.rar"));
     }
 
-    const QStringList expectedRows{"backup.rar|" + backup::FormatFileSize(1234567) +
-                                       "|07/12/2026 14:05",
-                                   "my|1|01/03/2020", "old.zip|4|15/01/2025"};
+    const QStringList expectedRows{
+        "backup.rar|" + backup::FormatFileSize(1234567) + "|07/12/2026 14:05",
+        "my backup.arj|1|01/03/2020", "old.zip|4|15/01/2025", "relatório.zip|2|15/01/2025"};
 
     platform::FixedClock clock{QDateTime(Today, QTime(10, 0))};
     platform::ScopedClock clockScope;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# install.sh and uninstall.sh for a user whose XDG folders lie in a temporary home:
+# install.sh, start.sh and uninstall.sh for a user whose XDG folders lie in a temporary home:
 # entries checked by desktop-file-validate, the program started through the login
 # entry's Exec line on a virtual display with a tray host, a second start that
 # brings the first one's window back from the tray, reinstall keeping settings and
@@ -69,6 +69,9 @@ run_entry >/dev/null 2>&1 &
 first=$!
 pids+=($first)
 wait_for 300 test -s "$folder/DataBase/BKPZELTO.FB" || fail "the program made no database"
+# The second settings file lies beside the first, never in the home folder.
+[ -f "$folder/BKPZELTO_Backups.Ini" ] || fail "no BKPZELTO_Backups.Ini beside the program"
+[ -e "$HOME/_Backups.Ini" ] && fail "the program wrote $HOME/_Backups.Ini"
 wait_for 100 test -S "$(ls "$XDG_RUNTIME_DIR"/bkpzelto-*.socket 2>/dev/null | head -1)" ||
   fail "the program does not listen for a second start"
 window_shown && fail "a window is shown right after start"
@@ -92,6 +95,14 @@ pids+=($again)
 source "$src/scripts/desktop-common.sh"
 stop_running_copy || fail "the copy did not end on SIGTERM"
 
+# The README's start command installs the same way and starts that copy.
+bash "$src/scripts/start.sh" --program "$built" >"$t/start.log" 2>&1 ||
+  { cat "$t/start.log" >&2; fail "start.sh failed"; }
+grep -qF "$folder/DataBase/BKPZELTO.FB" "$t/start.log" || fail "start.sh does not say where the jobs are"
+wait_for 100 test -n "$(copies)" || fail "start.sh did not start the installed copy"
+pids+=($(copies))
+stop_running_copy || fail "the copy start.sh started did not end on SIGTERM"
+
 # Settings file and database stay byte for byte through reinstall and uninstall.
 sums() { (cd "$folder" && sha256sum bkpzelto.Ini DataBase/BKPZELTO.FB); }
 before=$(sums)
@@ -102,6 +113,11 @@ bash "$src/scripts/uninstall.sh"
 for gone in "$menu" "$login" "$folder/bkpzelto" "$XDG_DATA_HOME/icons/hicolor/48x48/apps/bkpzelto.png"; do
   [ -e "$gone" ] && fail "uninstall left $gone"
 done
+# What an older copy left in the home folder goes with the purge; other files stay.
+: >"$HOME/_Backups.Ini"
+echo keep >"$HOME/keep.txt"
 bash "$src/scripts/uninstall.sh" --purge
 [ -e "$folder" ] && fail "purge left $folder"
+[ -e "$HOME/_Backups.Ini" ] && fail "purge left the older copies' $HOME/_Backups.Ini"
+[ -s "$HOME/keep.txt" ] || fail "purge removed a file of the user's"
 echo "install_test: 1 passed, 0 failed"

@@ -20,9 +20,20 @@ deb=$(ls "$t"/out/bkpzelto_*_amd64.deb) || fail "no package"
 
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libfbclient2 firebird3.0-server-core; do
+for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libfbclient2 firebird3.0-server-core \
+  qt6-qpa-plugins; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] || fail "Depends lacks $p"
 done
+recommends=$(dpkg-deb --field "$deb" Recommends)
+echo "Recommends: $recommends"
+for p in 7zip arj; do
+  [[ ", $recommends," == *", $p,"* || ", $recommends," == *", $p "* ]] || fail "Recommends lacks $p"
+done
+# A maintainer who can be written to, the same in the changelog.
+maintainer=$(dpkg-deb --field "$deb" Maintainer)
+echo "Maintainer: $maintainer"
+[[ "$maintainer" =~ ^[^\<\>]+\ \<[^@\ ]+@[^@\ ]+\>$ ]] || fail "Maintainer is not a name and an address"
+[[ "$maintainer" == *example.org* ]] && fail "Maintainer is the placeholder $maintainer"
 contents=$(dpkg-deb --contents "$deb" | awk '{print $6}')
 for f in ./opt/bkpzelto/bkpzelto ./opt/bkpzelto/bkpzelto-start ./opt/bkpzelto/bkpzelto.svg \
   ./opt/bkpzelto/bkpzelto-48.png ./opt/bkpzelto/bkpzelto-256.png \
@@ -35,6 +46,8 @@ cat "$t/lintian.txt"
 grep -q '^E:' "$t/lintian.txt" && fail "lintian reports errors"
 
 dpkg-deb -x "$deb" "$t/root"
+zcat "$t/root/usr/share/doc/bkpzelto/changelog.gz" | grep -qF -- " -- $maintainer  " ||
+  fail "the changelog names another maintainer"
 desktop-file-validate "$t/root/usr/share/applications/bkpzelto.desktop" ||
   fail "the menu entry does not validate"
 grep -qxF "Exec=/opt/bkpzelto/bkpzelto-start" "$t/root/usr/share/applications/bkpzelto.desktop" ||

@@ -199,6 +199,28 @@ TEST(IniFile, KeepsTheLineEndingsAndEncodingOfTheFile) {
               "\xEF\xBB\xBF[Geral]\nNome=Jo\xC3\xA3o\nCidade=S\xC3\xA3o Paulo\n");
 }
 
+// The section the publisher erases may hold the script's only accents; what it
+// writes back afterwards is still in the encoding the file was read with.
+TEST(IniFile, KeepsTheEncodingItReadAfterTheFileTurnedPlainAscii) {
+    const struct {
+        const char *encoding;
+        QByteArray section; // "Aviso de atualização" in that encoding
+    } cases[] = {{"Windows-1252", "Aviso de atualiza\xE7\xE3o"},
+                 {"UTF-8", "Aviso de atualiza\xC3\xA7\xC3\xA3o"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.encoding);
+        TempDir dir;
+        const QString path =
+            dir.write("setup.iss", "[Setup]\r\nAppName=X\r\n[" + c.section + "]\r\nA=1\r\n");
+        IniFile ini(path);
+        const QString section = QString::fromUtf8("Aviso de atualização");
+        ini.eraseSection(section);
+        ini.writeString(section, "Sistema", "BKPZelto");
+        EXPECT_EQ(dir.read("setup.iss"),
+                  "[Setup]\r\nAppName=X\r\n[" + c.section + "]\r\nSistema=BKPZelto\r\n");
+    }
+}
+
 TEST(IniFile, NumbersAndFlags) {
     TempDir dir;
     const QString path = dir.write("n.ini", "[G]\nzero=0\none=1\nminus=-1\nhex=0x1F\nword=sim\n");

@@ -3,6 +3,7 @@
 #include "db/dataroutines.h"
 #include "db/query.h"
 #include "platform/hostinfo.h"
+#include "reports/visualreport.h"
 #include "support/firebird.h"
 #include "support/recordingports.h"
 #include "support/scripteddialogs.h"
@@ -13,6 +14,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -117,4 +119,43 @@ TEST_F(ConsoleListingsTest, TheGridExportGivesItsControlsBackAndCommandsNeedReco
     ConsoleListings::ScripEtiquetas(editor);
     EXPECT_EQ(dialogs.shown().last().text, "Não existe instrução SQL para inserir script.");
     EXPECT_EQ(editor.size(), 1);
+}
+
+TEST(VisualReportColumns, AreAsWideAsTheirFieldsSoLongTextsAndLargeNumbersShowWhole) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("visual.fdb"));
+    db::ExecSQL(fdb.get(), "create table ITENS (N smallint, DESCRICAO varchar(60), "
+                           "TOTAL numeric(18,2))");
+    fdb->defaultTransaction()->commitRetaining();
+    const struct {
+        const char *insert;
+        QString description, total;
+    } rows[] = {
+        {"1, 'Parafuso sextavado de aço inox com porca', 1234567890.12",
+         "Parafuso sextavado de aço inox com porca", "1.234.567.890,12"},
+        {"2, 'Arruela lisa', -98765432.10", "Arruela lisa", "-98.765.432,1"},
+    };
+    for (const auto &r : rows)
+        db::ExecSQL(fdb.get(), QString("insert into ITENS values (%1)").arg(r.insert));
+    db::Query q;
+    q.setDatabase(fdb.get());
+    q.setSqlText("select * from ITENS order by N");
+    q.open();
+
+    widgets::DBGrid grid;
+    reports::VisualReport report;
+    SetUpVisualReport(report, q, "Itens", grid.fontMetrics());
+    const QString pdf = dir.file("itens.pdf");
+    ASSERT_TRUE(report.printToPdf(pdf));
+    QProcess text;
+    text.start("pdftotext", {"-layout", pdf, "-"});
+    if (!text.waitForStarted(10000))
+        GTEST_SKIP() << "pdftotext is not installed";
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString page = QString::fromUtf8(text.readAllStandardOutput());
+    for (const auto &r : rows) {
+        EXPECT_TRUE(page.contains(r.description)) << r.description.toStdString();
+        EXPECT_TRUE(page.contains(r.total)) << r.total.toStdString();
+    }
+    EXPECT_FALSE(page.contains(QChar(0x2026))) << page.toStdString();
 }

@@ -12,6 +12,7 @@
 #include "widgets/dbgrid.h"
 #include "widgets/statusbar.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
@@ -256,4 +257,35 @@ TEST(FBConsoleWindow, AScriptIsLoadedInItsOwnEncoding) {
         console.findChild<QToolButton *>("ToolButton_LoadScript")->click();
         EXPECT_EQ(console.editor()->toPlainText(), QString("select 'ação' from rdb$database"));
     }
+}
+
+// On a 1280-pixel screen the catalogue grids show every column whole: the
+// trigger's table beside its name.
+TEST(FBConsoleWindow, TheCatalogueGridsShowTheirColumnsWhole) {
+    test::TempDir dir;
+    test::TestDatabase fdb(dir.file("Triggers.fdb"));
+    for (const char *ddl : {"create table PECAS (ID integer, NOME varchar(9))",
+                            "create trigger PECAS_BI for PECAS before insert as begin end"}) {
+        db::ExecSQL(fdb.get(), ddl);
+        fdb->defaultTransaction()->commitRetaining();
+    }
+    TfFBConsole console;
+    console.Prepare(fdb.get(), QString(), false, QString());
+    console.resize(1280, 765);
+    console.show();
+    for (int page :
+         {TfFBConsole::ProceduresPage, TfFBConsole::TriggersPage, TfFBConsole::ViewsPage}) {
+        console.pages()->setCurrentIndex(page);
+        QApplication::processEvents();
+        auto *grid = console.pages()->widget(page)->findChild<widgets::DBGrid *>();
+        ASSERT_NE(grid, nullptr) << page;
+        const int last = grid->model()->columnCount() - 1;
+        EXPECT_LE(grid->columnViewportPosition(last) + grid->columnWidth(last),
+                  grid->viewport()->width())
+            << page;
+    }
+    auto *triggers =
+        console.pages()->widget(TfFBConsole::TriggersPage)->findChild<widgets::DBGrid *>();
+    ASSERT_EQ(triggers->model()->rowCount(), 1);
+    EXPECT_EQ(triggers->model()->index(0, 1).data().toString().trimmed(), "PECAS");
 }

@@ -141,6 +141,17 @@ TEST(LabelScript, AddedOnceToAStatementWithASelect) {
 
 TEST(HtmlListingTexts, WordsCapitalisedAndProgressInTheUsersNumbers) {
     EXPECT_EQ(CapitalizeWords("lISTAGEM da  tabela 1a"), "Listagem Da  Tabela 1a");
+    const struct {
+        QString title, name;
+    } names[] = {
+        {"vendas 2024/2025", "Vendas 2024-2025.html"},
+        {"../../etc/passwd", "..-..-etc-passwd.html"},
+        {"a\\b:c*d?e\"f<g>h|i", "A-b-c-d-e-f-g-h-i.html"},
+        {QString("linha\none"), "Linha-One.html"},
+        {"relatório de peças", "Relatório De Peças.html"},
+    };
+    for (const auto &n : names)
+        EXPECT_EQ(HtmlListingFileName(n.title), n.name) << n.title.toStdString();
     EXPECT_EQ(HtmlProgressText(1, 3), "Gerando HTML... 33,3% - 1 registros exportados");
     EXPECT_EQ(HtmlProgressText(10000, 10000),
               "Gerando HTML... 100,0% - 10000 registros exportados");

@@ -54,12 +54,14 @@ TEST(Publisher, TheFileListIsQuotedWhereItMustBeAndReadsBackThroughItsSettingsFi
     }
 }
 
-TEST(Publisher, TheInstallerPathUsesTheOutputFoldersOwnSeparator) {
+// The script and the installer belong to the other desktop: "\\" whatever the folder holds.
+TEST(Publisher, TheInstallerPathAlwaysJoinsWithABackslash) {
     const QList<std::tuple<QString, QString, QString>> cases{
         {"C:\\out", "setup_bkp", "C:\\out\\setup_bkp.exe"},
         {"C:\\out", "setup.new", "C:\\out\\setup.exe"},
         {"C:\\out.d\\", "setup", "C:\\out.d\\setup.exe"},
-        {"/srv/out", "setup", "/srv/out/setup.exe"},
+        {"/srv/out", "setup", "/srv/out\\setup.exe"},
+        {"Output", "setup_bkp", "Output\\setup_bkp.exe"},
     };
     for (const auto &[dir, name, expected] : cases)
         EXPECT_EQ(InstallerPath(dir, name), expected);
@@ -181,7 +183,7 @@ TEST(PublisherWindow, KeepsItsFieldsStartsTheUploadAndOpensTheStampedScript) {
     ASSERT_EQ(opened.opened.size(), 1);
     EXPECT_EQ(opened.opened[0], QUrl::fromLocalFile(script));
     EXPECT_EQ(platform::IniFile(script).readString("Aviso de atualização", "Instalador:"),
-              "/srv/out/.exe");
+              "/srv/out\\.exe");
     for (const auto &s : dialogs.shown())
         EXPECT_EQ(s.folder, AppSubFolder());
 }

@@ -66,6 +66,10 @@ TEST(TfCalendario, CalendarAboveACentredButtonRow) {
     EXPECT_EQ(picker.BitBtn1->text(), "OK");
     EXPECT_TRUE(picker.BitBtn1->isDefault());
     EXPECT_FALSE(picker.isVisible()); // created hidden
+    // A close box only: no minimise or maximise buttons on a small dialog.
+    EXPECT_TRUE(picker.windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_FALSE(picker.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(picker.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
 }
 
 namespace {

@@ -337,3 +337,48 @@ TEST(CursorControl, DrivesTheApplicationsOverrideCursor) {
     setCursorControl(nullptr);
     EXPECT_EQ(&cursorControl(), &c);
 }
+
+// Message boxes, input boxes and the choosers carry a title and a close box, but
+// no minimise or maximise buttons.
+TEST(QtDialogs, EveryDialogHasOnlyTheCloseBox) {
+    QtDialogs d;
+    const struct {
+        const char *what;
+        std::function<void()> open;
+    } cases[] = {
+        {"message box",
+         [&] {
+             d.messageBox("Texto", "BKPZelto", MB_OK, nullptr);
+         }},
+        {"input box",
+         [&] {
+             QString value;
+             d.inputQuery("Título", "Informe:", value);
+         }},
+        {"open chooser",
+         [&] {
+             d.openFileName("Abrir", QDir::tempPath(), "All|*.*");
+         }},
+        {"save chooser",
+         [&] {
+             d.saveFileName("Salvar", QDir::tempPath(), "All|*.*", "");
+         }},
+        {"folder chooser",
+         [&] {
+             d.selectFolder("Pasta", QDir::tempPath());
+         }},
+    };
+    for (const auto &c : cases) {
+        Qt::WindowFlags flags;
+        whenModal([&](QWidget *w) {
+            flags = w->windowFlags();
+            if (auto *dialog = qobject_cast<QDialog *>(w))
+                dialog->reject();
+        });
+        c.open();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint)) << c.what;
+        EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << c.what;
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint)) << c.what;
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint)) << c.what;
+    }
+}

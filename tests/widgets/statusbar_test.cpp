@@ -21,3 +21,25 @@ TEST(PanelStatusBar, APanelGrowsWhileItsTextWouldBeCut) {
     bar.setPanelText(2, longText);
     EXPECT_EQ(bar.panel(2)->minimumWidth(), 50);
 }
+
+// A listing named "Vendas <b> & Cia" or an error text with tags shows as typed:
+// the tag is not taken for bold type and takes its room on the panel.
+TEST(PanelStatusBar, EveryPanelShowsItsTextPlain) {
+    const QString text = "Vendas <b> & Cia";
+    widgets::PanelStatusBar panels({120, 120, 50});
+    widgets::PanelStatusBar simple({});
+    simple.setSimpleText(text);
+    panels.setPanelText(0, text);
+    panels.setPanelText(2, text);
+    const struct {
+        const char *what;
+        QLabel *label;
+    } cases[] = {{"first panel", panels.panel(0)},
+                 {"last panel", panels.panel(2)},
+                 {"simple bar", simple.findChild<QLabel *>()}};
+    for (const auto &c : cases) {
+        ASSERT_NE(c.label, nullptr) << c.what;
+        EXPECT_GE(c.label->sizeHint().width(), c.label->fontMetrics().horizontalAdvance(text))
+            << c.what;
+    }
+}

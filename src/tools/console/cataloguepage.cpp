@@ -10,7 +10,9 @@
 #include "widgets/dbgrid.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -100,6 +102,14 @@ CataloguePage::CataloguePage(Kind kind, QWidget *parent) : QWidget(parent), m_ki
         cols.append({c.first, c.second, c.first == m_nameField ? 200 : 120});
     m_grid->setColumns(cols);
     m_grid->setDataSet(&m_query);
+    // The grid keeps room for all its columns ("Tabela" beside the trigger's name);
+    // the source beside it takes what is left.
+    int columnsWidth = 0;
+    for (const widgets::GridColumn &c : std::as_const(cols))
+        columnsWidth += c.width;
+    m_grid->setMinimumWidth(columnsWidth + m_grid->verticalHeader()->sizeHint().width() +
+                            m_grid->verticalScrollBar()->sizeHint().width() +
+                            2 * m_grid->frameWidth());
     auto *right = new QWidget(split);
     auto *rightBox = new QVBoxLayout(right);
     rightBox->addWidget(new QLabel(QStringLiteral("SQL"), right));
