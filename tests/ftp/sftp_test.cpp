@@ -5,13 +5,16 @@
 #include "ftp/remotelisting.h"
 #include "ftp/sftpclient.h"
 #include "ftp/tlstrust.h"
+#include "platform/application.h"
 #include "platform/inifile.h"
 #include "support/sshserver.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QTreeWidget>
+#include <chrono>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace bkp;
 using namespace bkp::ftp;
@@ -215,6 +218,34 @@ TEST_F(SftpTest, RefusesUnknownKeysAndWrongPasswords) {
         EXPECT_TRUE(remoteNames().isEmpty());
     }
     qputenv("HOME", savedHome);
+}
+
+// A server that takes the connection and never speaks: the wait ends at the
+// time-out, or at once when the session ends, and is recorded either way.
+TEST_F(SftpTest, SilentServerEndsAtTheTimeOutOrTheSessionEnd) {
+    archive(QStringLiteral("backup.rar"), "rar");
+    QTcpServer silent; // never accepts: the kernel completes the connection alone
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
+    const QString where = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+    for (const bool ending : {false, true}) {
+        SCOPED_TRACE(ending ? "session end" : "time-out");
+        job(QStringLiteral("root"), QStringLiteral("s3cret"), remote);
+        set(QStringLiteral("FTP_HOST"), QStringLiteral("sftp://") + where);
+        upload->IdFTP_Backup.setConnectTimeout(ending ? 60000 : 1000);
+        std::thread announcer;
+        if (ending)
+            announcer = std::thread([] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(300));
+                platform::announceSessionEnd();
+            });
+        upload->Envia_FTP(jobs.IBQuery_Backups);
+        if (announcer.joinable())
+            announcer.join();
+        platform::resetSessionEnding();
+        expectFailure(ending
+                          ? QStringLiteral("Operação interrompida pelo fim da sessão")
+                          : QStringLiteral("Tempo esgotado esperando %1 (conexão SSH)").arg(where));
+    }
 }
 
 TEST(SftpListing, LongFormatLines) {
