@@ -651,7 +651,7 @@ QByteArray FtpClient::readControlLine(const QDeadlineTimer &deadline) {
     }
 }
 
-int FtpClient::readReply() {
+int FtpClient::readReply(QStringList *lines) {
     // One deadline for the whole reply: continuation lines do not extend it.
     const QDeadlineTimer deadline(m_replyTimeout);
     QString line = withoutLineEnd(readControlLine(deadline));
@@ -668,6 +668,8 @@ int FtpClient::readReply() {
             line = withoutLineEnd(readControlLine(deadline));
             if (line.startsWith(end) || line == end.trimmed())
                 break;
+            if (lines)
+                *lines << line;
         }
     }
     m_lastReply = line;
@@ -898,20 +900,13 @@ bool FtpClient::canResume() {
         requireConnected();
         // The features come as lines of a 211 reply; a server without FEAT has none.
         sendCommand(QStringLiteral("FEAT"));
+        QStringList features;
+        const int code = readReply(&features);
         m_restStream = 0;
-        const QDeadlineTimer deadline(m_replyTimeout);
-        QString line = withoutLineEnd(readControlLine(deadline));
-        if (line.startsWith(QLatin1String("211-"))) {
-            for (;;) {
-                line = withoutLineEnd(readControlLine(deadline));
-                if (line.startsWith(QLatin1String("211 ")) || line == QLatin1String("211"))
-                    break;
-                if (line.trimmed().compare(QLatin1String("REST STREAM"), Qt::CaseInsensitive) == 0)
-                    m_restStream = 1;
-            }
-        }
-        m_lastReply = line;
-        m_lastCode = replyCode(line);
+        for (const QString &feature : features)
+            if (code == 211 &&
+                feature.trimmed().compare(QLatin1String("REST STREAM"), Qt::CaseInsensitive) == 0)
+                m_restStream = 1;
     }
     return m_restStream == 1;
 }

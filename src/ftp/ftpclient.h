@@ -142,7 +142,8 @@ private:
     static int connectSocket(const QHostAddress &address, quint16 port, int timeoutMs,
                              const QString &hostText);
     void sendCommand(const QString &command);
-    int readReply();
+    // The reply's code; its continuation lines go to `lines` when given.
+    int readReply(QStringList *lines = nullptr);
     QByteArray readControlLine(const QDeadlineTimer &deadline);
     void requireSafe(const QString &value, const QString &what) const;
     // Raises when the session is ending: nothing more is waited for.

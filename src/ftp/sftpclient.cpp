@@ -42,6 +42,10 @@ constexpr quint32 MaxReply = 256 * 1024;
 // How long closing a session may take.
 constexpr int CloseWait = 2000;
 
+const char *const PreferredCiphers =
+    "aes128-gcm@openssh.com,aes256-gcm@openssh.com,chacha20-poly1305@openssh.com,"
+    "aes256-ctr,aes192-ctr,aes128-ctr";
+
 constexpr quint8 FxpWrite = 6;
 constexpr quint8 FxpStatus = 101;
 constexpr quint8 FxpExtended = 200;
@@ -490,6 +494,9 @@ void SftpSession::connect() {
         ssh_options_set(d->ssh, SSH_OPTIONS_HOST, hostName.constData());
         ssh_options_set(d->ssh, SSH_OPTIONS_PORT, &portNumber);
         ssh_options_set(d->ssh, SSH_OPTIONS_KNOWNHOSTS, knownHosts.constData());
+        // AES-GCM first: processors encrypt it in hardware, so archives go faster.
+        for (const ssh_options_e direction : {SSH_OPTIONS_CIPHERS_C_S, SSH_OPTIONS_CIPHERS_S_C})
+            ssh_options_set(d->ssh, direction, PreferredCiphers);
         if (!user.isEmpty())
             ssh_options_set(d->ssh, SSH_OPTIONS_USER, user.constData());
         ssh_options_set(d->ssh, SSH_OPTIONS_FD, &socket);
@@ -633,14 +640,17 @@ void SftpSession::put(const QString &localPath, const QString &remoteName, qint6
                                 qsizetype(ssh_string_len(remote->handle)));
         // Each request: length, type, id, handle, offset, data.
         const qsizetype header = 4 + 1 + 4 + 4 + handle.size() + 8 + 4;
+        // A request fills one packet of the channel (32 KB at most for OpenSSH)
+        // instead of spilling a few bytes into a second one.
+        const qint64 block = qMax<qint64>(4096, FtpClient::BlockSize - header);
         QMap<quint32, qint64> inFlight;
         qint64 position = offset;
         qint64 done = offset;
         bool atEnd = false;
         for (;;) {
             while (!atEnd && inFlight.size() < WritesInFlight) {
-                QByteArray packet(header + FtpClient::BlockSize, Qt::Uninitialized);
-                const qint64 n = file.read(packet.data() + header, FtpClient::BlockSize);
+                QByteArray packet(header + block, Qt::Uninitialized);
+                const qint64 n = file.read(packet.data() + header, block);
                 if (n < 0)
                     throw FtpError(
                         QStringLiteral("Erro ao ler %1: %2").arg(localPath, file.errorString()));
