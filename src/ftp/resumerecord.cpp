@@ -77,20 +77,29 @@ void ResumeRecord::remember(const QString &localPath) const {
     if (file.isEmpty() || !FtpClient::safeArgument(localPath) || !FtpClient::safeArgument(m_temp))
         return;
     const LocalFile local = localFile(localPath);
-    platform::IniFile ini(file);
-    ini.writeString(m_section, QStringLiteral("Temp"), m_temp);
-    ini.writeString(m_section, QStringLiteral("Local"), local.path);
-    ini.writeString(m_section, QStringLiteral("Size"), QString::number(local.size));
-    ini.writeString(m_section, QStringLiteral("Modified"), QString::number(local.modified));
+    // A record that cannot be written costs only the going on after a cut.
+    try {
+        platform::IniFile ini(file);
+        ini.writeString(m_section, QStringLiteral("Temp"), m_temp);
+        ini.writeString(m_section, QStringLiteral("Local"), local.path);
+        ini.writeString(m_section, QStringLiteral("Size"), QString::number(local.size));
+        ini.writeString(m_section, QStringLiteral("Modified"), QString::number(local.modified));
+    } catch (const std::exception &) {
+    }
 }
 
 void ResumeRecord::forget() const {
     const QString file = fileName();
     if (file.isEmpty() || !QFileInfo::exists(file))
         return;
-    platform::IniFile ini(file);
-    if (ini.sectionExists(m_section))
-        ini.eraseSection(m_section);
+    try {
+        platform::IniFile ini(file);
+        if (ini.sectionExists(m_section))
+            ini.eraseSection(m_section);
+    } catch (const std::exception &) {
+        // Left behind, it names a temporary file renamed since: the next upload
+        // finds none there and starts over.
+    }
 }
 
 } // namespace bkp::ftp
