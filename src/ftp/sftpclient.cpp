@@ -26,6 +26,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace bkp::ftp {
 
@@ -219,6 +220,9 @@ struct SftpSession::Impl {
     QString cwd;
     bool posixRename = false;
     std::unique_ptr<Watchdog> watchdog;
+    // The watchdog's own descriptor of the connection: its number stays taken
+    // until the watchdog is gone, whatever the library closes.
+    int watchFd = -1;
 
     // The watchdog over one call into the library.
     struct Armed {
@@ -227,7 +231,7 @@ struct SftpSession::Impl {
             if (d.sftp)
                 d.sftp->errnum = 0;
             if (d.watchdog)
-                d.watchdog->arm(d.fd, ms);
+                d.watchdog->arm(d.watchFd, ms);
         }
         ~Armed() {
             if (d.watchdog)
@@ -307,6 +311,9 @@ struct SftpSession::Impl {
         ssh = nullptr;
         fd = -1;
         watchdog.reset();
+        if (watchFd >= 0)
+            ::close(watchFd);
+        watchFd = -1;
     }
 
     void verifyHostKey();
@@ -474,6 +481,7 @@ void SftpSession::connect() {
             throw FtpError(QStringLiteral("Servidor não encontrado: %1").arg(host));
     }
     d->fd = FtpClient::connectSocket(address, quint16(port), o.connectTimeout(), host);
+    d->watchFd = ::fcntl(d->fd, F_DUPFD_CLOEXEC, 0);
     d->watchdog = std::make_unique<Watchdog>();
     o.m_announced = true;
     if (o.onConnected)
