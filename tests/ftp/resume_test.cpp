@@ -125,9 +125,9 @@ TEST_F(ResumeTest, CutUploadGoesOnWhereTheServerStopped) {
         job(QLatin1String(c.scheme) + QStringLiteral("127.0.0.1:%1").arg(relayed.first()), user);
 
         // The relay in between is slower than the servers.
-        upload->IdFTP_Backup.setReplyTimeout(10000);
-        upload->IdFTP_Backup.setTransferTimeout(10000);
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->client().setReplyTimeout(10000);
+        upload->client().setTransferTimeout(10000);
+        upload->uploadJob(jobs.IBQuery_Backups);
         EXPECT_FALSE(lastErr().isEmpty());
         EXPECT_EQ(ftpData(), QDate(2026, 12, 1));
         const qint64 kept = QFileInfo(root.file(QStringLiteral("up/backup.tmp"))).size();
@@ -142,7 +142,7 @@ TEST_F(ResumeTest, CutUploadGoesOnWhereTheServerStopped) {
 
         const qint64 before = QFileInfo(logs.file(QStringLiteral("up"))).size();
         timer = RecordingTimer(true);
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         expectSent(); // the error text of the cut stays, as after any failure
 
         const qint64 again = QFileInfo(logs.file(QStringLiteral("up"))).size() - before;

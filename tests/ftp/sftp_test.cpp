@@ -108,7 +108,7 @@ TEST_F(SftpTest, UploadsWithKeyOrPassword) {
                  c.key ? sshd->clientKey() : QString());
         job(c.user, c.password, remote);
         const qsizetype before = tray.balloons().size();
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         EXPECT_EQ(lastErr(), QString());
         expectSent();
         EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), rar);
@@ -208,7 +208,7 @@ TEST_F(SftpTest, RefusesUnknownKeysAndWrongPasswords) {
         settings(c.fingerprints, QString());
         QFile::remove(ftpRoot->file(remote + QStringLiteral("/backup.rar")));
         job(PasswordUser, c.password, remote);
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         if (c.message.isEmpty()) {
             expectSent();
             EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), QByteArray("rar"));
@@ -231,14 +231,14 @@ TEST_F(SftpTest, SilentServerEndsAtTheTimeOutOrTheSessionEnd) {
         SCOPED_TRACE(ending ? "session end" : "time-out");
         job(QStringLiteral("root"), QStringLiteral("s3cret"), remote);
         set(QStringLiteral("FTP_HOST"), QStringLiteral("sftp://") + where);
-        upload->IdFTP_Backup.setConnectTimeout(ending ? 60000 : 1000);
+        upload->client().setConnectTimeout(ending ? 60000 : 1000);
         std::thread announcer;
         if (ending)
             announcer = std::thread([] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
                 platform::announceSessionEnd();
             });
-        upload->Envia_FTP(jobs.IBQuery_Backups);
+        upload->uploadJob(jobs.IBQuery_Backups);
         if (announcer.joinable())
             announcer.join();
         platform::resetSessionEnding();
