@@ -6,7 +6,9 @@
 // trusted by its fingerprint in a settings file) against `curl --ssl-reqd -T` to
 // the same TLS server: vsftpd with ssl_enable (it needs root). pyftpdlib's TLS
 // handler cannot serve curl, which starts the data connection's handshake before
-// the server has taken STOR. Prints the throughput of
+// the server has taken STOR. Then the same over SSH file transfer (an "sftp://"
+// host, logged in with a key, the host key trusted by its fingerprint) against
+// `curl -T sftp://...` to the same OpenSSH sshd (it needs root too). Prints the throughput of
 // each (median and best of the rounds), the time spent in the progress display and
 // whether the tray icon was really shown: run it offscreen and on a display with a
 // tray host (bench/upload_ftp_tray.sh does both).
@@ -14,11 +16,13 @@
 //   bench_upload_ftp [rounds] [MiB]
 #include "app/tray.h"
 #include "db/query.h"
+#include "ftp/sftpclient.h"
 #include "ftp/tlstrust.h"
 #include "ftp/upload.h"
 #include "jobdb/datamodule.h"
 #include "platform/inifile.h"
 #include "support/ftpservers.h"
+#include "support/sshserver.h"
 #include "widgets/statusbar.h"
 
 #include <QApplication>
@@ -117,6 +121,21 @@ int main(int argc, char **argv) {
         QStringLiteral("FTP"), QLatin1String(ftp::TlsFingerprintsKey),
         ftp::FingerprintOf(QSslCertificate::fromPath(pem).value(0)));
     ftp::setTlsSettingsFile(settings);
+
+    // sshd, with every login in a folder of its own, and its keys in the settings.
+    const QString sftpRoot = work.filePath(QStringLiteral("sftproot"));
+    QDir().mkpath(sftpRoot + QStringLiteral("/bench"));
+    test::SshServerProcess sshd;
+    if (test::SshServerProcess::canRun()) {
+        if (!sshd.start(sftpRoot)) {
+            std::fprintf(stderr, "sshd did not start: %s\n", qPrintable(sshd.error()));
+            return 1;
+        }
+        platform::IniFile ini(settings);
+        ini.writeString(QStringLiteral("FTP"), QLatin1String(ftp::SshFingerprintsKey),
+                        sshd.fingerprint());
+        ini.writeString(QStringLiteral("FTP"), QLatin1String(ftp::SshKeyFileKey), sshd.clientKey());
+    }
 
     auto startServer = [&](QProcess &server, const QStringList &options) {
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -256,6 +275,20 @@ int main(int argc, char **argv) {
                        QStringLiteral("ftpes://") + tlsServer.host(),
                        QStringLiteral("ftp://anonymous:x@%1/bench/curl.tmp").arg(tlsServer.host()),
                        {QStringLiteral("--ssl-reqd"), QStringLiteral("--cacert"), pem});
+    }
+    if (sshd.port() <= 0) {
+        std::printf("SFTP: not run, sshd needs root\n");
+    } else {
+        client.setUsername(QStringLiteral("root"));
+        client.setPassword(QString());
+        // curl checks the host key by the same fingerprint, without "SHA256:".
+        ok = ok && run("SFTP, OpenSSH sshd (curl -T sftp://)", sftpRoot,
+                       QStringLiteral("sftp://127.0.0.1:%1").arg(sshd.port()),
+                       QStringLiteral("sftp://127.0.0.1:%1/~/bench/curl.tmp").arg(sshd.port()),
+                       {QStringLiteral("-u"), QStringLiteral("root:"), QStringLiteral("--key"),
+                        sshd.clientKey(), QStringLiteral("--pubkey"),
+                        sshd.clientKey() + QStringLiteral(".pub"),
+                        QStringLiteral("--hostpubsha256"), sshd.fingerprint().mid(7)});
     }
     server.terminate();
     server.waitForFinished(5000);

@@ -61,9 +61,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links come from dpkg-shlibdeps; the embedded engine and
 # Qt's platform plugins (without them the program cannot open a window) are plugins
 # loaded at run time, so they are named here. The archivers a job runs are
-# recommended: 7-Zip first, ARJ beside it.
+# recommended: 7-Zip first, ARJ beside it. The SSH library of "sftp://" hosts is a
+# dependency of its own.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "firebird3.0-server-core, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "firebird3.0-server-core, qt6-qpa-plugins, libssh-4")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, 7zip, arj")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${BKP_DATA}/debian/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

@@ -14,6 +14,8 @@ packages=(
   python3 python3-pyftpdlib vsftpd arj 7zip zip
   # FTP over TLS: pyftpdlib's TLS handler, test certificates, the upload benchmark's peer
   python3-openssl openssl curl
+  # SSH file transfer: the client library and, for the tests and the benchmark, sshd
+  libssh-dev openssh-server
   xvfb xauth x11-utils trayer openbox imagemagick xdotool faketime
   # Qt's own dialogs in Portuguese
   qt6-translations-l10n

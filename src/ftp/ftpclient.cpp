@@ -1,6 +1,7 @@
 #include "ftp/ftpclient.h"
 
 #include "ftp/listingline.h"
+#include "ftp/sftpclient.h"
 #include "ftp/tlstrust.h"
 
 #include "lib/scopeguard.h"
@@ -246,10 +247,15 @@ bool FtpClient::IsExplicitTls(const QString &host) {
     return host.trimmed().startsWith(QLatin1String(TlsPrefix), Qt::CaseInsensitive);
 }
 
+bool FtpClient::IsSftp(const QString &host) {
+    return host.trimmed().startsWith(QLatin1String(SftpPrefix), Qt::CaseInsensitive);
+}
+
 QString FtpClient::hostWithoutScheme() const {
     QString h = m_host.trimmed();
-    if (IsExplicitTls(h)) {
-        h = h.mid(qsizetype(std::strlen(TlsPrefix))).trimmed();
+    const char *scheme = IsExplicitTls(h) ? TlsPrefix : IsSftp(h) ? SftpPrefix : nullptr;
+    if (scheme) {
+        h = h.mid(qsizetype(std::strlen(scheme))).trimmed();
         while (h.endsWith(QLatin1Char('/')))
             h.chop(1);
     }
@@ -286,7 +292,9 @@ int FtpClient::effectivePort() const {
     }
     bool ok = false;
     const int p = portText.trimmed().toInt(&ok);
-    return ok && p > 0 && p < 65536 ? p : m_port;
+    if (ok && p > 0 && p < 65536)
+        return p;
+    return sftp() && m_port == DefaultPort ? SftpSession::DefaultPort : m_port;
 }
 
 QString FtpClient::peerText() const {
@@ -296,6 +304,8 @@ QString FtpClient::peerText() const {
 // ------------------------------------------------------------ the connection
 
 bool FtpClient::connected() const {
+    if (m_sftp)
+        return m_sftp->connected();
     return m_control && m_control->state() == QAbstractSocket::ConnectedState;
 }
 
@@ -305,6 +315,7 @@ void FtpClient::status(const QString &text) {
 }
 
 void FtpClient::closeControl() {
+    m_sftp.reset();
     if (!m_control)
         return;
     m_control->abort();
@@ -319,6 +330,16 @@ void FtpClient::checkStop() const {
 void FtpClient::openSocket(QTcpSocket &socket, const QHostAddress &address, quint16 port,
                            const QString &hostText) {
     // Connected here, not by the socket object, so that the wait can be cut short.
+    const int fd = connectSocket(address, port, m_connectTimeout, hostText);
+    if (!socket.setSocketDescriptor(fd)) {
+        ::close(fd);
+        throw FtpError(QStringLiteral("Erro ao conectar a %1: %2")
+                           .arg(hostPort(hostText, port), socket.errorString()));
+    }
+}
+
+int FtpClient::connectSocket(const QHostAddress &address, quint16 port, int timeoutMs,
+                             const QString &hostText) {
     sockaddr_storage storage{};
     socklen_t length = 0;
     bool ipv4 = false;
@@ -348,7 +369,7 @@ void FtpClient::openSocket(QTcpSocket &socket, const QHostAddress &address, quin
     if (::connect(fd, reinterpret_cast<sockaddr *>(&storage), length) != 0) {
         if (errno != EINPROGRESS)
             fail(errno);
-        const QDeadlineTimer deadline(m_connectTimeout);
+        const QDeadlineTimer deadline(timeoutMs);
         for (;;) {
             if (platform::sessionEnding()) {
                 ::close(fd);
@@ -369,20 +390,26 @@ void FtpClient::openSocket(QTcpSocket &socket, const QHostAddress &address, quin
         if (error != 0)
             fail(error);
     }
-    if (!socket.setSocketDescriptor(fd)) {
-        ::close(fd);
-        throw FtpError(QStringLiteral("Erro ao conectar a %1: %2")
-                           .arg(hostPort(hostText, port), socket.errorString()));
-    }
+    return fd;
 }
 
 void FtpClient::connectToServer() {
-    if (m_control)
+    if (m_control || m_sftp)
         disconnect();
     m_lastReply.clear();
     m_lastCode = 0;
     m_features.clear();
     m_utf8 = false;
+    if (sftp()) {
+        m_sftp = std::make_unique<SftpSession>(*this);
+        try {
+            m_sftp->connect();
+        } catch (...) {
+            disconnect();
+            throw;
+        }
+        return;
+    }
     // Nothing at all goes to the server when the login could not travel.
     requireSafe(m_username, QStringLiteral("O usuário"));
     requireSafe(m_password, QStringLiteral("A senha"));
@@ -464,7 +491,7 @@ void FtpClient::askFeatures() {
 }
 
 void FtpClient::disconnect() {
-    if (!m_control)
+    if (!m_control && !m_sftp)
         return;
     const bool announced = m_announced;
     m_announced = false;
@@ -686,16 +713,22 @@ int FtpClient::command(const QString &cmd, std::initializer_list<int> accepted) 
 // ---------------------------------------------------------------- operations
 
 void FtpClient::deleteFile(const QString &remoteName) {
+    if (m_sftp)
+        return m_sftp->deleteFile(remoteName);
     requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     command(QStringLiteral("DELE ") + remoteName, {250});
 }
 
 void FtpClient::changeDir(const QString &folder) {
+    if (m_sftp)
+        return m_sftp->changeDir(folder);
     requireSafe(folder, QStringLiteral("A pasta"));
     command(QStringLiteral("CWD ") + folder, {250});
 }
 
 void FtpClient::rename(const QString &from, const QString &to) {
+    if (m_sftp)
+        return m_sftp->rename(from, to);
     requireSafe(from, QStringLiteral("O nome do arquivo"));
     requireSafe(to, QStringLiteral("O novo nome do arquivo"));
     command(QStringLiteral("RNFR ") + from, {350});
@@ -703,6 +736,8 @@ void FtpClient::rename(const QString &from, const QString &to) {
 }
 
 QString FtpClient::printWorkingDir() {
+    if (m_sftp)
+        return m_sftp->printWorkingDir();
     command(QStringLiteral("PWD"), {257});
     const qsizetype open = m_lastReply.indexOf(QLatin1Char('"'));
     if (open < 0)
@@ -712,6 +747,8 @@ QString FtpClient::printWorkingDir() {
 }
 
 qint64 FtpClient::remoteSize(const QString &remoteName) {
+    if (m_sftp)
+        return m_sftp->remoteSize(remoteName);
     requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     sendCommand(QStringLiteral("SIZE ") + remoteName);
     const int code = readReply();
@@ -792,7 +829,8 @@ void FtpClient::readFinalReply() {
 
 void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passiveCodes,
                             std::initializer_list<int> activeCodes,
-                            const std::function<void(QTcpSocket &)> &transfer) {
+                            const std::function<void(QTcpSocket &)> &transfer,
+                            const QString &restart) {
     requireConnected();
     std::unique_ptr<QTcpSocket> passiveSocket;
     std::unique_ptr<QTcpServer> listener;
@@ -836,6 +874,9 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
                 {200});
     }
 
+    // REST stands right before the command it applies to.
+    if (!restart.isEmpty())
+        command(restart, {350});
     sendCommand(cmd);
     if (!isOneOf(readReply(), m_passive ? passiveCodes : activeCodes))
         raiseReply();
@@ -873,7 +914,23 @@ QTcpSocket *FtpClient::acceptFromPeer(QTcpServer &listener) {
     }
 }
 
-void FtpClient::put(const QString &localPath, const QString &remoteName) {
+bool FtpClient::canResume() {
+    if (m_sftp)
+        return true;
+    // FEAT was asked once after the login; a server without it has no features.
+    for (const QString &feature : std::as_const(m_features))
+        if (feature.compare(QLatin1String("REST STREAM"), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool FtpClient::renameReplaces() const {
+    return m_sftp && m_sftp->renameReplaces();
+}
+
+void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 offset) {
+    if (m_sftp)
+        return m_sftp->put(localPath, remoteName, offset);
     requireConnected();
     requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     QFile file(platform::fs::resolve(localPath));
@@ -881,14 +938,19 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
         throw FtpError(
             QStringLiteral("Não foi possível abrir %1: %2").arg(localPath, file.errorString()));
     const qint64 total = file.size();
+    if (offset < 0 || offset > total)
+        offset = 0;
+    if (offset > 0 && !file.seek(offset))
+        throw FtpError(QStringLiteral("Erro ao ler %1: %2").arg(localPath, file.errorString()));
     const bool secure = tls();
 
     runTransfer(
-        QStringLiteral("STOR ") + remoteName, {110, 125, 150}, {125, 150}, [&](QTcpSocket &data) {
+        QStringLiteral("STOR ") + remoteName, {110, 125, 150}, {125, 150},
+        [&](QTcpSocket &data) {
             if (onWorkBegin)
                 onWorkBegin(total);
             QByteArray block(BlockSize, Qt::Uninitialized);
-            qint64 sent = 0;
+            qint64 sent = offset;
             auto broken = [&](bool stalled) {
                 const QString text =
                     stalled ? QStringLiteral("Transferência parada após %1 de %2 bytes")
@@ -952,10 +1014,13 @@ void FtpClient::put(const QString &localPath, const QString &remoteName) {
             // The socket has sent the close_notify and let go of the connection.
             if (kept.fd >= 0)
                 drainUntilPeerCloses(kept.fd, QDeadlineTimer(qMin(LingerWait, m_transferTimeout)));
-        });
+        },
+        offset > 0 ? QStringLiteral("REST %1").arg(offset) : QString());
 }
 
 QStringList FtpClient::list(const QString &pattern, bool details) {
+    if (m_sftp)
+        return m_sftp->list(pattern, details);
     requireSafe(pattern, QStringLiteral("A especificação da listagem"));
     QString cmd = details ? QStringLiteral("LIST") : QStringLiteral("NLST");
     if (!pattern.isEmpty())

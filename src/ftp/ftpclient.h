@@ -15,6 +15,8 @@ class QTcpServer;
 
 namespace bkp::ftp {
 
+class SftpSession;
+
 // A failed FTP operation. For a reply the program did not accept, the message is
 // the server's last reply line, code included ("550 No such file or directory.");
 // otherwise it is the client's own text (refused connection, time-out, ...).
@@ -51,7 +53,8 @@ public:
     // port), every connection is explicit FTP over TLS: AUTH TLS, a certificate
     // that verifies (or whose fingerprint the settings trust), PBSZ 0 and PROT P,
     // and protected data connections. A server that refuses is refused; the
-    // client never goes on in clear text.
+    // client never goes on in clear text. Written "sftp://host" (port 22 unless
+    // given), every operation goes over SSH file transfer instead (SftpSession).
     QString host() const { return m_host; }
     void setHost(const QString &host) { m_host = host; }
     int port() const { return m_port; }
@@ -63,6 +66,9 @@ public:
     bool tls() const { return IsExplicitTls(m_host); }
     static bool IsExplicitTls(const QString &host);
     static constexpr const char *TlsPrefix = "ftpes://";
+    bool sftp() const { return IsSftp(m_host); }
+    static bool IsSftp(const QString &host);
+    static constexpr const char *SftpPrefix = "sftp://";
     bool passive() const { return m_passive; }
     void setPassive(bool passive) { m_passive = passive; }
 
@@ -103,8 +109,15 @@ public:
     void disconnect();
     bool connected() const;
 
-    // STOR of a local file (opened for reading only) under `remoteName`.
-    void put(const QString &localPath, const QString &remoteName);
+    // STOR of a local file (opened for reading only) under `remoteName`. From
+    // `offset` on when it is not 0: REST first, and only that part is sent.
+    void put(const QString &localPath, const QString &remoteName, qint64 offset = 0);
+    // Whether put can go on from an offset: over SFTP always, over FTP where the
+    // server lists "REST STREAM" in its FEAT answer (asked once per connection).
+    bool canResume();
+    // Whether rename replaces an existing file in one step (SFTP's posix-rename),
+    // so that the old copy need not be deleted first.
+    bool renameReplaces() const;
     void deleteFile(const QString &remoteName);          // DELE
     void changeDir(const QString &folder);               // CWD
     void rename(const QString &from, const QString &to); // RNFR, RNTO
@@ -132,6 +145,11 @@ public:
     static bool parsePasvReply(const QString &reply, QHostAddress &address, quint16 &port);
 
 private:
+    friend class SftpSession;
+    // A non-blocking socket connected to address:port within `timeoutMs`; raises
+    // with the reason, naming `hostText`.
+    static int connectSocket(const QHostAddress &address, quint16 port, int timeoutMs,
+                             const QString &hostText);
     void sendCommand(const QString &command);
     int readReply();
     void askFeatures();
@@ -165,7 +183,8 @@ private:
     // is called with the open data socket once the server accepted the command.
     void runTransfer(const QString &command, std::initializer_list<int> passiveCodes,
                      std::initializer_list<int> activeCodes,
-                     const std::function<void(QTcpSocket &)> &transfer);
+                     const std::function<void(QTcpSocket &)> &transfer,
+                     const QString &restart = QString());
     void readFinalReply();
     QString peerText() const;
     QString hostWithoutScheme() const;
@@ -185,8 +204,9 @@ private:
     int m_lastCode = 0;
     QStringList m_features;
     bool m_utf8 = false;
-    bool m_announced = false;          // the connected event was raised for this connection
-    QStringList m_trustedFingerprints; // read from the settings at each connection
+    bool m_announced = false;            // the connected event was raised for this connection
+    QStringList m_trustedFingerprints;   // read from the settings at each connection
+    std::unique_ptr<SftpSession> m_sftp; // the connection of an "sftp://" host
 };
 
 } // namespace bkp::ftp

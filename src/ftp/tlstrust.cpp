@@ -47,6 +47,10 @@ void setTlsSettingsFile(const QString &fileName) {
     settingsFile() = fileName;
 }
 
+QString ftpSettingsFile() {
+    return settingsFile();
+}
+
 void setExtraAuthorities(const QList<QSslCertificate> &authorities) {
     extraAuthorities() = authorities;
 }

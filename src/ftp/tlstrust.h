@@ -28,6 +28,9 @@ struct TlsTrust {
 // The settings file whose "FTP" section holds the fingerprints. It is read at
 // every handshake, so that a fingerprint the operator adds counts at once.
 void setTlsSettingsFile(const QString &fileName);
+// That settings file (empty when none was set); the SSH settings and the record
+// of interrupted uploads are read beside it too.
+QString ftpSettingsFile();
 // Authorities trusted besides the system's (a private authority of a test);
 // never written into the system's store.
 void setExtraAuthorities(const QList<QSslCertificate> &authorities);

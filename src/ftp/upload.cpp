@@ -3,6 +3,7 @@
 #include "backup/archiverwatch.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
+#include "ftp/resumerecord.h"
 #include "jobdb/datamodule.h"
 #include "jobdb/jobclaim.h"
 #include "lib/datetime.h"
@@ -237,11 +238,20 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
 
         const QString remoteName = platform::fs::extractFileName(currentPath);
         const QString tempName = platform::fs::changeFileExt(remoteName, QStringLiteral(".tmp"));
-        m_client.put(currentPath, tempName);
-        try {
-            m_client.deleteFile(remoteName);
-        } catch (const std::exception &e) {
-            balloon(messageOf(e), m_client.lastCmdResult(), TrayPort::BalloonKind::Error, 3);
+        // An archive cut off before goes on where the server's temporary file ends.
+        const ResumeRecord resume(text("FTP_HOST"), folder, tempName);
+        const qint64 offset = resume.offset(m_client, currentPath);
+        resume.remember(currentPath);
+        m_client.put(currentPath, tempName, offset);
+        resume.forget();
+        // Where the rename replaces the old copy in one step, no moment is left
+        // without one.
+        if (!m_client.renameReplaces()) {
+            try {
+                m_client.deleteFile(remoteName);
+            } catch (const std::exception &e) {
+                balloon(messageOf(e), m_client.lastCmdResult(), TrayPort::BalloonKind::Error, 3);
+            }
         }
         m_client.rename(tempName, remoteName);
         const QString renamed = m_client.lastCmdResult();

@@ -3,6 +3,7 @@
 Usage: pyftpd.py ROOT USER PASSWORD [OPTION...]
   --truncate   keeps only the first half of every file it receives
   --nosize     does not know SIZE (a listing is the only way to a file's size)
+  --norest     does not know REST (and so does not list REST STREAM in FEAT)
   --tls PEM    explicit FTP over TLS with the certificate and key in PEM;
                clear text is refused on the control and the data connections
   --address A  listens on A instead of 127.0.0.1
@@ -38,6 +39,8 @@ def main():
 
     if "--nosize" in options:
         del Handler.proto_cmds["SIZE"]
+    if "--norest" in options:
+        del Handler.proto_cmds["REST"]
     if "--tls" in options:
         Handler.certfile = options[options.index("--tls") + 1]
         Handler.tls_control_required = True

@@ -21,7 +21,7 @@ deb=$(ls "$t"/out/bkpzelto_*_amd64.deb) || fail "no package"
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
 for p in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libfbclient2 firebird3.0-server-core \
-  qt6-qpa-plugins; do
+  qt6-qpa-plugins libssh-4; do
   [[ ", $depends," == *", $p "* || ", $depends," == *", $p,"* ]] || fail "Depends lacks $p"
 done
 recommends=$(dpkg-deb --field "$deb" Recommends)

@@ -119,8 +119,10 @@ bool FtpServerProcess::startVsftpd(const QString &root, const QString &tlsCert,
 }
 
 bool FtpServerProcess::startRelay(const QString &logFolder, const QString &listen,
-                                  const QString &target, const QList<int> &ports) {
+                                  const QString &target, const QList<int> &ports, qint64 cutAfter) {
     QStringList args{logFolder, listen, target};
+    if (cutAfter > 0)
+        args = QStringList{QStringLiteral("--cut-after"), QString::number(cutAfter)} + args;
     for (int p : ports)
         args << QString::number(p);
     // It says "ready" where the servers print their port.

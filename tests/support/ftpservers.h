@@ -28,9 +28,10 @@ public:
     bool startVsftpd(const QString &root, const QString &tlsCert = QString(),
                      const QString &tlsKey = QString());
     // The loopback relay of relay.py: `ports` of `listen` forwarded to `target`,
-    // both directions recorded in `logFolder` ("up", "down").
+    // both directions recorded in `logFolder` ("up", "down"); with `cutAfter`, the
+    // first connection is cut once its client has sent that many bytes.
     bool startRelay(const QString &logFolder, const QString &listen, const QString &target,
-                    const QList<int> &ports);
+                    const QList<int> &ports, qint64 cutAfter = 0);
 
     void stop();
     int port() const { return m_port; }
