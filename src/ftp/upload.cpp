@@ -1,5 +1,6 @@
 #include "ftp/upload.h"
 
+#include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
 #include "jobdb/datamodule.h"
@@ -191,6 +192,9 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
     for (const char *column : {"FTP_USER", "FTP_PASSWORD", "FTP_FOLDER", "BACKUPFILE"})
         if (!FtpClient::safeArgument(text(column)))
             throw FtpError(FtpClient::unsafeArgumentText(QString::fromLatin1(column)));
+    // The archive run never writes outside the backup folder, so nothing from there is sent.
+    if (!backup::ArchiveNameInsideFolder(text("BACKUPFILE")))
+        throw FtpError(backup::ArchiveNameRefusedText(text("BACKUPFILE")));
 
     if (m_client.connected())
         m_client.disconnect();

@@ -1,5 +1,6 @@
 #include "uploadfixture.h"
 
+#include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "platform/clock.h"
 
@@ -334,6 +335,21 @@ TEST_F(UploadTest, ValuesThatWouldCarryASecondCommandAreRefused) {
     EXPECT_THROW(client.changeDir(QStringLiteral("x") + QChar(0)), FtpError);
     EXPECT_TRUE(client.connected());
     EXPECT_NO_THROW(client.changeDir(remote));
+}
+
+// The archive run writes only inside the backup folder, so an archive name that
+// leads out of it, or matches other archives, sends nothing.
+TEST_F(UploadTest, ArchiveNamesOutsideTheFolderSendNothing) {
+    archive(QStringLiteral("backup.rar"), "x");
+    local.write(QStringLiteral("sec.zip"), "someone else's");
+    for (const char *name : {"../SEC", "*", "?????"}) {
+        SCOPED_TRACE(name);
+        set(QStringLiteral("BACKUPFILE"), QLatin1String(name));
+        timer = RecordingTimer(true);
+        upload->uploadJob(jobs.IBQuery_Backups);
+        expectFailure(backup::ArchiveNameRefusedText(QLatin1String(name)));
+        EXPECT_EQ(remoteNames(), QStringList());
+    }
 }
 
 TEST_F(UploadTest, FailureToRecordTheErrorLeavesAfterTheEndBlock) {
