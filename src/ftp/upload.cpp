@@ -237,6 +237,18 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
         const QString remoteName = platform::fs::extractFileName(currentPath);
         const QString tempName = platform::fs::changeFileExt(remoteName, QStringLiteral(".tmp"));
         m_client.put(currentPath, tempName);
+        // A server may report the transfer complete and keep part of it: the old
+        // copy goes only once the new one is known to be whole.
+        try {
+            verifyArrival(currentPath, tempName);
+        } catch (const FtpError &) {
+            try {
+                m_client.deleteFile(tempName);
+            } catch (const std::exception &) {
+                // The short copy stays under its temporary name; the error that counts is raised.
+            }
+            throw;
+        }
         try {
             m_client.deleteFile(remoteName);
         } catch (const std::exception &e) {
