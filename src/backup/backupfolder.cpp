@@ -58,13 +58,16 @@ QString AnsiLowerCase(const QString &text) {
 namespace bkp::backup {
 
 bool ArchiveNameInsideFolder(const QString &name) {
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QLatin1String(".."));
+    // A wildcard would make the rotation's mask match other jobs' archives.
+    for (const char *refused : {"/", "\\", "..", "*", "?"})
+        if (name.contains(QLatin1String(refused)))
+            return false;
+    return true;
 }
 
 QString ArchiveNameRefusedText(const QString &name) {
     return QStringLiteral("O nome do arquivo de backup \"") + name +
-           QStringLiteral("\" não pode conter \"/\", \"\\\" nem \"..\".");
+           QStringLiteral("\" não pode conter \"/\", \"\\\", \"..\", \"*\" nem \"?\".");
 }
 
 } // namespace bkp::backup

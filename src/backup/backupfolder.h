@@ -23,10 +23,10 @@ QString SetPathBackup(const QString &jobName, const QString &folder);
 // "/BACKUPS" anywhere in it, in any letter case.
 QString SetFolderBackup(const QString &folder);
 
-// Whether an archive name (BACKUPFILE) stays inside the backup folder: no path
-// separator ("/" or "\\") and no "..".
+// Whether an archive name (BACKUPFILE) names only archives of its own inside the
+// backup folder: no path separator ("/" or "\\"), no ".." and no wildcard ("*", "?").
 bool ArchiveNameInsideFolder(const QString &name);
-// The message for a name that would leave the folder.
+// The message for a name that would leave the folder or match other archives.
 QString ArchiveNameRefusedText(const QString &name);
 
 // Lower case of the letters A to Z only; every other character stays as it is.

@@ -1026,6 +1026,7 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
     if (!pattern.isEmpty())
         cmd += QLatin1Char(' ') + pattern;
     QByteArray received;
+    const QDeadlineTimer whole(m_listingTime);
     runTransfer(cmd, {125, 150}, {125, 150}, [&](QTcpSocket &data) {
         if (onWorkBegin)
             onWorkBegin(0);
@@ -1042,7 +1043,19 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
             ~Disconnect() { QObject::disconnect(c); }
         } disconnectAtEnd{end};
         for (;;) {
+            if (whole.hasExpired()) {
+                received = QByteArray();
+                throw FtpError(QStringLiteral("Listagem de %1 demorada demais: mais de %2 s")
+                                   .arg(peerText())
+                                   .arg(m_listingTime / 1000));
+            }
             if (data.bytesAvailable() > 0) {
+                if (received.size() + data.bytesAvailable() > m_listingBytes) {
+                    received = QByteArray();
+                    throw FtpError(QStringLiteral("Listagem de %1 longa demais: mais de %2 bytes")
+                                       .arg(peerText())
+                                       .arg(m_listingBytes));
+                }
                 received += data.readAll();
                 if (onWork)
                     onWork(received.size());
@@ -1050,7 +1063,8 @@ QStringList FtpClient::list(const QString &pattern, bool details) {
             }
             if (ended || data.state() != QAbstractSocket::ConnectedState)
                 break;
-            if (!waitReadable(data, QDeadlineTimer(m_transferTimeout)))
+            const QDeadlineTimer wait(qMin<qint64>(m_transferTimeout, whole.remainingTime()));
+            if (!waitReadable(data, wait) && !whole.hasExpired())
                 throw FtpError(
                     QStringLiteral("Transferência parada após %1 bytes").arg(received.size()));
         }

@@ -82,6 +82,14 @@ public:
     void setReplyTimeout(int ms) { m_replyTimeout = ms; }
     int transferTimeout() const { return m_transferTimeout; }
     void setTransferTimeout(int ms) { m_transferTimeout = ms; }
+    // A listing that never ends would fill the memory and hold everything else: one
+    // listing fails past this many bytes or this long in all (ms).
+    static constexpr qint64 DefaultListingBytes = qint64(64) * 1024 * 1024;
+    static constexpr int DefaultListingTime = 5 * 60 * 1000;
+    void setListingLimits(qint64 bytes, int ms) {
+        m_listingBytes = bytes;
+        m_listingTime = ms;
+    }
 
     // The server's last reply line, kept after every command.
     QString lastCmdResult() const { return m_lastReply; }
@@ -122,7 +130,8 @@ public:
     void changeDir(const QString &folder);               // CWD
     void rename(const QString &from, const QString &to); // RNFR, RNTO
     // LIST (details) or NLST of `pattern` (the command alone when empty); the lines
-    // of the reply, without line ends.
+    // of the reply, without line ends. Past the listing limits it raises, and what
+    // was read is dropped.
     QStringList list(const QString &pattern = QString(), bool details = true);
     QString printWorkingDir(); // PWD: the folder between the first two double quotes
     // The size in bytes of a remote file: SIZE, or the file's line of a detailed
@@ -197,6 +206,8 @@ private:
     int m_connectTimeout = 30000;
     int m_replyTimeout = 30000;
     int m_transferTimeout = 30000;
+    qint64 m_listingBytes = DefaultListingBytes;
+    int m_listingTime = DefaultListingTime;
 
     std::unique_ptr<QTcpSocket> m_control;
     QString m_lastReply;

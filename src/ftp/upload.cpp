@@ -1,6 +1,7 @@
 #include "ftp/upload.h"
 
 #include "backup/archiverwatch.h"
+#include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "db/query.h"
 #include "ftp/resumerecord.h"
@@ -197,6 +198,9 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
     for (const char *column : {"FTP_USER", "FTP_PASSWORD", "FTP_FOLDER", "BACKUPFILE"})
         if (!FtpClient::safeArgument(text(column)))
             throw FtpError(FtpClient::unsafeArgumentText(QString::fromLatin1(column)));
+    // The archive run never writes outside the backup folder, so nothing from there is sent.
+    if (!backup::ArchiveNameInsideFolder(text("BACKUPFILE")))
+        throw FtpError(backup::ArchiveNameRefusedText(text("BACKUPFILE")));
 
     if (m_client.connected())
         m_client.disconnect();
@@ -244,6 +248,18 @@ void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id
         resume.remember(currentPath);
         m_client.put(currentPath, tempName, offset);
         resume.forget();
+        // A server may report the transfer complete and keep part of it: the old
+        // copy goes only once the new one is known to be whole.
+        try {
+            verifyArrival(currentPath, tempName);
+        } catch (const FtpError &) {
+            try {
+                m_client.deleteFile(tempName);
+            } catch (const std::exception &) {
+                // The short copy stays under its temporary name; the error that counts is raised.
+            }
+            throw;
+        }
         // Where the rename replaces the old copy in one step, no moment is left
         // without one.
         if (!m_client.renameReplaces()) {

@@ -97,7 +97,8 @@ private:
                  int seconds);
     void recordError(const QString &id, const QString &text, const QString &beforeWhere);
     void sendFiles(db::DataSet &query, const QString &folder, QString &id);
-    // Raises when the renamed copy on the server is not as long as the local file.
+    // Raises when a copy on the server (the temporary one before the old copy is
+    // deleted, the renamed one after) is not as long as the local file.
     void verifyArrival(const QString &localPath, const QString &remoteName);
 
     FtpClient m_client;

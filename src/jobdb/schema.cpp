@@ -390,10 +390,14 @@ bool isServerName(const QString &name) {
 } // namespace
 
 bool ConnectOrCreateDatabase(Database *database, StartupLog *logWindow) {
+    // The engine's own words on the first failure: the messages below name only
+    // what the program could see, which hides a file it cannot read or use.
+    QString engineMessage;
     try {
         database->open();
         return true;
     } catch (const DatabaseError &e) {
+        engineMessage = e.message();
         // No server at this computer's own address: the file is local, so the embedded
         // engine opens it by its plain path. Any other host is used as it was named.
         const QString name = database->databaseName();
@@ -443,12 +447,13 @@ bool ConnectOrCreateDatabase(Database *database, StartupLog *logWindow) {
             return false;
         }
     }
-    ShowMessageBox(QStringLiteral("Não foi possível conectar-se ao banco de dados\r") + name +
-                       QStringLiteral(".") + QStringLiteral("\r") + QStringLiteral("\r") +
-                       QStringLiteral("O endereço ") + QStringLiteral("\r") + folder +
-                       QStringLiteral("\r") +
-                       QStringLiteral("não existe, ou não está acessível no momento."),
-                   QString(), platform::MB_OK | platform::MB_ICONERROR);
+    ShowMessageBox(
+        QStringLiteral("Não foi possível conectar-se ao banco de dados\r") + name +
+            QStringLiteral(".") + QStringLiteral("\r") + QStringLiteral("\r") +
+            QStringLiteral("O endereço ") + QStringLiteral("\r") + folder + QStringLiteral("\r") +
+            QStringLiteral("não existe, ou não está acessível no momento.") + QStringLiteral("\r") +
+            QStringLiteral("\r") + QStringLiteral("Erro:") + QStringLiteral("\r") + engineMessage,
+        QString(), platform::MB_OK | platform::MB_ICONERROR);
     return false;
 }
 
@@ -470,7 +475,17 @@ bool OpenDatabaseTables(TDM *dm, const QString &titleSuffix, StartupLog *logWind
             l->close();
             return false;
         }
-        db->open();
+        try {
+            db->open();
+        } catch (const DatabaseError &e) {
+            // A file that is there but is no database, or one the engine may not use.
+            l->close();
+            ShowMessageBox(QStringLiteral("Não foi possível conectar-se ao banco de dados\r") +
+                               db->databaseName() + QStringLiteral("\r") + QStringLiteral("\r") +
+                               QStringLiteral("Erro:") + QStringLiteral("\r") + e.message(),
+                           QString(), platform::MB_OK | platform::MB_ICONERROR);
+            return false;
+        }
         db->defaultTransaction()->startIfNeeded();
 
         for (Table *t : dm->tables(db)) {

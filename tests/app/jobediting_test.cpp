@@ -392,13 +392,13 @@ TEST_F(JobEditing, AValueTooLongForItsColumnIsRefusedAndTheRowStaysInEditing) {
     }
 }
 
-TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderIsRefusedOnSave) {
+TEST_F(JobEditing, AnArchiveNameThatLeavesTheFolderOrMatchesOthersIsRefusedOnSave) {
     start();
     master->toolBar()->ToolButtonNew->click();
     QTest::keyClicks(test::child<widgets::DBEdit>(master->setupPage(), "DBEdit_BACKUPNAME"),
                      "diario");
     job("BACKUPFOLDER")->setValue(dir.file("dados"));
-    for (const char *name : {"../../AB", "A/B", "A\\B"}) {
+    for (const char *name : {"../../AB", "A/B", "A\\B", "*", "?????", "DIA*"}) {
         SCOPED_TRACE(name);
         job("BACKUPFILE")->setValue(QString::fromLatin1(name));
         const int boxes = int(dialogs.shown().size());

@@ -432,19 +432,31 @@ TEST_F(ArchiveRunTest, ARunWhoseDateCouldNotBeStoredIsNotRepeated) {
     EXPECT_EQ(readFile(folder + "/diario.rar"), "tonight");
 }
 
-TEST_F(ArchiveRunTest, AnArchiveNameLeadingOutOfTheFolderTouchesNothing) {
-    addJob(9, b + "/meus programas/winrar.exe", "a", b + "/dados/BACKUPS/DIARIO", "../../ab", 0);
-    writeFile(b + "/dados/ab.rar", "outside");
-    writeRecorder();
-    const QStringList before = entries(b) + entries(b + "/dados");
-    const ArchiveRunResult r = runArchive(context, 9);
-    EXPECT_TRUE(r.rotatedTo.isEmpty());
-    EXPECT_TRUE(r.commandLine.isEmpty());
-    EXPECT_TRUE(lines.isEmpty());
-    EXPECT_EQ(readFile(b + "/dados/ab.rar"), "outside");
-    EXPECT_EQ(entries(b) + entries(b + "/dados"), before);
-    ASSERT_EQ(dialogs.shown().size(), 1);
-    EXPECT_EQ(dialogs.shown().first().text, ArchiveNameRefusedText("../../ab"));
+// A name leading out of the folder, or a wildcard that would make the rotation's
+// mask match last week's archives: nothing is rotated, deleted or started.
+TEST_F(ArchiveRunTest, AnArchiveNameLeadingOutOfTheFolderOrMatchingOthersTouchesNothing) {
+    const QString folder = b + "/dados/BACKUPS/DIARIO";
+    for (const char *name : {"../../ab", "*", "?????"}) {
+        SCOPED_TRACE(name);
+        addJob(9, b + "/meus programas/winrar.exe", "a", folder, QString::fromLatin1(name), 0);
+        writeFile(b + "/dados/ab.rar", "outside");
+        QDir().mkpath(folder);
+        writeFile(folder + "/Terça.rar", "last week");
+        writeRecorder();
+        const QStringList before = entries(b) + entries(b + "/dados") + entries(folder);
+        const int boxes = int(dialogs.shown().size());
+        const ArchiveRunResult r = runArchive(context, 9);
+        EXPECT_TRUE(r.rotatedTo.isEmpty());
+        EXPECT_TRUE(r.commandLine.isEmpty());
+        EXPECT_TRUE(lines.isEmpty());
+        EXPECT_EQ(readFile(b + "/dados/ab.rar"), "outside");
+        EXPECT_EQ(readFile(folder + "/Terça.rar"), "last week");
+        EXPECT_EQ(entries(b) + entries(b + "/dados") + entries(folder), before);
+        ASSERT_EQ(int(dialogs.shown().size()), boxes + 1);
+        EXPECT_EQ(dialogs.shown().last().text, ArchiveNameRefusedText(QString::fromLatin1(name)));
+        db::ExecSQL(dm.IBDatabase1, QStringLiteral("delete from BACKUPS where ID=9"));
+        dm.IBTransaction1->commitRetaining();
+    }
 }
 
 TEST_F(ArchiveRunTest, AJobWithoutRowOrFolderStartsNothing) {

@@ -21,6 +21,8 @@ Usage: fakeftp.py MODE [LOGDIR]
   tlssilent  accepts AUTH TLS and then never answers the handshake
   ansi     an older server: FEAT without UTF8, a passive LIST of names in
            Windows-1252 beside one in UTF-8
+  endlesslist  a working passive server without SIZE whose LIST never ends
+  driplist     the same, with one listing line every 0.1 s
 Every command received is appended to LOGDIR/commands, and a line for every
 connection accepted to LOGDIR/sessions.
 Prints its port on one line and runs until SIGTERM.
@@ -132,6 +134,28 @@ def serve_client(conn, mode, logdir):
             threading.Thread(target=lambda: receive(thief_listener.accept()[0], "thief", logdir),
                              daemon=True).start()
             say("227 Entering Passive Mode (127,0,0,2,%d,%d)" % (port >> 8, port & 255))
+        elif mode in ("endlesslist", "driplist") and verb in ("DELE", "RNFR", "RNTO", "STOR", "LIST"):
+            if verb != "STOR" and verb != "LIST":
+                say({"DELE": "550 No such file", "RNFR": "350 Ready", "RNTO": "250 Renamed"}[verb])
+                continue
+            say("150 Ok")
+            data, _ = data_listener.accept()
+            if verb == "STOR":
+                while data.recv(65536):
+                    pass
+                data.close()
+                say("226 Transfer complete")
+                continue
+            line = b"-rw-r--r--    1 0        0            2048 Jan 15  2025 other.zip\r\n"
+            try:
+                while True:
+                    if mode == "endlesslist":
+                        data.sendall(line * 1024)
+                    else:
+                        data.sendall(line)
+                        time.sleep(0.1)
+            except OSError:
+                data.close()
         elif mode == "badlist" and verb == "PORT":
             n = [int(x) for x in cmd[5:].split(",")]
             port_target = ("%d.%d.%d.%d" % tuple(n[:4]), n[4] * 256 + n[5])

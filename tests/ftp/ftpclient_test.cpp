@@ -365,6 +365,54 @@ TEST_F(FtpFailureTest, StalledTransferTimesOut) {
     EXPECT_LT(t.elapsed(), 5000);
 }
 
+// The resident size of this process, in bytes.
+qint64 residentBytes() {
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+// A listing that never ends, fast or a line at a time, whether asked for or as
+// the size of a file the server gives no SIZE for: it fails with its message once
+// past its bytes or its time, and the memory it took is bounded.
+TEST_F(FtpFailureTest, EndlessListingsFailWithinTheirBounds) {
+    const struct {
+        const char *mode;
+        QString message;
+    } cases[] = {
+        {"endlesslist",
+         QStringLiteral("longa demais: mais de %1 bytes").arg(FtpClient::DefaultListingBytes)},
+        {"driplist", QStringLiteral("demorada demais: mais de 1 s")},
+    };
+    for (const auto &c : cases) {
+        for (const bool asSize : {false, true}) {
+            SCOPED_TRACE(std::string(c.mode) + (asSize ? " SIZE" : " LIST"));
+            test::FtpServerProcess fake;
+            ASSERT_TRUE(fake.startFake(QLatin1String(c.mode))) << fake.error().toStdString();
+            client.setHost(fake.host());
+            client.setListingLimits(FtpClient::DefaultListingBytes, 1500);
+            client.connectToServer();
+            const qint64 start = residentBytes();
+            qint64 peak = start;
+            client.onWork = [&](qint64) {
+                peak = qMax(peak, residentBytes());
+            };
+            const QString message = failure([&] {
+                if (asSize)
+                    client.remoteSize(QStringLiteral("backup.tmp"));
+                else
+                    client.list(QStringLiteral("x"));
+            });
+            client.onWork = nullptr;
+            EXPECT_EQ(message,
+                      QStringLiteral("Listagem de ") + fake.host() + QLatin1Char(' ') + c.message);
+            EXPECT_LT(peak - start, qint64(100) * 1024 * 1024);
+            client.disconnect();
+        }
+    }
+}
+
 // vsftpd opens the active data connection only after STOR, where pyftpdlib opens it
 // at PORT; both must work.
 TEST(FtpVsftpdTest, StoresAndRenamesInBothModes) {

@@ -1,5 +1,6 @@
 #include "uploadfixture.h"
 
+#include "backup/backupfolder.h"
 #include "db/dataroutines.h"
 #include "platform/clock.h"
 
@@ -205,9 +206,10 @@ TEST_F(UploadTest, MisbehavingServers) {
     }
 }
 
-// The copy on the server is measured after its rename, by SIZE or, where the
-// server does not know SIZE, by its listing line: a short copy is an error with
-// both sizes and the job stays due.
+// The copy on the server is measured before the old copy is deleted, and again
+// after its rename, by SIZE or, where the server does not know SIZE, by its
+// listing line: a short copy is an error with both sizes, the old copy stays and
+// the job stays due.
 TEST_F(UploadTest, ArrivalIsVerified) {
     const QByteArray rar = content(100001, 'v');
     archive(QStringLiteral("backup.rar"), rar);
@@ -227,6 +229,10 @@ TEST_F(UploadTest, ArrivalIsVerified) {
         db::ExecSQL(dm->IBDatabase1, QStringLiteral("update BACKUPS set FTP_DATA='1-DEC-2026', "
                                                     "FTP_LASTSEND=null, FTP_LASTERR=null"));
         set(QStringLiteral("FTP_HOST"), truncating.host());
+        QFile old(ftpRoot->file(remote + QStringLiteral("/backup.rar")));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("last week");
+        old.close();
         timer = RecordingTimer(true);
         upload->uploadJob(jobs.IBQuery_Backups);
         if (c.whole) {
@@ -234,10 +240,11 @@ TEST_F(UploadTest, ArrivalIsVerified) {
             expectSent();
             continue;
         }
-        EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")).size(), 50000);
+        EXPECT_EQ(remoteFile(QStringLiteral("backup.rar")), "last week");
+        EXPECT_EQ(remoteNames(), QStringList{"backup.rar"});
         const QString message =
-            QStringLiteral("Tamanho no servidor 50000 difere do local 100001: backup.rar");
-        EXPECT_EQ(message, ArrivalMismatchText(50000, 100001, QStringLiteral("backup.rar")));
+            QStringLiteral("Tamanho no servidor 50000 difere do local 100001: backup.tmp");
+        EXPECT_EQ(message, ArrivalMismatchText(50000, 100001, QStringLiteral("backup.tmp")));
         expectFailure(message);
         // The sizes survive the cut to the column even at ten digits each.
         EXPECT_TRUE((stamp() + QStringLiteral(" - ") +
@@ -334,6 +341,21 @@ TEST_F(UploadTest, ValuesThatWouldCarryASecondCommandAreRefused) {
     EXPECT_THROW(client.changeDir(QStringLiteral("x") + QChar(0)), FtpError);
     EXPECT_TRUE(client.connected());
     EXPECT_NO_THROW(client.changeDir(remote));
+}
+
+// The archive run writes only inside the backup folder, so an archive name that
+// leads out of it, or matches other archives, sends nothing.
+TEST_F(UploadTest, ArchiveNamesOutsideTheFolderSendNothing) {
+    archive(QStringLiteral("backup.rar"), "x");
+    local.write(QStringLiteral("sec.zip"), "someone else's");
+    for (const char *name : {"../SEC", "*", "?????"}) {
+        SCOPED_TRACE(name);
+        set(QStringLiteral("BACKUPFILE"), QLatin1String(name));
+        timer = RecordingTimer(true);
+        upload->uploadJob(jobs.IBQuery_Backups);
+        expectFailure(backup::ArchiveNameRefusedText(QLatin1String(name)));
+        EXPECT_EQ(remoteNames(), QStringList());
+    }
 }
 
 TEST_F(UploadTest, FailureToRecordTheErrorLeavesAfterTheEndBlock) {

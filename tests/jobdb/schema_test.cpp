@@ -361,11 +361,43 @@ TEST_F(SchemaTest, MissingFolderIsReportedAndTheProgramIsNotEnded) {
     EXPECT_EQ(log.caption(), platform::applicationTitle() + " - x");
     EXPECT_FALSE(log.isOpen());
     ASSERT_EQ(dialogs.shown().size(), 1);
-    EXPECT_EQ(dialogs.shown()[0].text, "Não foi possível conectar-se ao banco de dados\r" +
-                                           dir.file("nowhere/BKPZELTO.FB") + ".\r\rO endereço \r" +
-                                           dir.file("nowhere") +
-                                           "\rnão existe, ou não está acessível no momento.");
+    // The engine's own words follow.
+    EXPECT_TRUE(dialogs.shown()[0].text.startsWith(
+        "Não foi possível conectar-se ao banco de dados\r" + dir.file("nowhere/BKPZELTO.FB") +
+        ".\r\rO endereço \r" + dir.file("nowhere") +
+        "\rnão existe, ou não está acessível no momento.\r\rErro:\r"))
+        << dialogs.shown()[0].text.toStdString();
     EXPECT_FALSE(platform::terminated());
+}
+
+// A file that is there but cannot be opened (garbage, no rights) is reported with
+// the engine's own words, whether named by path or through the server.
+TEST_F(SchemaTest, AFileThatCannotBeOpenedIsReportedWithTheEnginesMessage) {
+    QFile garbage(dbPath());
+    ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
+    garbage.write(QByteArray(40000, 'g'));
+    garbage.close();
+    for (const QString &name : {dbPath(), "127.0.0.1:" + dbPath()}) {
+        SCOPED_TRACE(name.toStdString());
+        dialogs.clear();
+        TDM dm;
+        dm.IBDatabase1->setDatabaseName(name);
+        MemoryLog log;
+        bool opened = true;
+        try {
+            opened = OpenDatabaseTables(&dm, QString(), &log);
+        } catch (const DatabaseError &e) {
+            ADD_FAILURE() << e.message().toStdString();
+        }
+        EXPECT_FALSE(opened);
+        ASSERT_EQ(dialogs.shown().size(), 1);
+        const QString text = dialogs.shown()[0].text;
+        EXPECT_TRUE(text.startsWith("Não foi possível conectar-se ao banco de dados\r"))
+            << text.toStdString();
+        const QString engine = text.mid(text.indexOf("\rErro:\r") + 7);
+        EXPECT_TRUE(text.contains("\rErro:\r") && !engine.trimmed().isEmpty())
+            << text.toStdString();
+    }
 }
 
 TEST_F(SchemaTest, DatabaseThatCannotBeCreatedEndsTheProgram) {
@@ -439,8 +471,8 @@ TEST_F(SchemaTest, OnlyThisComputersOwnAddressFallsBackToTheEmbeddedEngine) {
         EXPECT_TRUE(log.lines().isEmpty());
         ASSERT_EQ(dialogs.shown().size(), own ? 0 : 1);
         if (!own) {
-            EXPECT_TRUE(dialogs.shown()[0].text.endsWith(
-                "\rnão existe, ou não está acessível no momento."));
+            EXPECT_TRUE(dialogs.shown()[0].text.contains(
+                "\rnão existe, ou não está acessível no momento.\r\rErro:\r"));
         }
     }
 }
