@@ -8,12 +8,14 @@
 #include "support/ftpservers.h"
 #include "support/tempdir.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -82,8 +84,10 @@ public:
         return m_process.state() == QProcess::Running && catchesSigterm();
     }
     bool started() { return m_process.waitForStarted(10000); }
-    int terminate() {
-        ::kill(pid_t(m_process.processId()), SIGTERM);
+    int terminate() { return endWith(SIGTERM); }
+    // Ends it as a service stop (SIGTERM) or a closing terminal (SIGHUP) would.
+    int endWith(int signal) {
+        ::kill(pid_t(m_process.processId()), signal);
         const bool finished = m_process.waitForFinished(20000);
         if (!finished) {
             m_process.kill();
@@ -433,4 +437,70 @@ TEST(Program, TwoProgramsOnOneDatabaseUploadAJobOnce) {
         << next.toString(Qt::ISODate).toStdString();
     EXPECT_TRUE(q.fieldByName("FTP_LASTERR")->isNull())
         << q.fieldByName("FTP_LASTERR")->asString().toStdString();
+}
+
+// The program ends, by a service stop or a closing terminal, while its archiver
+// runs and writes: the archiver goes on to its end, and the program started again
+// meanwhile records that end.
+TEST(Program, AnArchiverOutlivesTheProgramAndTheNextStartRecordsItsEnd) {
+    for (int signal : {SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        test::TempDir dir;
+        ASSERT_TRUE(installedAndStartedOnce(dir.path()));
+        const QString archiver =
+            dir.write("bin/arj", "#!/bin/sh\n"
+                                 "i=0; while [ $i -lt 60 ]; do echo linha $i; sleep 0.1; "
+                                 "i=$((i+1)); done\n"
+                                 "echo inteiro > \"$2\"\n");
+        QFile::setPermissions(archiver, QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+        const QString folder = dir.file("dados/BACKUPS/ALFA");
+        QDir().mkpath(folder);
+        {
+            test::TestDatabase jobs(dir.file("DataBase/BKPZELTO.FB"), false);
+            ASSERT_TRUE(db::ExecSQL(jobs.get(), jobInsert(1, "ALFA", folder, archiver, "", false)));
+            jobs.transaction->commit();
+        }
+        auto waitFor = [](const std::function<bool()> &done, int ms) {
+            QElapsedTimer t;
+            t.start();
+            while (t.elapsed() < ms && !done())
+                QThread::msleep(100);
+            return done();
+        };
+        const QString output = dir.file("Saidas/1.txt");
+        {
+            ProgramRun run(dir.path());
+            ASSERT_TRUE(run.startedAndResident());
+            ASSERT_TRUE(
+                waitFor([&] { return dir.read("Saidas/1.txt").contains("linha 5"); }, 60000));
+            EXPECT_EQ(run.endWith(signal), 0);
+        }
+        // Still writing after the program has gone.
+        const qint64 written = QFileInfo(output).size();
+        EXPECT_TRUE(waitFor([&] { return QFileInfo(output).size() > written; }, 5000));
+        EXPECT_FALSE(QFile::exists(folder + "/alfa.arj"));
+        {
+            ProgramRun again(dir.path());
+            ASSERT_TRUE(again.startedAndResident());
+            ASSERT_TRUE(waitFor(
+                [&] { return dir.read("dados/BACKUPS/ALFA/alfa.arj") == "inteiro\n"; }, 30000));
+            // The end is recorded, and the list of running archivers empty again.
+            EXPECT_TRUE(waitFor(
+                [&] { return !dir.read("bkpzelto_Compactadores.Ini").contains("[Job1]"); }, 10000));
+            EXPECT_EQ(again.terminate(), 0);
+        }
+        EXPECT_TRUE(dir.read("Saidas/1.txt").endsWith("linha 59\n"));
+        test::TestDatabase check(dir.file("DataBase/BKPZELTO.FB"), false);
+        db::Query q;
+        q.setDatabase(check.get());
+        q.setTransaction(check.transaction.get());
+        q.setSqlText("select BACKUP_LASTSTART, BACKUP_LASTRUN, BACKUP_LASTERR from BACKUPS");
+        q.open();
+        EXPECT_FALSE(q.fieldByName("BACKUP_LASTSTART")->isNull());
+        EXPECT_FALSE(q.fieldByName("BACKUP_LASTRUN")->isNull());
+        EXPECT_TRUE(q.fieldByName("BACKUP_LASTERR")
+                        ->asString()
+                        .endsWith(" - resultado desconhecido: o programa foi reiniciado"))
+            << q.fieldByName("BACKUP_LASTERR")->asString().toStdString();
+    }
 }
