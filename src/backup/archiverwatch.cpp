@@ -177,14 +177,22 @@ void ArchiverWatch::ended(int jobId, const platform::ProcessEnd &end) {
 
 void ArchiverWatch::recordEnd(int jobId, const RunOutcome &outcome) {
     const QString text = outcome.text.isEmpty() ? QString() : DatedText(outcome.text);
+    const double when = Now();
+    // Kept in the file first, so that an outcome the database refuses now (or a
+    // program ended meanwhile) is stored later.
+    bool kept = true;
     try {
         m_state->eraseSection(section(jobId));
         m_state->writeInteger(section(jobId), Result, int(outcome.kind));
         m_state->writeString(section(jobId), Text, text);
-        m_state->writeString(section(jobId), When, QString::number(Now(), 'g', 17));
+        m_state->writeString(section(jobId), When, QString::number(when, 'g', 17));
     } catch (const platform::IniWriteError &) {
+        kept = false;
     }
-    if (!store(jobId) && !m_retry->isActive())
+    const bool stored =
+        kept ? store(jobId)
+             : storeOutcome(jobId, outcome.kind != RunOutcome::Kind::Failed, when, text);
+    if (!stored && kept && !m_retry->isActive())
         m_retry->start();
     if (m_tray && outcome.kind == RunOutcome::Kind::Failed)
         m_tray->showBalloon(QStringLiteral("Erro no backup"), text, TrayPort::BalloonKind::Error,
@@ -208,19 +216,25 @@ void ArchiverWatch::recordRefusal(int jobId, const QString &text) {
     Q_EMIT runEnded(jobId, RunOutcome{RunOutcome::Kind::Failed, dated});
 }
 
-bool ArchiverWatch::store(int jobId) {
-    const QString s = section(jobId);
-    if (!m_state->valueExists(s, Result))
-        return false;
-    const bool good = m_state->readInteger(s, Result) != int(RunOutcome::Kind::Failed);
-    const double when = m_state->readString(s, When).toDouble();
-    const QString sql = jobdb::ArchiveEndSql(jobId, good, when, m_state->readString(s, Text));
+bool ArchiverWatch::storeOutcome(int jobId, bool good, double when, const QString &text) {
+    const QString sql = jobdb::ArchiveEndSql(jobId, good, when, text);
     try {
         if (!sql.isEmpty())
             jobdb::ExecOwnTransaction(m_database, sql);
     } catch (const db::DatabaseError &) {
         return false;
     }
+    return true;
+}
+
+bool ArchiverWatch::store(int jobId) {
+    const QString s = section(jobId);
+    if (!m_state->valueExists(s, Result))
+        return false;
+    const bool good = m_state->readInteger(s, Result) != int(RunOutcome::Kind::Failed);
+    if (!storeOutcome(jobId, good, m_state->readString(s, When).toDouble(),
+                      m_state->readString(s, Text)))
+        return false;
     try {
         m_state->eraseSection(s);
     } catch (const platform::IniWriteError &) {

@@ -108,7 +108,9 @@ Q_SIGNALS:
 private:
     void watchProcess(int jobId, platform::WatchedProcess *process, const QString &archivePath);
     void ended(int jobId, const platform::ProcessEnd &end);
+    // The outcome the file keeps for the job, stored and then forgotten.
     bool store(int jobId);
+    bool storeOutcome(int jobId, bool good, double when, const QString &text);
 
     db::Database *m_database;
     TrayPort *m_tray;

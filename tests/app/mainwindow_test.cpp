@@ -10,7 +10,9 @@
 #include "support/child.h"
 #include "support/fixedclock.h"
 #include "support/masterpeer.h"
+#include "support/modal.h"
 #include "support/tempdir.h"
+#include "widgets/rascunho.h"
 #include "widgets/toolbarbutton.h"
 
 #include <QAction>
@@ -22,6 +24,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSet>
 #include <QStyle>
 #include <QTabWidget>
@@ -373,4 +377,58 @@ TEST_F(MainWindowTest, ShortColumnsGetFittingEditsAndTheFolderCaptionLeavesItsBu
         for (int y = 0; y < image.height(); ++y)
             yellow += image.pixelColor(x, y) == QColor(Qt::yellow) ? 1 : 0;
     EXPECT_EQ(yellow, 0);
+}
+
+// A run's end on the window: the balloon, the Setup page's outcome fields, the Pasta
+// list read again, the archiver's output in the viewer; "Fechar" leaves a running
+// archiver running.
+TEST_F(MainWindowTest, ARunsEndIsShownOnTheWindowAndFecharLeavesTheArchiverRunning) {
+    create();
+    platform::FixedClock fixed(QDateTime(QDate(2026, 9, 5), QTime(10, 0)));
+    platform::ScopedClock scopedClock(&fixed);
+    auto *database = master->dataModule()->IBDatabase1;
+    const QString folder = dir.file("Jobs/BACKUPS/DIARIO");
+    QDir().mkpath(folder);
+    const QString archiver = dir.write("bin/arj", "#!/bin/sh\n"
+                                                  "echo saida 1; echo saida 2 >&2\n"
+                                                  "sleep \"$(cat \"$(dirname \"$0\")/pausa\")\"\n"
+                                                  "echo arquivo > \"$2\"\n"
+                                                  "exit 1\n");
+    QFile::setPermissions(archiver, QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    dir.write("bin/pausa", "0");
+    ASSERT_TRUE(db::ExecSQL(database, "Insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, "
+                                      "BACKUPFOLDER, UTILITARIO, PARAMETROS, TIPO) values (1, "
+                                      "'DIARIO', 'DIARIO', '" +
+                                          folder + "', '" + archiver + "', 'a', 0)"));
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    master->toolBar()->ToolButtonBackup->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !master->archivers()->running(1); }, 20000));
+
+    const QString warning = DateTimeToStr(Now()) + " - Compactador terminou com avisos (código 1)";
+    ASSERT_FALSE(tray->recorder().balloons().isEmpty());
+    EXPECT_EQ(tray->recorder().balloons().last().text, warning);
+    QWidget *setup = master->setupPage();
+    EXPECT_EQ(test::child<widgets::DBEdit>(setup, "DBEdit_BACKUP_LASTERR")->text(), warning);
+    EXPECT_FALSE(test::child<widgets::DBEdit>(setup, "DBEdit_BACKUP_LASTRUN")->text().isEmpty());
+    EXPECT_EQ(master->foldersPage()->LocalFolderView1->ListView_Pasta->topLevelItemCount(), 1);
+
+    QStringList shown;
+    test::whenModalOpens<widgets::TfRascunho>(
+        [&](widgets::TfRascunho &viewer) { shown = viewer.TextFile->toPlainText().split('\n'); });
+    QPushButton *output = test::child<QPushButton>(setup, "BitBtn_Saida");
+    ASSERT_TRUE(output->isEnabled());
+    output->click();
+    EXPECT_EQ(shown, QStringList({"saida 1", "saida 2"}));
+
+    // The next run writes for a while; the program ends meanwhile.
+    dir.write("bin/pausa", "2");
+    master->toolBar()->ToolButtonBackup->click();
+    ASSERT_TRUE(master->archivers()->running(1));
+    master->trayMenu()->Fechar1->trigger();
+    EXPECT_TRUE(platform::terminated());
+    delete master;
+    master = nullptr;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return dir.read("Jobs/BACKUPS/DIARIO/diario.arj") == "arquivo\n"; }, 20000));
 }
