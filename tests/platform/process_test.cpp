@@ -130,7 +130,7 @@ TEST(Process, DoubleQuotesGroupWordsIntoOneArgument) {
 TEST(WatchedProcess, RunsInItsOwnSessionWritesItsFileAndTellsItsEnd) {
     TempDir dir;
     const QString script = dir.write("bin/job.sh", "#!/bin/sh\n"
-                                                   "echo \"$1 $(ps -o sid= -p $$)\"\n"
+                                                   "echo \"$1 $(ps -o sid= -p $$ | tr -d ' ')\"\n"
                                                    "echo erro >&2\n"
                                                    "sleep \"$2\"\n"
                                                    "exit \"$3\"\n");
