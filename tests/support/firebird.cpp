@@ -43,8 +43,8 @@ QString isql(const QString &path, const QString &commands) {
     QProcess p;
     p.start(QStringLiteral("isql-fb"),
             {QStringLiteral("-q"), QStringLiteral("-user"), QStringLiteral("SYSDBA"),
-             QStringLiteral("-password"), QLatin1String(db::AdminPassword), QStringLiteral("-ch"),
-             QStringLiteral("UTF8"), QStringLiteral("127.0.0.1:") + path});
+             QStringLiteral("-password"), QLatin1String(jobdb::AdminPassword),
+             QStringLiteral("-ch"), QStringLiteral("UTF8"), QStringLiteral("127.0.0.1:") + path});
     p.write(commands.toUtf8() + "\n");
     p.closeWriteChannel();
     if (!p.waitForFinished(30000))
