@@ -267,10 +267,10 @@ TEST(SftpListing, LongFormatLines) {
          QStringLiteral("big.7z|5.000.000.000|15/01/2025")},
         {S_IFDIR | 0755, 4096, recent, QStringLiteral("folder"), QString()},
         {S_IFLNK | 0777, 7, recent, QStringLiteral("link"), QString()},
-        // A line end in a name cannot start another listing line.
+        // A line end in a name cannot start another listing line; the blank stays in it.
         {S_IFREG | 0644, 1, recent, QStringLiteral("a\r\n-rw x"),
          QStringLiteral("a?"
-                        "?-rw|1|07/12/2026 14:05")},
+                        "?-rw x|1|07/12/2026 14:05")},
     };
     for (const auto &c : cases) {
         const QString line = LongListingLine(c.mode, QStringLiteral("the owner"),
