@@ -3,6 +3,7 @@
 #include "db/database.h"
 #include "db/dataroutines.h"
 #include "lib/datetime.h"
+#include "lib/scopeguard.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 
@@ -162,20 +163,14 @@ void ConsoleSession::commitAndReconnect(bool toSavepoint) {
     ScopedCursor wait(platform::CursorKind::SqlWait);
     // Committed here rather than by the connection's close, which would roll a
     // refused commit back and say nothing.
-    db::Transaction *t = m_database->defaultTransaction();
-    try {
-        t->commit();
-    } catch (const db::DatabaseError &) {
-        if (toSavepoint) {
-            try {
-                db::ExecSQL(m_database,
-                            QStringLiteral("ROLLBACK TO SAVEPOINT ") + kStructureSavepoint);
-            } catch (const db::DatabaseError &) {
-                // The server's first message is the one the operator needs.
-            }
-        }
-        throw;
-    }
+    // A refused commit leaves the transaction open: the structure change is undone
+    // there, the work before it kept.
+    ScopeGuard undoChange([this, toSavepoint] {
+        if (toSavepoint)
+            db::ExecSQL(m_database, QStringLiteral("ROLLBACK TO SAVEPOINT ") + kStructureSavepoint);
+    });
+    m_database->defaultTransaction()->commit();
+    undoChange.dismiss();
     m_database->close();
     m_database->open();
 }

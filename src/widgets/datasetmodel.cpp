@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "db/dataset.h"
+#include "lib/scopeguard.h"
 
 namespace bkp::widgets {
 
@@ -162,17 +163,17 @@ QString DataSetModel::storeCellText(const QModelIndex &index, const QString &tex
         const bool browsing = ds->state() == db::DataSetState::Browse;
         const QVariant before = f->value();
         ds->edit();
-        try {
-            f->setValue(text.isEmpty() ? QVariant() : QVariant(text));
-            if (browsing)
-                ds->post();
-        } catch (...) {
+        // A refused value leaves the row as it was.
+        ScopeGuard undo([&] {
             if (browsing)
                 ds->cancel();
             else
                 ds->setFieldValue(f->index(), before);
-            throw;
-        }
+        });
+        f->setValue(text.isEmpty() ? QVariant() : QVariant(text));
+        if (browsing)
+            ds->post();
+        undo.dismiss();
     } catch (const db::DatabaseError &e) {
         return QStringLiteral("Valor não aceito para o campo %1.\r\r%2")
             .arg(f->fieldName(), e.message());

@@ -2,6 +2,7 @@
 
 #include "db/dataroutines.h"
 #include "db/identifiers.h"
+#include "lib/scopeguard.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 #include "tools/console/pagetools.h"
@@ -164,15 +165,12 @@ void CataloguePage::removeRow() {
         const QString statement =
             QStringLiteral("Drop View ") +
             db::QuoteIdentifier(m_query.fieldByName(m_nameField)->asString().trimmed());
-        try {
-            m_runStatement(statement);
-        } catch (...) {
+        // Pending and reopened also when the drop is refused.
+        ScopeGuard after([this] {
             m_session->setPending();
             reopen();
-            throw;
-        }
-        m_session->setPending();
-        reopen();
+        });
+        m_runStatement(statement);
         return;
     }
     if (m_query.isEmpty())

@@ -4,6 +4,7 @@
 #include "db/metadata.h"
 #include "db/ordering.h"
 #include "db/query.h"
+#include "lib/scopeguard.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 #include "platform/dialogs.h"
@@ -425,12 +426,10 @@ void SqlPage::ToolButton_TableSystemClick() {
         "Continuar com a operação?"));
     if (yes) {
         m_systemTables = true;
-        try {
+        {
+            ScopeGuard userTablesOnly([this] { m_systemTables = false; });
             m_session->reconnect();
             CarregaTabelas();
-        } catch (...) {
-            m_systemTables = false;
-            throw;
         }
         ListBox_Tabelas->setCurrentRow(ListBox_Tabelas->count() - 1);
         for (int i = 0; i < ListBox_Tabelas->count(); ++i)
