@@ -2,6 +2,7 @@
 
 #include "db/database.h"
 #include "lib/ui.h"
+#include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/windowlookup.h"
 #include "tools/console/cataloguepage.h"
@@ -123,7 +124,15 @@ void TfFBConsole::Prepare(db::Database *database, const QString &company, bool r
 int TfFBConsole::ShowForm(db::Database *database, const QString &company, bool readOnly,
                           const QString &user) {
     Prepare(database, company, readOnly, user);
-    return exec();
+    const int result = exec();
+    if (platform::terminated()) {
+        // The program ends (end of session, SIGTERM) under the open console: work
+        // never confirmed is rolled back, and the history is saved as on a close.
+        if (m_session->pending())
+            m_session->rollback();
+        ConsoleScripts::autoSave(m_session->history().entries());
+    }
+    return result;
 }
 
 void TfFBConsole::Execute(db::Database *database, const QString &company, bool readOnly,

@@ -1,17 +1,22 @@
 #include "tools/fbconsole.h"
 
 #include "db/dataroutines.h"
+#include "lib/paths.h"
+#include "platform/application.h"
 #include "support/firebird.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
@@ -378,4 +383,30 @@ TEST_F(ConsoleWork, TextTheConnectionCannotCarryIsRefusedBeforeItRuns) {
     EXPECT_EQ(stored("NOME", 50), ""); // no row
     EXPECT_EQ(stored("NOME", 51), "ação €");
     EXPECT_EQ(stored("NOME", 1), "Parafuso");
+}
+
+TEST_F(ConsoleWork, TheProgramEndingUnderTheConsoleRollsItsWorkBackAndSavesTheHistory) {
+    const QString autoFolder = AppSubFolder("Scripts/Auto");
+    const QStringList before = QDir(autoFolder).entryList(QDir::Files);
+    for (const QString &f : before)
+        QFile::remove(QDir(autoFolder).filePath(f));
+    TfFBConsole ending;
+    QTimer::singleShot(0, &ending, [&] {
+        ending.editor()->setPlainText("insert into PECAS (ID, NOME) values (60, 'Nova')");
+        ending.ToolButton_SQLClick();
+        platform::terminateApplication(); // what the end of the session does
+    });
+    ending.ShowForm(fdb->get(), QString(), false, QString());
+    platform::resetTerminated();
+    // The application's loop run once more lets later windows' loops run again.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    EXPECT_TRUE(dialogs.shown().size() == 1); // the statement's own message, nothing asked
+    fdb->get()->close();                      // the program's end commits what is left
+    EXPECT_EQ(stored("NOME", 60), "");
+    const QStringList saved = QDir(autoFolder).entryList(QDir::Files);
+    ASSERT_EQ(saved.size(), 1);
+    QFile history(QDir(autoFolder).filePath(saved[0]));
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(history.readAll().contains("values (60, 'Nova')"));
 }
