@@ -237,6 +237,9 @@ void TfMaster::FBConsole1Click() {
         TabSheet_Arquivos->followJob();
         statusTimer(wasOn);
     });
+    // What the job writers left for the next commit is kept before the console opens:
+    // its "Roolback", or its rollback at the program's end, discards only its own work.
+    database->defaultTransaction()->commitRetaining();
     tools::TfFBConsole::Execute(database, QString(), false, QString(), this);
 }
 

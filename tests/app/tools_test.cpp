@@ -1,4 +1,5 @@
 #include "app/mainwindowfixture.h"
+#include "db/dataroutines.h"
 #include "db/query.h"
 #include "schedule/reprogramarhorarios.h"
 #include "support/modal.h"
@@ -87,6 +88,23 @@ TEST_F(MainWindowTest, FBConsoleRunsWithTheScheduleOffAndLeavesTheJobListOpenAft
     EXPECT_EQ(master->toolBar()->ToolButtonTimer->text(), "Timer(On)"); // running again
     ASSERT_TRUE(jobs.active());
     EXPECT_EQ(jobs.fieldByName("BACKUPNAME")->asString(), "ZETA");
+}
+
+TEST_F(MainWindowTest, FBConsoleKeepsWhatTheJobWritersLeftForTheNextCommit) {
+    create();
+    addJobs();
+    db::Database *database = master->dataModule()->IBDatabase1;
+    // A writer's change left for the next commit, as the archive run leaves its dates.
+    db::ExecSQL(database, "update BACKUPS set BACKUPNAME = 'OMEGA' where ID = 1");
+    test::whenModalOpens<tools::TfFBConsole>([&](tools::TfFBConsole &console) {
+        console.findChild<QToolButton *>("ToolButton_Roolback")->click();
+    });
+    master->toolsMenu()->FBConsole1->trigger();
+    db::Query q;
+    q.setDatabase(database);
+    q.setSqlText("select BACKUPNAME from BACKUPS where ID = 1");
+    q.open();
+    EXPECT_EQ(q.fieldByName("BACKUPNAME")->asString(), "OMEGA");
 }
 
 } // namespace
