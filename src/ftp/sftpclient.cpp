@@ -2,7 +2,6 @@
 
 #include "ftp/ftpclient.h"
 #include "ftp/tlstrust.h"
-#include "ftp/upload.h"
 
 #include "platform/application.h"
 #include "platform/filesystem.h"
@@ -711,10 +710,6 @@ void SftpSession::put(const QString &localPath, const QString &remoteName, qint6
         d->close();
         throw;
     }
-    // Nothing replaces the old copy unless the whole archive is there.
-    const qint64 stored = remoteSize(remoteName);
-    if (stored >= 0 && stored != total)
-        throw FtpError(ArrivalMismatchText(stored, total, remoteName));
     d->reply(QStringLiteral("\"%1\" gravado, %2 bytes").arg(remoteName).arg(total));
 }
 

@@ -50,8 +50,8 @@ public:
     bool connected() const;
 
     // Writes the local file to `remoteName`, from `offset` on when it is not 0
-    // (the remote file is then kept up to there), and checks that the remote
-    // file has the local file's size before it returns.
+    // (the remote file is then kept up to there). The upload measures the result
+    // before anything replaces the old copy, as it does over FTP.
     void put(const QString &localPath, const QString &remoteName, qint64 offset);
     void deleteFile(const QString &remoteName);
     void changeDir(const QString &folder);
