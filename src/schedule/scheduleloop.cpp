@@ -92,7 +92,7 @@ void ScheduleLoop::tick() {
 
 void ScheduleLoop::checkBackups() {
     walkJobs(QStringLiteral("Select * from Backups order by BackupName"),
-             QStringLiteral("Verificando backups... "), 200, BackupDue,
+             QStringLiteral("Verificando backups... "), 200, BackupDue, m_lastArchive,
              [this](db::Query &jobs, jobdb::JobClaim *claim) {
                  runArchive(jobs.fieldByName(QStringLiteral("ID"))->asInteger(), claim);
              });
@@ -100,7 +100,7 @@ void ScheduleLoop::checkBackups() {
 
 void ScheduleLoop::checkUploads() {
     walkJobs(QStringLiteral("Select * from Backups Order By BackupName"),
-             QStringLiteral("Verificando FTP... "), 100, FtpDue,
+             QStringLiteral("Verificando FTP... "), 100, FtpDue, m_lastUpload,
              [this](db::Query &jobs, jobdb::JobClaim *claim) { runUpload(jobs, claim); });
 }
 
@@ -117,31 +117,51 @@ void ScheduleLoop::runUpload(db::Query &jobs, jobdb::JobClaim *claim) {
 
 template <typename Run>
 void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pauseMs,
-                            bool (*due)(const db::DataSet &, TDateTime), Run run) {
+                            bool (*due)(const db::DataSet &, TDateTime), int &lastTried, Run run) {
     db::Query jobs;
     jobs.setDatabase(m_context.DM->IBDatabase1);
     jobs.setTransaction(m_context.DM->IBTransaction1);
     jobs.setSqlText(sql);
     jobs.open();
-    for (jobs.first(); !jobs.eof(); jobs.next()) {
-        ShowStatus(m_context.statusBar, SchedulePanel,
-                   status + jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString(), pauseMs);
-        if (!due(jobs, Now()))
-            continue;
-        // Another program on this database may be running the job: it is claimed
-        // first, and one held elsewhere is left to that program. Changes this
-        // program's shared transaction still holds on the row would stop its own
-        // claim, so they are committed before.
-        m_context.DM->IBTransaction1->commitRetaining();
-        jobdb::JobClaim claim(m_context.DM->IBDatabase1);
-        if (!claim.take(jobs.fieldByName(QStringLiteral("ID"))->asInteger()))
-            continue;
-        // The other program may have finished the run since the row was read.
-        if (!due(claim.row(), Now()))
-            continue;
-        // Only the first due job is run; the others wait for the next check.
-        run(jobs, &claim);
-        break;
+    // The walk starts after the job last tried and comes round to it last: the
+    // rows after it, then those from the first up to it. A job done is no longer
+    // due, so jobs due together still run in name order; one that failed waits
+    // for the others.
+    const int previous = lastTried;
+    bool pastPrevious = previous == 0;
+    bool ran = false;
+    for (int pass = 0; pass < (previous == 0 ? 1 : 2) && !ran; ++pass) {
+        for (jobs.first(); !jobs.eof(); jobs.next()) {
+            const int id = jobs.fieldByName(QStringLiteral("ID"))->asInteger();
+            if (!pastPrevious) {
+                pastPrevious = id == previous;
+                continue;
+            }
+            ShowStatus(m_context.statusBar, SchedulePanel,
+                       status + jobs.fieldByName(QStringLiteral("BACKUPNAME"))->asString(),
+                       pauseMs);
+            const bool last = pass == 1 && id == previous;
+            if (due(jobs, Now())) {
+                // Another program on this database may be running the job: it is
+                // claimed first, and one held elsewhere is left to that program.
+                // Changes this program's shared transaction still holds on the row
+                // would stop its own claim, so they are committed before.
+                m_context.DM->IBTransaction1->commitRetaining();
+                jobdb::JobClaim claim(m_context.DM->IBDatabase1);
+                // The other program may have finished the run since the row was read.
+                if (claim.take(id) && due(claim.row(), Now())) {
+                    // Only the first due job is run; the others wait for the next check.
+                    // Remembered before the run, which may raise.
+                    lastTried = id;
+                    run(jobs, &claim);
+                    ran = true;
+                    break;
+                }
+            }
+            if (last)
+                break;
+        }
+        pastPrevious = true;
     }
     ShowStatus(m_context.statusBar, SchedulePanel, QString());
 }

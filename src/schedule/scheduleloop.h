@@ -71,7 +71,9 @@ bool FtpDue(const db::DataSet &jobs, TDateTime now);
 
 // One schedule tick every timer interval: it alternates between a backup check
 // and an FTP check, and each check hands the first due job, in BACKUPNAME order,
-// to the archive run or the upload.
+// to the archive run or the upload. Each check's walk starts after the job it last
+// tried, so that a job whose attempts fail (still due after its run, or raising)
+// does not hold back the others; it is tried again in its turn.
 class ScheduleLoop {
 public:
     ScheduleLoop(ScheduleState &state, ScheduleContext context);
@@ -100,10 +102,13 @@ private:
     // hands the first due one that this program can claim to `run`.
     template <typename Run>
     void walkJobs(const QString &sql, const QString &status, int pauseMs,
-                  bool (*due)(const db::DataSet &, TDateTime), Run run);
+                  bool (*due)(const db::DataSet &, TDateTime), int &lastTried, Run run);
 
     ScheduleState &m_state;
     ScheduleContext m_context;
+    // The job each check last handed on (0: none yet).
+    int m_lastArchive = 0;
+    int m_lastUpload = 0;
 };
 
 using CaptionSetter = std::function<void(const QString &caption)>;

@@ -236,19 +236,34 @@ TEST_F(ScheduleLoopTest, JobsDueTogetherRunInNameOrderTwentySecondsApart) {
     EXPECT_LT(apart, 21000);
 }
 
-TEST_F(ScheduleLoopTest, FailingUploadIsRetriedAndHoldsBackLaterJobs) {
-    jobs.addJob(1, "ALFA", 1, Today, QTime(9, 0), 0, Today, QTime(9, 0));
-    jobs.addJob(2, "BETA", 1, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+// A job whose attempts keep failing (an upload recording its error, an archive run
+// that raises) is tried again in its turn, after the other due jobs.
+TEST_F(ScheduleLoopTest, AFailingJobLetsTheOtherDueJobsGoFirstAndIsRetriedInItsTurn) {
+    jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    jobs.addJob(2, "BETA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    jobs.addJob(3, "GAMA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
     failingUploads << 1;
-
-    ticks(6);
-    EXPECT_EQ(uploadedNames, (QStringList{"ALFA", "ALFA", "ALFA"}));
+    onArchive = [](int id) {
+        if (id == 1)
+            throw std::runtime_error("arquivo em uso");
+    };
+    for (int i = 0; i < 4; ++i) {
+        loop->checkUploads();
+        try {
+            loop->checkBackups();
+        } catch (const std::runtime_error &) {
+            // ALFA's run; the others store their dates.
+        }
+    }
+    EXPECT_EQ(uploaded, (QList<int>{1, 2, 3, 1}));
+    EXPECT_EQ(archived, (QList<int>{1, 2, 3, 1}));
     EXPECT_EQ(jobs.value(1, "FTP_LASTERR").toString(), "erro");
     EXPECT_EQ(jobs.value(1, "FTP_DATA").toDate(), Today);
-
-    jobs.exec("Update Backups set FTP_ACTIVE=1 where ID=1");
-    ticks(2);
-    EXPECT_EQ(uploadedNames.last(), "BETA");
+    EXPECT_EQ(jobs.value(1, "DATA").toDate(), Today);
+    for (int id : {2, 3}) {
+        EXPECT_EQ(jobs.value(id, "FTP_DATA").toDate(), Today.addDays(1));
+        EXPECT_EQ(jobs.value(id, "DATA").toDate(), Today.addDays(1));
+    }
 }
 
 TEST_F(ScheduleLoopTest, TickWorksWithTimersOffBusyAndHourglassAndRestoresThem) {
