@@ -1,5 +1,6 @@
 #include "schedule/scheduleloop.h"
 
+#include "db/errors.h"
 #include "db/query.h"
 #include "ftp/upload.h"
 #include "jobdb/datamodule.h"
@@ -8,6 +9,7 @@
 #include "lib/scopeguard.h"
 #include "lib/ui.h"
 #include "platform/application.h"
+#include "platform/dialogs.h"
 
 namespace bkp::schedule {
 
@@ -15,8 +17,9 @@ namespace {
 
 const QString WindowsEndingText = QStringLiteral("Windows finalizando...");
 
-// The balloon stays six seconds.
+// The balloons stay six seconds.
 constexpr int WindowsEndingBalloonMs = 6000;
+constexpr int ErrorBalloonMs = 6000;
 
 bool dateAndTimeReached(const db::DataSet &jobs, const QString &dateColumn,
                         const QString &timeColumn, TDateTime now) {
@@ -68,26 +71,96 @@ void ScheduleLoop::tick() {
         m_context.tray->setHint(platform::applicationTitle());
     SwapCursor(platform::CursorKind::Hourglass);
 
-    ScopeGuard restore([this] {
-        SwapCursor(platform::CursorKind::Default);
-        setTimer(m_context.scheduleTimer, true);
-        setTimer(m_context.clockTimer, true);
-        m_state.TimerBusy = false;
-    });
-    try {
-        Inc_Range(m_state.TimerPhase, 1);
-        if (m_state.TimerPhase == 0)
-            checkBackups();
-        else if (m_state.TimerPhase == 1)
-            checkUploads();
-    } catch (const std::exception &e) {
-        if (!m_context.showError)
-            throw;
-        // An upload switches the timer on at its end; the box keeps it off.
-        setTimer(m_context.scheduleTimer, false);
-        SwapCursor(platform::CursorKind::Default);
-        m_context.showError(e);
+    {
+        // A box shown inside the check would hold the schedule until someone
+        // answers it: the check's boxes become balloons now and boxes after it.
+        DeferredBoxes deferred(*this);
+        ScopeGuard restore([this] {
+            SwapCursor(platform::CursorKind::Default);
+            setTimer(m_context.scheduleTimer, true);
+            setTimer(m_context.clockTimer, true);
+            m_state.TimerBusy = false;
+        });
+        try {
+            Inc_Range(m_state.TimerPhase, 1);
+            if (m_state.TimerPhase == 0)
+                checkBackups();
+            else if (m_state.TimerPhase == 1)
+                checkUploads();
+        } catch (const std::exception &e) {
+            if (!m_context.showError)
+                throw;
+            balloonError(db::ErrorText(e));
+            m_pending.append({QString(), QString(), 0, std::current_exception()});
+        }
     }
+    showPendingBoxes();
+}
+
+void ScheduleLoop::balloonError(const QString &text) {
+    if (m_context.tray)
+        m_context.tray->showBalloon(platform::applicationTitle(), text,
+                                    TrayPort::BalloonKind::Error, ErrorBalloonMs);
+}
+
+void ScheduleLoop::showPendingBoxes() {
+    // The schedule runs on while a box is open; an error of a later tick waits for
+    // the open box to close.
+    if (m_boxOpen)
+        return;
+    m_boxOpen = true;
+    ScopeGuard closed([this] { m_boxOpen = false; });
+    while (!m_pending.isEmpty()) {
+        const PendingBox box = m_pending.takeFirst();
+        if (!box.error) {
+            platform::dialogs().messageBox(box.text, box.caption, box.flags, nullptr);
+            continue;
+        }
+        try {
+            std::rethrow_exception(box.error);
+        } catch (const std::exception &e) {
+            m_context.showError(e);
+        }
+    }
+}
+
+ScheduleLoop::DeferredBoxes::DeferredBoxes(ScheduleLoop &loop)
+    : m_loop(loop), m_previous(platform::dialogs()) {
+    platform::setDialogs(this);
+}
+
+ScheduleLoop::DeferredBoxes::~DeferredBoxes() {
+    platform::setDialogs(&m_previous);
+}
+
+int ScheduleLoop::DeferredBoxes::messageBox(const QString &text, const QString &caption,
+                                            unsigned flags, QWidget *owner) {
+    // Only a box that asks nothing can wait; a question is put at once.
+    if ((flags & platform::MB_BUTTONMASK) != platform::MB_OK)
+        return m_previous.messageBox(text, caption, flags, owner);
+    m_loop.balloonError(text);
+    m_loop.m_pending.append({text, caption, flags, nullptr});
+    return platform::IDOK;
+}
+
+bool ScheduleLoop::DeferredBoxes::inputQuery(const QString &caption, const QString &prompt,
+                                             QString &value) {
+    return m_previous.inputQuery(caption, prompt, value);
+}
+
+QString ScheduleLoop::DeferredBoxes::openFileName(const QString &title, const QString &folder,
+                                                  const QString &filter) {
+    return m_previous.openFileName(title, folder, filter);
+}
+
+QString ScheduleLoop::DeferredBoxes::saveFileName(const QString &title, const QString &folder,
+                                                  const QString &filter,
+                                                  const QString &defaultExtension) {
+    return m_previous.saveFileName(title, folder, filter, defaultExtension);
+}
+
+QString ScheduleLoop::DeferredBoxes::selectFolder(const QString &caption, const QString &folder) {
+    return m_previous.selectFolder(caption, folder);
 }
 
 void ScheduleLoop::checkBackups() {

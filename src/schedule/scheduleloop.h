@@ -2,7 +2,9 @@
 
 #include "backup/archiverun.h"
 #include "lib/datetime.h"
+#include "platform/dialogs.h"
 
+#include <QList>
 #include <QString>
 #include <exception>
 #include <functional>
@@ -52,9 +54,9 @@ struct ScheduleContext {
     // The upload of a due job; it records its outcome in the job's row through the
     // check's claim. Without one, due uploads wait.
     ftp::FtpUpload *upload = nullptr;
-    // Shows an error that escaped a check. The box is shown with the schedule
-    // still off, so no check runs (and no second box opens) until it is closed.
-    // When empty, the error leaves the tick instead.
+    // Shows an error that escaped a check, after its balloon, once the tick has
+    // switched the schedule on again; one box at a time. When empty, the error
+    // leaves the tick instead.
     std::function<void(const std::exception &error)> showError;
 };
 
@@ -82,7 +84,10 @@ public:
     ScheduleLoop &operator=(const ScheduleLoop &) = delete;
 
     // The timer's handler. Timers, cursor and TimerBusy are restored whatever the
-    // check does; an error of the check then leaves here for the general error display.
+    // check does. The check's message boxes that ask nothing, and an error that
+    // escapes it, are a balloon at once and a box after the schedule is on again,
+    // one box at a time: the schedule never waits for someone to answer. Without
+    // `showError` the error leaves here instead.
     void tick();
 
     void checkBackups();
@@ -104,8 +109,39 @@ private:
     void walkJobs(const QString &sql, const QString &status, int pauseMs,
                   bool (*due)(const db::DataSet &, TDateTime), int &lastTried, Run run);
 
+    // The dialogs for the length of a check: a box that asks nothing is kept.
+    class DeferredBoxes : public platform::Dialogs {
+    public:
+        explicit DeferredBoxes(ScheduleLoop &loop);
+        ~DeferredBoxes() override;
+        DeferredBoxes(const DeferredBoxes &) = delete;
+        DeferredBoxes &operator=(const DeferredBoxes &) = delete;
+        int messageBox(const QString &text, const QString &caption, unsigned flags,
+                       QWidget *owner) override;
+        bool inputQuery(const QString &caption, const QString &prompt, QString &value) override;
+        QString openFileName(const QString &title, const QString &folder,
+                             const QString &filter) override;
+        QString saveFileName(const QString &title, const QString &folder, const QString &filter,
+                             const QString &defaultExtension) override;
+        QString selectFolder(const QString &caption, const QString &folder) override;
+
+    private:
+        ScheduleLoop &m_loop;
+        platform::Dialogs &m_previous;
+    };
+    struct PendingBox {
+        QString text;
+        QString caption;
+        unsigned flags;
+        std::exception_ptr error; // an error that escaped the check, for showError
+    };
+    void balloonError(const QString &text);
+    void showPendingBoxes();
+
     ScheduleState &m_state;
     ScheduleContext m_context;
+    QList<PendingBox> m_pending;
+    bool m_boxOpen = false;
     // The job each check last handed on (0: none yet).
     int m_lastArchive = 0;
     int m_lastUpload = 0;

@@ -2,6 +2,7 @@
 #include "support/fixedclock.h"
 #include "support/recordingcursor.h"
 #include "support/recordingports.h"
+#include "support/scripteddialogs.h"
 
 #include "db/query.h"
 #include "jobdb/jobclaim.h"
@@ -330,33 +331,45 @@ TEST_F(ScheduleLoopTest, ErrorInARunnerRestoresTheTickAndTheJobStaysDue) {
     EXPECT_FALSE(state.TimerBusy);
 }
 
-TEST_F(ScheduleLoopTest, ErrorBoxKeepsTheScheduleOffUntilItIsClosed) {
+// An error that escapes a check, and a box a run shows, are a balloon at once and
+// a box once the schedule is on again: the schedule runs on while a box is open,
+// and a later tick's box waits for the open one to close.
+TEST_F(ScheduleLoopTest, ErrorsOfATickAreABalloonAtOnceAndABoxWithTheScheduleOn) {
     jobs.addJob(1, "ALFA", 0, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    platform::ScriptedDialogs dialogs;
+    platform::ScopedDialogs dialogsScope(&dialogs);
     // The upload puts the timer back on before its error leaves it.
     onUpload = [this](db::Query &) {
         timer1.setEnabled(true);
         throw std::runtime_error("gravação do erro falhou");
     };
+    onArchive = [](int) {
+        ShowMessageBox("nome recusado", QString(), platform::MB_OK | platform::MB_ICONERROR);
+    };
     int boxes = 0;
     loop->context().showError = [&](const std::exception &e) {
         ++boxes;
         EXPECT_STREQ(e.what(), "gravação do erro falhou");
-        EXPECT_FALSE(timer1.enabled());
+        ASSERT_FALSE(tray.balloons().isEmpty());
+        EXPECT_EQ(tray.balloons().last().text, "gravação do erro falhou");
+        EXPECT_EQ(tray.balloons().last().kind, TrayPort::BalloonKind::Error);
+        EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
+        EXPECT_FALSE(state.TimerBusy);
         EXPECT_EQ(cursor.current(), CursorKind::Default);
-        // Ticks that reach the loop while the box is open check nothing.
-        const int before = int(uploaded.size() + archived.size());
         loop->tick();
-        loop->tick();
-        EXPECT_EQ(int(uploaded.size() + archived.size()), before);
+        EXPECT_EQ(archived, QList<int>{1});
+        EXPECT_EQ(tray.balloons().last().text, "nome recusado");
+        EXPECT_TRUE(dialogs.shown().isEmpty());
     };
     EXPECT_NO_THROW(loop->tick());
     EXPECT_EQ(boxes, 1);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown()[0].text, "nome recusado");
     EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
     EXPECT_FALSE(state.TimerBusy);
     onUpload = nullptr;
     ticks(2);
     EXPECT_EQ(uploaded, (QList<int>{1, 1}));
-    EXPECT_EQ(archived, QList<int>{1});
 }
 
 TEST_F(ScheduleLoopTest, TickArrivingDuringAnUploadDoesNothing) {
