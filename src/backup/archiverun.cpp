@@ -134,6 +134,24 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
         return result;
     result.jobFound = true;
 
+    // A scheduled run that already started today at or after the job's time (a
+    // previous run of the program whose date could not be stored) would rotate
+    // today's archive onto last week's name: only the date is stored.
+    if (context.claim) {
+        const db::Field *started = backups.findField(QStringLiteral("BACKUP_LASTSTART"));
+        const TDateTime hora = TimeOf(backups.fieldByName(QStringLiteral("HORA"))->asDateTime());
+        if (started && !started->isNull() && DateOf(started->asDateTime()) == Date() &&
+            TimeOf(started->asDateTime()) >= hora) {
+            backups.close();
+            arquivos.close();
+            result.updateSql = nextDateSql(jobId, Date() + 1);
+            jobdb::JobClaim::store(dm->IBDatabase1, context.claim, result.updateSql);
+            dm->IBTransaction1->commitRetaining();
+            db::RefreshUnlessEditing(context.IBQuery_Backups);
+            return result;
+        }
+    }
+
     const int tipo = backups.fieldByName(QStringLiteral("TIPO"))->asInteger();
     const QString utilitario = backups.fieldByName(QStringLiteral("UTILITARIO"))->asString();
     const QString backupFolder = backups.fieldByName(QStringLiteral("BACKUPFOLDER"))->asString();

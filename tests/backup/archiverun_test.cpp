@@ -8,6 +8,7 @@
 
 #include "db/dataroutines.h"
 #include "jobdb/datamodule.h"
+#include "jobdb/jobclaim.h"
 #include "jobdb/jobqueries.h"
 #include "jobdb/schema.h"
 #include "lib/calendar.h"
@@ -30,6 +31,7 @@
 #include <QTest>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <optional>
 
 #include "support/printers.h"
 
@@ -430,6 +432,53 @@ TEST_F(ArchiveRunTest, ARunWhoseDateCouldNotBeStoredIsNotRepeated) {
     EXPECT_TRUE(pending.isEmpty());
     EXPECT_EQ(nextDate(3), QDate(2026, 9, 6));
     EXPECT_EQ(readFile(folder + "/diario.rar"), "tonight");
+}
+
+// A scheduled run whose job already started today at or after its time (the
+// program was restarted after its date could not be stored) only stores the date;
+// a run by hand, or one that started before the time or on another day, runs.
+TEST_F(ArchiveRunTest, AScheduledRunAlreadyStartedTodayOnlyStoresTheDate) {
+    const struct {
+        const char *lastStart;
+        bool scheduled;
+        bool runs;
+    } cases[] = {
+        {"'5-SEP-2026 20:05'", true, false},
+        {"'5-SEP-2026 20:05'", false, true},
+        {"'5-SEP-2026 19:00'", true, true},
+        {"'4-SEP-2026 20:05'", true, true},
+        {"null", true, true},
+    };
+    clock.set(QDateTime(QDate(2026, 9, 5), QTime(20, 30)));
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.lastStart) + (c.scheduled ? " scheduled" : " by hand"));
+        workedJob(3, 0);
+        writeFile(folder + "/Sexta.rar", "a week old");
+        db::ExecSQL(dm.IBDatabase1,
+                    QStringLiteral("update BACKUPS set BACKUP_LASTSTART=%1 where ID=3")
+                        .arg(QLatin1String(c.lastStart)));
+        dm.IBTransaction1->commitRetaining();
+        ArchiveRunResult r;
+        {
+            // The schedule runs a job under its claim; a run by hand has none.
+            std::optional<jobdb::JobClaim> claim;
+            if (c.scheduled) {
+                claim.emplace(dm.IBDatabase1);
+                ASSERT_TRUE(claim->take(3));
+                context.claim = &*claim;
+            }
+            r = runArchive(context, 3);
+            context.claim = nullptr;
+        }
+        EXPECT_EQ(r.commandLine.isEmpty(), !c.runs);
+        EXPECT_EQ(readFile(folder + "/Sexta.rar"), c.runs ? "previous" : "a week old");
+        if (c.runs)
+            takeRecorderOutput();
+        EXPECT_EQ(nextDate(3), QDate(2026, 9, 6));
+        db::ExecSQL(dm.IBDatabase1, QStringLiteral("delete from ARQUIVOS"));
+        db::ExecSQL(dm.IBDatabase1, QStringLiteral("delete from BACKUPS"));
+        dm.IBTransaction1->commitRetaining();
+    }
 }
 
 // A name leading out of the folder, or a wildcard that would make the rotation's
