@@ -1,6 +1,7 @@
 #include "db/dataset.h"
 
 #include "db/database.h"
+#include "lib/scopeguard.h"
 
 #include <utility>
 
@@ -102,15 +103,17 @@ void DataSet::open() {
     fire(beforeOpen);
     m_rows.clear();
     m_cur = -1;
-    try {
+    {
+        // A failed open leaves the data set closed, with nothing half read.
+        ScopeGuard closeOnError([this] {
+            m_rows.clear();
+            m_allFetched = true;
+            internalClose();
+        });
         m_allFetched = false;
         internalOpen();
         ensureRow(0);
-    } catch (...) {
-        m_rows.clear();
-        m_allFetched = true;
-        internalClose();
-        throw;
+        closeOnError.dismiss();
     }
     m_cur = m_rows.isEmpty() ? -1 : 0;
     m_bof = true;
@@ -463,15 +466,13 @@ void DataSet::deleteRecord() {
     fire(beforeScroll);
     m_old = m_rows[m_cur].values;
     m_buffer = m_old;
-    try {
+    {
+        ScopeGuard forgetRow([this] {
+            m_old.clear();
+            m_buffer.clear();
+        });
         internalDelete();
-    } catch (...) {
-        m_old.clear();
-        m_buffer.clear();
-        throw;
     }
-    m_old.clear();
-    m_buffer.clear();
     m_rows.removeAt(m_cur);
     if (m_cur >= m_rows.size())
         m_cur = int(m_rows.size()) - 1;
@@ -490,15 +491,16 @@ void DataSet::refresh() {
     m_rows.clear();
     internalClose();
     m_allFetched = false;
-    try {
+    {
+        // Closed rather than half read: nothing shows rows that are no longer there.
+        ScopeGuard closeOnError([this] {
+            m_allFetched = true;
+            m_cur = -1;
+            close();
+        });
         internalOpen();
         ensureRow(qMax(keep, 0));
-    } catch (...) {
-        // Closed rather than half read: nothing shows rows that are no longer there.
-        m_allFetched = true;
-        m_cur = -1;
-        close();
-        throw;
+        closeOnError.dismiss();
     }
     m_cur = m_rows.isEmpty() ? -1 : qBound(0, keep, int(m_rows.size()) - 1);
     m_eof = m_bof = m_rows.isEmpty();

@@ -402,12 +402,9 @@ void FtpClient::connectToServer() {
     m_utf8 = false;
     if (sftp()) {
         m_sftp = std::make_unique<SftpSession>(*this);
-        try {
-            m_sftp->connect();
-        } catch (...) {
-            disconnect();
-            throw;
-        }
+        ScopeGuard hangUp([this] { disconnect(); });
+        m_sftp->connect();
+        hangUp.dismiss();
         return;
     }
     // Nothing at all goes to the server when the login could not travel.

@@ -3,6 +3,7 @@
 #include "ftp/ftpclient.h"
 #include "ftp/tlstrust.h"
 
+#include "lib/scopeguard.h"
 #include "platform/application.h"
 #include "platform/filesystem.h"
 #include "platform/inifile.h"
@@ -486,7 +487,9 @@ void SftpSession::connect() {
     if (o.onConnected)
         o.onConnected();
 
-    try {
+    // A session half made is closed again: nothing of it outlives the failure.
+    ScopeGuard closeOnError([this] { close(); });
+    {
         d->ssh = ssh_new();
         if (!d->ssh)
             throw FtpError(QStringLiteral("Erro ao iniciar SSH"));
@@ -531,10 +534,8 @@ void SftpSession::connect() {
             ssh_string_free_char(home);
         }
         d->reply(QStringLiteral("Conectado a %1 por SFTP").arg(d->peer));
-    } catch (...) {
-        close();
-        throw;
     }
+    closeOnError.dismiss();
 }
 
 void SftpSession::changeDir(const QString &folder) {
@@ -747,13 +748,8 @@ QStringList SftpSession::list(const QString &pattern, bool details) {
         d->fail(QStringLiteral("listagem"), pattern.isEmpty() ? d->cwd : pattern);
     const bool folder = target->type == SSH_FILEXFER_TYPE_DIRECTORY;
     if (!folder) {
-        try {
-            add(target, QFileInfo(QString::fromUtf8(path)).fileName());
-        } catch (...) {
-            sftp_attributes_free(target);
-            throw;
-        }
-        sftp_attributes_free(target);
+        ScopeGuard release([target] { sftp_attributes_free(target); });
+        add(target, QFileInfo(QString::fromUtf8(path)).fileName());
         return lines;
     }
     sftp_attributes_free(target);

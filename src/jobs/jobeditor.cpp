@@ -5,6 +5,7 @@
 #include "db/query.h"
 #include "jobs/filesets.h"
 #include "jobs/jobpanels.h"
+#include "lib/scopeguard.h"
 #include "lib/ui.h"
 #include "widgets/dbcontrols.h"
 #include "widgets/fieldlink.h"
@@ -71,22 +72,19 @@ void JobEditor::saveJob() {
     }
     Q_EMIT modeChanged(QStringLiteral("S"));
     try {
+        // Whatever stops the save, the job stays in its edit mode.
+        ScopeGuard stayEditing([&] { stillEditing(before); });
         jobs.post();
         m_data.transaction->commitRetaining();
+        stayEditing.dismiss();
     } catch (const db::AbortError &) {
-        stillEditing(before);
     } catch (const db::ValueTooLongError &e) {
-        stillEditing(before);
         // The column's name means nothing to the operator: the page's caption does.
         const QString column = e.field();
         ShowMessageBox(JobValueTooLongText(jobs, column, captionOf(column), e.limit()), QString(),
                        platform::MB_OK | platform::MB_ICONERROR);
     } catch (const std::exception &e) {
-        stillEditing(before);
         ShowMessageBox(db::ErrorText(e), QString(), platform::MB_OK | platform::MB_ICONERROR);
-    } catch (...) {
-        stillEditing(before);
-        throw;
     }
 }
 

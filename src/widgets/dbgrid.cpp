@@ -8,6 +8,7 @@
 
 #include "db/dataset.h"
 #include "db/field.h"
+#include "lib/scopeguard.h"
 #include "lib/ui.h"
 #include "platform/dialogs.h"
 
@@ -253,14 +254,11 @@ void DBGrid::followSelection(const QModelIndex &current) {
     if (current.row() == ds->currentDisplayRow())
         return;
     m_syncing = true;
-    try {
-        ds->setRecNo(current.row() + 1);
-    } catch (...) {
-        m_syncing = false;
-        followDataSet();
-        throw;
-    }
-    m_syncing = false;
+    // A move the data set refuses puts the grid back on the data set's row.
+    ScopeGuard followOnError([this] { followDataSet(); });
+    ScopeGuard syncDone([this] { m_syncing = false; });
+    ds->setRecNo(current.row() + 1);
+    followOnError.dismiss();
 }
 
 void DBGrid::setMemoButtons(bool on) {
