@@ -925,12 +925,7 @@ bool FtpClient::renameReplaces() const {
     return m_sftp && m_sftp->renameReplaces();
 }
 
-void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 offset) {
-    if (m_sftp)
-        return m_sftp->put(localPath, remoteName, offset);
-    requireConnected();
-    requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
-    QFile file(platform::fs::resolve(localPath));
+qint64 FtpClient::openForSending(QFile &file, const QString &localPath, qint64 &offset) {
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw FtpError(
             QStringLiteral("Não foi possível abrir %1: %2").arg(localPath, file.errorString()));
@@ -939,6 +934,16 @@ void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 
         offset = 0;
     if (offset > 0 && !file.seek(offset))
         throw FtpError(QStringLiteral("Erro ao ler %1: %2").arg(localPath, file.errorString()));
+    return total;
+}
+
+void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 offset) {
+    if (m_sftp)
+        return m_sftp->put(localPath, remoteName, offset);
+    requireConnected();
+    requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
+    QFile file(platform::fs::resolve(localPath));
+    const qint64 total = FtpClient::openForSending(file, localPath, offset);
     const bool secure = tls();
 
     runTransfer(

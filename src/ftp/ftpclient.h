@@ -9,6 +9,7 @@
 #include <memory>
 #include <stdexcept>
 
+class QFile;
 class QSslError;
 class QTcpSocket;
 class QTcpServer;
@@ -155,6 +156,9 @@ public:
 
 private:
     friend class SftpSession;
+    // Opens the local archive for sending from `offset` and returns its size; an
+    // offset the file no longer reaches sends it from its start (offset set to 0).
+    static qint64 openForSending(QFile &file, const QString &localPath, qint64 &offset);
     // A non-blocking socket connected to address:port within `timeoutMs`; raises
     // with the reason, naming `hostText`.
     static int connectSocket(const QHostAddress &address, quint16 port, int timeoutMs,

@@ -619,14 +619,7 @@ qint64 SftpSession::remoteSize(const QString &remoteName) {
 void SftpSession::put(const QString &localPath, const QString &remoteName, qint64 offset) {
     d->requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     QFile file(platform::fs::resolve(localPath));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw FtpError(
-            QStringLiteral("Não foi possível abrir %1: %2").arg(localPath, file.errorString()));
-    const qint64 total = file.size();
-    if (offset < 0 || offset > total)
-        offset = 0;
-    if (offset > 0 && !file.seek(offset))
-        throw FtpError(QStringLiteral("Erro ao ler %1: %2").arg(localPath, file.errorString()));
+    const qint64 total = FtpClient::openForSending(file, localPath, offset);
     FtpClient &o = d->owner;
     const QByteArray path = d->encoded(remoteName);
 
