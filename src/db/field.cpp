@@ -279,6 +279,35 @@ QString formatValue(const QVariant &v, FieldType type) {
     }
 }
 
+QString formatCurrency(const QVariant &v) {
+    if (v.isNull())
+        return QString();
+    const QLocale loc = UserLocale();
+    constexpr int digits = 2;
+    QString amount;
+    bool negative = false;
+    std::optional<Decimal> exact;
+    if (v.metaType() == QMetaType::fromType<Decimal>())
+        exact = v.value<Decimal>().rescaled(digits);
+    if (exact) {
+        negative = exact->units < 0;
+        amount = exact->toString(loc);
+    } else {
+        const double d = v.toDouble();
+        negative = d < 0;
+        amount = loc.toString(d, 'f', digits);
+    }
+    if (negative && amount.startsWith(loc.negativeSign()))
+        amount.remove(0, loc.negativeSign().size());
+    // The locale's pattern (symbol, its place, the sign) taken from a known amount.
+    const double sample = negative ? -1.0 : 1.0;
+    QString text = loc.toCurrencyString(sample, QString(), digits);
+    text.replace(loc.toString(1.0, 'f', digits), amount);
+    // Qt puts a no-break space after "R$"; a listing or a copied cell wants a blank.
+    text.replace(QChar(0x00A0), QLatin1Char(' ')).replace(QChar(0x202F), QLatin1Char(' '));
+    return text;
+}
+
 QString Field::asString() const {
     return formatValue(value(), m_type);
 }
@@ -341,8 +370,8 @@ QString Field::displayText() const {
     default:
         break;
     }
-    if (m_currency && !v.isNull())
-        return UserLocale().toCurrencyString(v.toDouble());
+    if (m_currency)
+        return formatCurrency(v);
     return asString();
 }
 

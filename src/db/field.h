@@ -139,5 +139,8 @@ private:
 
 // Text forms of values as the user sees them.
 QString formatValue(const QVariant &value, FieldType type);
+// A number in the locale's currency format, with its two decimals: "R$ 1.234,50"
+// under the Brazilian formats; a NUMERIC keeps every digit of its integer part.
+QString formatCurrency(const QVariant &value);
 
 } // namespace bkp::db

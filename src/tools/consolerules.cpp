@@ -61,10 +61,26 @@ QString StatementHistory::previous() {
     return text;
 }
 
+namespace {
+QString shortHint(const QString &statement, int maxLines, int maxLength) {
+    QStringList lines = statement.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    bool cut = lines.size() > maxLines;
+    lines = lines.mid(0, maxLines);
+    QString hint = lines.join(QLatin1Char('\n'));
+    if (hint.size() > maxLength) {
+        hint.truncate(maxLength);
+        cut = true;
+    }
+    return cut ? hint + QStringLiteral("…") : hint;
+}
+} // namespace
+
 QList<StatementHistory::MenuItem> StatementHistory::menuItems() const {
     QList<MenuItem> items;
-    for (int i = int(m_entries.size()) - 1; i >= 0 && items.size() < MenuItems; --i)
-        items.append({m_entries.at(i).left(CaptionLength), m_entries.at(i)});
+    for (int i = int(m_entries.size()) - 1; i >= 0 && items.size() < MenuItems; --i) {
+        const QString &s = m_entries.at(i);
+        items.append({s.left(CaptionLength), shortHint(s, HintLines, HintLength), s});
+    }
     return items;
 }
 

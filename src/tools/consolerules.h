@@ -28,6 +28,9 @@ class StatementHistory {
 public:
     static constexpr int MenuItems = 20;
     static constexpr int CaptionLength = 80;
+    // A hint of a few lines: a long statement would make a screen-high tooltip.
+    static constexpr int HintLines = 8;
+    static constexpr int HintLength = 600;
 
     void add(const QString &statement); // the cursor goes to the newest entry
     // The statement "Anterior" puts into the editor; empty when there is none.
@@ -35,7 +38,7 @@ public:
     const QStringList &entries() const { return m_entries; }
     int cursor() const { return m_cursor; }
     struct MenuItem {
-        QString caption, hint;
+        QString caption, hint, statement; // the statement is what a click puts back
     };
     // At most MenuItems items, newest first.
     QList<MenuItem> menuItems() const;

@@ -32,7 +32,8 @@ QString ConsoleScripts::load() {
 
 void ConsoleScripts::save(const QString &text) {
     if (text.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Não há nenhuma instrução SQL para ser salva."));
+        ShowMessageBox(QStringLiteral("Não há nenhuma instrução SQL para ser salva."), QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     const QString file = platform::dialogs().saveFileName(
@@ -59,7 +60,8 @@ void ConsoleScripts::autoSave(const QStringList &history) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(AutoSaveText(history).toUtf8()) < 0)
         ShowMessageBox(QStringLiteral("Não foi possível salvar o arquivo de scripts\r") + name +
-                       QStringLiteral("\r\rOcorrência:\r") + f.errorString());
+                           QStringLiteral("\r\rOcorrência:\r") + f.errorString(),
+                       QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
 }
 
 } // namespace bkp::tools

@@ -50,6 +50,7 @@ ConsoleSession::RunResult ConsoleSession::run(const QString &editorText) {
         ~StatusLine() { ShowStatus(s->m_statusBar, 3, s->rowsAffectedText()); }
     } status{this};
     if (editorText.isEmpty()) {
+        // The one plain box of the console: no icon.
         ShowMessageBox(QStringLiteral("Nenhuma instrução SQL informada para execução."));
         return r;
     }

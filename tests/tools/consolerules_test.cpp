@@ -56,6 +56,15 @@ TEST(ConsoleRules, HistoryWalksBackAndMenuKeepsTwentyNewest) {
     for (int i = 25; i >= 1; --i)
         EXPECT_TRUE(h.previous().startsWith(QStringLiteral("select %1 ").arg(i)));
     EXPECT_TRUE(h.previous().startsWith(QStringLiteral("select 1 "))); // keeps the oldest
+
+    // A 100 KB statement: a hint of a few lines, the whole statement on a click.
+    const QString huge = QStringLiteral("select 1 from rdb$database\n").repeated(4000);
+    h.add(huge);
+    const auto last = h.menuItems().first();
+    EXPECT_EQ(last.statement, huge);
+    EXPECT_LE(last.hint.count(QLatin1Char('\n')), StatementHistory::HintLines);
+    EXPECT_LE(last.hint.size(), StatementHistory::HintLength + 1);
+    EXPECT_TRUE(last.hint.endsWith(QStringLiteral("…")));
 }
 
 TEST(ConsoleRules, AutoSaveNameIsTheDosDateOfTwoSecondSteps) {

@@ -8,6 +8,7 @@
 #include "support/tempdir.h"
 #include "widgets/dbgrid.h"
 #include "widgets/dbnavigator.h"
+#include "widgets/statusbar.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -409,4 +410,41 @@ TEST_F(ConsoleWork, TheProgramEndingUnderTheConsoleRollsItsWorkBackAndSavesTheHi
     QFile history(QDir(autoFolder).filePath(saved[0]));
     ASSERT_TRUE(history.open(QIODevice::ReadOnly));
     EXPECT_TRUE(history.readAll().contains("values (60, 'Nova')"));
+}
+
+TEST_F(ConsoleWork, CurrencyFieldsRecordPositionAndInformationBoxesFollowTheResult) {
+    db::ExecSQL(fdb->get(), "insert into PECAS (ID, NOME, PRECO) values (3, 'Motor', 1234.5)");
+    db::ExecSQL(fdb->get(), "insert into PECAS (ID, NOME, PRECO) values (4, 'Crédito', -0.5)");
+    fdb->get()->defaultTransaction()->commitRetaining();
+    auto shown = [&](int row, const char *field) {
+        return console->resultGrid()
+            ->model()
+            ->data(cell(console->resultGrid(), row, field))
+            .toString();
+    };
+    // Listed float or NUMERIC fields only; an integer listed stays a number.
+    run("select ID, PRECO, C from PECAS order by ID\n/*\nCurrency=PRECO\nTitle=x\nCurrency=C\n*/");
+    EXPECT_EQ(shown(2, "PRECO"), "R$ 1.234,50");
+    EXPECT_EQ(shown(0, "PRECO"), "R$ 2,50");
+    EXPECT_EQ(shown(3, "PRECO"), "R$ -0,50");
+    EXPECT_EQ(shown(0, "C"), "7");
+    // A key chosen reopens the result with the editor empty: the last statement counts.
+    QComboBox *key = console->keyCombo();
+    key->setCurrentIndex(key->findText("ID"));
+    emit key->activated(key->currentIndex());
+    EXPECT_EQ(shown(2, "PRECO"), "R$ 1.234,50");
+    run("select ID, PRECO, C from PECAS order by ID"); // the same columns, no directive
+    EXPECT_EQ(shown(2, "PRECO"), "1.234,5");
+
+    EXPECT_EQ(console->statusBar()->panelText(0), "Recno 1/4");
+    console->session()->query().close();
+    EXPECT_EQ(console->statusBar()->panelText(0), "");
+
+    dialogs.clear();
+    console->editor()->clear();
+    button("ToolButton_SaveScript")->click();
+    run("update PECAS set C = 8 where ID = 1");
+    ASSERT_EQ(dialogs.shown().size(), 2);
+    for (const auto &m : dialogs.shown())
+        EXPECT_EQ(m.flags & 0xF0, unsigned(platform::MB_ICONINFORMATION)) << m.text.toStdString();
 }

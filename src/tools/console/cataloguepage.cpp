@@ -155,7 +155,8 @@ void CataloguePage::reopen() {
 void CataloguePage::removeRow() {
     if (m_kind == Views) {
         if (m_query.isEmpty()) {
-            ShowMessageBox(QStringLiteral("Não existem Views cadastradas neste database."));
+            ShowMessageBox(QStringLiteral("Não existem Views cadastradas neste database."),
+                           QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
             return;
         }
         if (!ConfirmBox(QStringLiteral("Atenção:\rA remoção indevida de uma view pode causar\r"
@@ -191,7 +192,8 @@ void CataloguePage::execute() {
     if (!m_query.active())
         open();
     if (m_query.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Não existem Views cadastradas neste database."));
+        ShowMessageBox(QStringLiteral("Não existem Views cadastradas neste database."), QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     const QString v = m_query.fieldByName(m_nameField)->asString().trimmed().toLower();

@@ -285,7 +285,29 @@ void SqlPage::bind(ConsoleSession *session, widgets::PanelStatusBar *statusBar,
     DBNavigator_SQL->setDataSet(&session->query());
     connect(&session->query(), &db::DataSet::afterScroll, this, &SqlPage::showRecordPosition);
     connect(&session->query(), &db::DataSet::rowsFetched, this, &SqlPage::showRecordPosition);
+    connect(&session->query(), &db::DataSet::afterClose, this, &SqlPage::showRecordPosition);
     connect(&session->query(), &db::DataSet::afterOpen, this, &SqlPage::keepSortedColumns);
+    connect(&session->query(), &db::DataSet::afterOpen, this, &SqlPage::showCurrencies);
+}
+
+void SqlPage::showCurrencies() {
+    // The statement being run is still in the editor; a reopen (a key chosen)
+    // finds it empty and takes the last statement.
+    QString text = RichEdit_SQL->toPlainText();
+    if (text.trimmed().isEmpty())
+        text = m_session->lastStatement();
+    QStringList names = DirectiveValues(text, QStringLiteral("Currency"));
+    for (QString &n : names)
+        n = UpperTrim(n);
+    const db::Query &q = m_session->query();
+    for (int i = 0; i < q.fieldCount(); ++i) {
+        db::Field *f = q.field(i);
+        const db::FieldType t = f->dataType();
+        // Fields of a like result are kept from one open to the next: each is set.
+        f->setCurrency((t == db::FieldType::Float || t == db::FieldType::BCD ||
+                        t == db::FieldType::Currency) &&
+                       names.contains(UpperTrim(f->fieldName())));
+    }
 }
 
 void SqlPage::keepSortedColumns() {
@@ -384,7 +406,7 @@ void SqlPage::PreencheMenu() {
         QAction *a = PopupMenu_Historicos->addAction(item.caption);
         a->setToolTip(item.hint);
         connect(a, &QAction::triggered, this,
-                [this, hint = item.hint] { RichEdit_SQL->setPlainText(hint); });
+                [this, statement = item.statement] { RichEdit_SQL->setPlainText(statement); });
     }
 }
 
@@ -447,13 +469,15 @@ void SqlPage::DBGrid1TitleClick(const QString &fieldName) {
     if (!f)
         return;
     if (f->calculated()) {
-        ShowMessageBox(QStringLiteral("Não é possível ordenar um campo calculado."));
+        ShowMessageBox(QStringLiteral("Não é possível ordenar um campo calculado."), QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     if (f->isBlob()) {
         const bool memo = f->isMemo();
         ShowMessageBox(QStringLiteral("Não é possível ordenar um campo do tipo ") +
-                       (memo ? QStringLiteral("MEMO.") : QStringLiteral("BLOB.")));
+                           (memo ? QStringLiteral("MEMO.") : QStringLiteral("BLOB.")),
+                       QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     const QString e = db::OrderExpression(*f);
@@ -486,12 +510,14 @@ void SqlPage::ViewDeSelect() {
     const QString text = RichEdit_SQL->toPlainText();
     const QString letters = LettersOnly(text).toLower();
     if (letters.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Não existe uma instrução SQL para geração de view."));
+        ShowMessageBox(QStringLiteral("Não existe uma instrução SQL para geração de view."),
+                       QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     if (!letters.startsWith(QLatin1String("select"))) {
         ShowMessageBox(
-            QStringLiteral("Instrução para view deve iniciar com palavra-chave \"Select\"."));
+            QStringLiteral("Instrução para view deve iniciar com palavra-chave \"Select\"."),
+            QString(), platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     QString name;
@@ -500,7 +526,8 @@ void SqlPage::ViewDeSelect() {
                                         name))
         return;
     if (name.isEmpty()) {
-        ShowMessageBox(QStringLiteral("Não foi informado um nome para a view."));
+        ShowMessageBox(QStringLiteral("Não foi informado um nome para a view."), QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
         return;
     }
     db::Query temp;
@@ -534,12 +561,14 @@ void SqlPage::ViewDeSelect() {
                                    : CreateViewStatement(QStringLiteral("create view"),
                                                          name.toUpper(), columns, text));
         m_session->database()->defaultTransaction()->commitRetaining();
-        ShowMessageBox(QStringLiteral("Atualizada a view ") + name);
+        ShowMessageBox(QStringLiteral("Atualizada a view ") + name, QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
     } else {
         look.close();
         run(CreateViewStatement(QStringLiteral("Create View"), name, columns, text));
         m_session->database()->defaultTransaction()->commitRetaining();
-        ShowMessageBox(QStringLiteral("Criada a view ") + name);
+        ShowMessageBox(QStringLiteral("Criada a view ") + name, QString(),
+                       platform::MB_OK | platform::MB_ICONINFORMATION);
     }
 }
 

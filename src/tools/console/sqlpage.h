@@ -70,6 +70,7 @@ private:
     QWidget *buildEditorAndResult();
     void PreencheMenu();
     void keepSortedColumns();
+    void showCurrencies(); // the fields the "Currency" directive lists
     void resultListing(void (ConsoleListings::*command)());
 
     ConsoleSession *m_session = nullptr;
