@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev googletest
   # Firebird: client, headers, embedded engine, utilities and server
   libfbclient2 firebird-dev firebird3.0-server-core firebird3.0-utils firebird3.0-server

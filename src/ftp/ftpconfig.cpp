@@ -6,6 +6,7 @@
 #include "platform/inifile.h"
 #include "widgets/buttonrow.h"
 #include "widgets/fbsql.h"
+#include "widgets/qtdialogs.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -60,6 +61,7 @@ TfFTP_Config::TfFTP_Config(platform::IniFile *IniParams, jobdb::TDM *DM, QWidget
     : QDialog(parent), m_ini(IniParams), m_dm(DM) {
     setObjectName(QStringLiteral("fFTP_Config"));
     setWindowTitle(QStringLiteral("FTP - Config"));
+    widgets::UseDialogFrame(this);
     setFixedSize(352, 315);
 
     auto *layout = new QVBoxLayout(this);

@@ -3,6 +3,7 @@
 #include "schedule/reschedule.h"
 #include "widgets/buttonrow.h"
 #include "widgets/infobackground.h"
+#include "widgets/qtdialogs.h"
 
 #include <QFrame>
 #include <QGridLayout>
@@ -20,7 +21,7 @@ TfReprogramarHorarios::TfReprogramarHorarios(jobdb::TDM *dm, db::Query *jobList,
     : QDialog(parent), m_jobList(jobList) {
     setObjectName(QStringLiteral("fReprogramarHorarios"));
     setWindowTitle(QStringLiteral("Reprogramar horários"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    widgets::UseDialogFrame(this);
     setWindowFlag(Qt::MSWindowsFixedSizeDialogHint, true);
 
     auto *layout = new QVBoxLayout(this);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -18,6 +19,12 @@
 #include <QSortFilterProxyModel>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWindow>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+#include <xcb/xcb.h>
 
 namespace bkp::widgets {
 
@@ -118,9 +125,100 @@ bool haveWidgets() {
 
 } // namespace
 
+namespace {
+
+const char *const kDialogFrame = "bkpDialogFrame";
+
+// An X reply, freed with the C library as xcb asks.
+template <typename Reply> using XReply = std::unique_ptr<Reply, decltype(&std::free)>;
+
+xcb_atom_t xAtom(xcb_connection_t *x, const char *name) {
+    const XReply<xcb_intern_atom_reply_t> reply(
+        xcb_intern_atom_reply(x, xcb_intern_atom(x, 0, uint16_t(qstrlen(name)), name), nullptr),
+        &std::free);
+    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+xcb_connection_t *xConnection() {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The name the running window manager gives itself (_NET_WM_NAME of the window
+// named by the root's _NET_SUPPORTING_WM_CHECK); empty off X11 or without one.
+QString windowManagerName(xcb_connection_t *x, xcb_window_t root) {
+    const auto property = [x](xcb_window_t window, xcb_atom_t name, xcb_atom_t type) {
+        return XReply<xcb_get_property_reply_t>(
+            xcb_get_property_reply(x, xcb_get_property(x, 0, window, name, type, 0, 256), nullptr),
+            &std::free);
+    };
+    const auto check = property(root, xAtom(x, "_NET_SUPPORTING_WM_CHECK"), XCB_ATOM_WINDOW);
+    if (!check || check->format != 32 || xcb_get_property_value_length(check.get()) < 4)
+        return QString();
+    const xcb_window_t wm = *static_cast<const xcb_window_t *>(xcb_get_property_value(check.get()));
+    const auto name = property(wm, xAtom(x, "_NET_WM_NAME"), xAtom(x, "UTF8_STRING"));
+    if (!name || name->format != 8)
+        return QString();
+    return QString::fromUtf8(static_cast<const char *>(xcb_get_property_value(name.get())),
+                             xcb_get_property_value_length(name.get()));
+}
+
+// Declares the window types of a dialog about to be mapped, where its window
+// manager needs other types than Qt's to draw the close box alone.
+class DialogFrameTypes : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        // The show event comes before the window is mapped, when the window manager
+        // reads the types.
+        if (event->type() != QEvent::Show)
+            return false;
+        auto *window = qobject_cast<QWidget *>(watched);
+        xcb_connection_t *x = xConnection();
+        if (!window || !window->isWindow() || !window->windowHandle() || !x)
+            return false;
+        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(x)).data->root;
+        const QStringList types = DialogFrameWindowTypes(window, windowManagerName(x, root));
+        if (types.isEmpty())
+            return false;
+        std::vector<xcb_atom_t> atoms;
+        for (const QString &type : types)
+            atoms.push_back(xAtom(x, type.toLatin1().constData()));
+        xcb_change_property(x, XCB_PROP_MODE_REPLACE, xcb_window_t(window->windowHandle()->winId()),
+                            xAtom(x, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32,
+                            uint32_t(atoms.size()), atoms.data());
+        xcb_flush(x);
+        return false;
+    }
+};
+
+} // namespace
+
 void UseDialogFrame(QWidget *dialog) {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    if (!dialog->property(kDialogFrame).toBool()) {
+        dialog->setProperty(kDialogFrame, true);
+        dialog->installEventFilter(new DialogFrameTypes(dialog));
+    }
+}
+
+QStringList DialogFrameWindowTypes(const QWidget *window, const QString &windowManager) {
+    const Qt::WindowFlags flags = window->windowFlags();
+    if (!window->property(kDialogFrame).toBool() || window->windowType() != Qt::Dialog ||
+        (flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)))
+        return {};
+    // Openbox draws minimise and maximise on every dialog whatever its Motif hints
+    // say; a toolbar keeps its title, borders, focus and close box there and loses
+    // only those two. Dialog follows for a reader that does not know toolbars.
+    if (windowManager == QLatin1String("Openbox"))
+        return {QStringLiteral("_NET_WM_WINDOW_TYPE_TOOLBAR"),
+                QStringLiteral("_NET_WM_WINDOW_TYPE_DIALOG")};
+    return {};
 }
 
 void installQtDialogs() {
@@ -134,7 +232,9 @@ int QtDialogs::messageBox(const QString &text, const QString &caption, unsigned 
     const QList<ButtonSpec> choices = buttonsFor(flags);
     if (!haveWidgets())
         return choices[defaultButtonIndex(flags)].answer;
-    QMessageBox box(owner);
+    // A box without an owner belongs to the active window: it takes that window's
+    // icon and stays above it.
+    QMessageBox box(owner ? owner : QApplication::activeWindow());
     UseDialogFrame(&box);
     box.setWindowTitle(caption);
     // Messages break their lines with a lone carriage return, as the desktop box does.

@@ -3,6 +3,8 @@
 #include "platform/cursor.h"
 #include "platform/dialogs.h"
 
+#include <QStringList>
+
 namespace bkp::widgets {
 
 // The program's message boxes, input boxes and file and folder choosers, in Qt.
@@ -21,6 +23,11 @@ public:
 // A dialog's frame: a title, the close box and no minimise or maximise buttons
 // (a window manager shows those unless a window asks for its buttons itself).
 void UseDialogFrame(QWidget *dialog);
+
+// The X window types a window set up by UseDialogFrame declares when it is shown
+// under the named window manager, in place of Qt's own; empty where Qt's dialog
+// type already gives the close box alone (or the window asked for more buttons).
+QStringList DialogFrameWindowTypes(const QWidget *window, const QString &windowManager);
 
 // Makes the Qt dialogs the default ones.
 void installQtDialogs();

@@ -11,6 +11,7 @@
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/buttonrow.h"
+#include "widgets/qtdialogs.h"
 #include "widgets/rascunho.h"
 
 #include <QApplication>
@@ -70,6 +71,11 @@ protected:
 
 TEST_F(FtpDialogsTest, SettingsLoadWithDefaultsSaveTheirFourKeysAndCancelRestores) {
     EXPECT_EQ(config.windowTitle(), "FTP - Config");
+    // The settings dialog has only the close box (under Openbox too); the space
+    // window keeps its minimise and maximise buttons.
+    EXPECT_EQ(widgets::DialogFrameWindowTypes(&config, "Openbox").value(0),
+              "_NET_WM_WINDOW_TYPE_TOOLBAR");
+    EXPECT_TRUE(widgets::DialogFrameWindowTypes(&space, "Openbox").isEmpty());
     EXPECT_EQ(config.LabeledEditHost->text(), DefaultFtpHost);
     EXPECT_EQ(config.LabeledEditLogin->text(), "orbelan");
     EXPECT_EQ(config.LabeledEditPassword->text(), "zuqolmed");

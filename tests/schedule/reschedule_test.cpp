@@ -3,6 +3,7 @@
 #include "support/fixedclock.h"
 #include "support/scripteddialogs.h"
 #include "widgets/buttonrow.h"
+#include "widgets/qtdialogs.h"
 
 #include "jobdb/jobqueries.h"
 #include "platform/clock.h"
@@ -154,6 +155,9 @@ TEST_F(Reschedule, ALockedRowEndsTheRescheduleThereAndTheWindowClosesAnyway) {
     db::ExecSQL(other.get(), "update BACKUPS set BACKUPNAME = 'LOCKED' where ID = 2");
 
     TfReprogramarHorarios window(&jobs.dm, nullptr);
+    // A dialog with the close box alone, under Openbox too.
+    EXPECT_EQ(widgets::DialogFrameWindowTypes(&window, "Openbox").value(0),
+              "_NET_WM_WINDOW_TYPE_TOOLBAR");
     window.show();
     EXPECT_THROW(window.BitBtn1Click(), db::DatabaseError);
     EXPECT_EQ(window.result(), QDialog::Accepted);

@@ -2,6 +2,7 @@
 #include "platform/dialogs.h"
 #include "support/recordingcursor.h"
 #include "support/scripteddialogs.h"
+#include "widgets/calendario.h"
 #include "widgets/qtdialogs.h"
 
 #include "support/tempdir.h"
@@ -338,10 +339,12 @@ TEST(CursorControl, DrivesTheApplicationsOverrideCursor) {
     EXPECT_EQ(&cursorControl(), &c);
 }
 
-// Message boxes, input boxes and the choosers carry a title and a close box, but
-// no minimise or maximise buttons.
+// Message boxes, input boxes, the choosers and the date picker carry a title and a
+// close box, but no minimise or maximise buttons; under Openbox, which draws those
+// on every dialog, they declare themselves toolbars first.
 TEST(QtDialogs, EveryDialogHasOnlyTheCloseBox) {
     QtDialogs d;
+    const QStringList openbox = {"_NET_WM_WINDOW_TYPE_TOOLBAR", "_NET_WM_WINDOW_TYPE_DIALOG"};
     const struct {
         const char *what;
         std::function<void()> open;
@@ -367,15 +370,25 @@ TEST(QtDialogs, EveryDialogHasOnlyTheCloseBox) {
          [&] {
              d.selectFolder("Pasta", QDir::tempPath());
          }},
+        {"date picker",
+         [&] {
+             bkp::widgets::TfCalendario picker;
+             picker.exec();
+         }},
     };
     for (const auto &c : cases) {
         Qt::WindowFlags flags;
+        QStringList underOpenbox, underXfwm;
         whenModal([&](QWidget *w) {
             flags = w->windowFlags();
+            underOpenbox = bkp::widgets::DialogFrameWindowTypes(w, "Openbox");
+            underXfwm = bkp::widgets::DialogFrameWindowTypes(w, "Xfwm4");
             if (auto *dialog = qobject_cast<QDialog *>(w))
                 dialog->reject();
         });
         c.open();
+        EXPECT_EQ(underOpenbox, openbox) << c.what;
+        EXPECT_EQ(underXfwm, QStringList()) << c.what;
         EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint)) << c.what;
         EXPECT_TRUE(flags.testFlag(Qt::CustomizeWindowHint)) << c.what;
         EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint)) << c.what;
