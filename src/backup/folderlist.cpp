@@ -1,5 +1,7 @@
 #include "backup/folderlist.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QTreeWidget>
 
@@ -59,10 +61,12 @@ void SetupFolderList(QTreeWidget *list) {
 }
 
 void FitFolderColumns(QTreeWidget *list) {
+    // A blank of two characters after the widest text, so that a long name does
+    // not run into the size beside it.
+    const int gap = 2 * list->fontMetrics().averageCharWidth();
     for (int c = 0; c < list->columnCount(); ++c) {
         list->resizeColumnToContents(c);
-        if (list->columnWidth(c) < FolderColumnWidth)
-            list->setColumnWidth(c, FolderColumnWidth);
+        list->setColumnWidth(c, std::max(FolderColumnWidth, list->columnWidth(c) + gap));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "reports/reportprinter.h"
 
 #include "reports/printing.h"
+#include "widgets/qtdialogs.h"
 
 #include <QFontDatabase>
 #include <QHash>
@@ -114,6 +115,7 @@ void ReportPrinter::useSettingsOf(const QString &owner) {
 bool ReportPrinter::SetupDialog(const QString &owner, QWidget *parent) {
     useSettingsOf(owner);
     QPrintDialog dialog(m_printer.get(), parent);
+    widgets::UseDialogFrame(&dialog);
     dialog.setWindowTitle(QStringLiteral("Configurar impressão - ") + owner);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QFile>
+#include <QHeaderView>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -259,8 +260,8 @@ TEST(FBConsoleWindow, AScriptIsLoadedInItsOwnEncoding) {
     }
 }
 
-// On a 1280-pixel screen the catalogue grids show every column whole: the
-// trigger's table beside its name.
+// On a 1280-pixel screen the catalogue grids show every column and its title
+// whole: the trigger's table beside its name.
 TEST(FBConsoleWindow, TheCatalogueGridsShowTheirColumnsWhole) {
     test::TempDir dir;
     test::TestDatabase fdb(dir.file("Triggers.fdb"));
@@ -283,6 +284,9 @@ TEST(FBConsoleWindow, TheCatalogueGridsShowTheirColumnsWhole) {
         EXPECT_LE(grid->columnViewportPosition(last) + grid->columnWidth(last),
                   grid->viewport()->width())
             << page;
+        for (int c = 0; c <= last; ++c)
+            EXPECT_GE(grid->columnWidth(c), grid->horizontalHeader()->sectionSizeHint(c))
+                << page << " column " << c;
     }
     auto *triggers =
         console.pages()->widget(TfFBConsole::TriggersPage)->findChild<widgets::DBGrid *>();

@@ -17,6 +17,7 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace bkp::tools::console {
 
@@ -103,14 +104,21 @@ CataloguePage::CataloguePage(Kind kind, QWidget *parent) : QWidget(parent), m_ki
         cols.append({c.first, c.second, c.first == m_nameField ? 200 : 120});
     m_grid->setColumns(cols);
     m_grid->setDataSet(&m_query);
-    // The grid keeps room for all its columns ("Tabela" beside the trigger's name);
-    // the source beside it takes what is left.
-    int columnsWidth = 0;
-    for (const widgets::GridColumn &c : std::as_const(cols))
-        columnsWidth += c.width;
-    m_grid->setMinimumWidth(columnsWidth + m_grid->verticalHeader()->sizeHint().width() +
-                            m_grid->verticalScrollBar()->sizeHint().width() +
-                            2 * m_grid->frameWidth());
+    // The grid keeps room for all its columns ("Tabela" beside the trigger's name),
+    // also once they are fitted to their titles and rows; the source beside it takes
+    // what is left.
+    // A column is never narrower than its title (the trigger's system flag has no
+    // caption of its own and shows the longer field name).
+    for (int c = 0; c < cols.size(); ++c)
+        m_grid->setColumnWidth(
+            c, std::max(m_grid->columnWidth(c), m_grid->horizontalHeader()->sectionSizeHint(c)));
+    const auto keepRoomForColumns = [this] {
+        m_grid->setMinimumWidth(
+            m_grid->horizontalHeader()->length() + m_grid->verticalHeader()->sizeHint().width() +
+            m_grid->verticalScrollBar()->sizeHint().width() + 2 * m_grid->frameWidth());
+    };
+    keepRoomForColumns();
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this, keepRoomForColumns);
     auto *right = new QWidget(split);
     auto *rightBox = new QVBoxLayout(right);
     rightBox->addWidget(new QLabel(QStringLiteral("SQL"), right));
