@@ -2,8 +2,8 @@
 # Takes the README's pictures of the SQL console, opened from the real program's
 # Tools menu on its job database, on a virtual 1280x800 display with openbox:
 #   docs/console-screenshots.sh [build dir]
-# The job database gets two jobs, a view, a procedure and a table of pictures
-# (FOTOS, a PNG in a blob) before the start.
+# The job database gets two jobs, a view, a procedure, a trigger and a table of
+# pictures (FOTOS, a PNG in a blob) before the start.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
@@ -35,6 +35,10 @@ begin
   for select BACKUPNAME, DATA from BACKUPS where DATA <= current_date + :DIAS
       into :BACKUPNAME, :DATA do
     suspend;
+end^
+create trigger BACKUPS_NOME for BACKUPS active before insert or update position 0 as
+begin
+  new.BACKUPNAME = upper(new.BACKUPNAME);
 end^
 set term ; ^
 create table FOTOS (ID integer not null primary key, LOCAL varchar(30), FOTO blob sub_type 0);
@@ -90,7 +94,9 @@ sleep 1
 click 925 329                 # Report
 shot console-print-setup.png 2
 xdotool key Return
-shot console-report-preview.png 3
+sleep 3
+click 322 143                 # the preview's "fit width"
+shot console-report-preview.png
 xdotool key Escape
 sleep 1
 click 1005 329                # Sub-Query
