@@ -101,7 +101,7 @@ void TfMaster::connectParts() {
     connect(bar->ToolButtonTimer, &QToolButton::clicked, this, &TfMaster::ToolButtonTimerClick);
     connect(bar->ToolButtonNew, &QToolButton::clicked, m_editor, &jobs::JobEditor::newJob);
     connect(bar->ToolButtonEdit, &QToolButton::clicked, m_editor, &jobs::JobEditor::editJob);
-    connect(bar->ToolButtonDelete, &QToolButton::clicked, m_editor, &jobs::JobEditor::deleteJob);
+    connect(bar->ToolButtonDelete, &QToolButton::clicked, this, &TfMaster::ToolButtonDeleteClick);
     connect(bar->ToolButtonSave, &QToolButton::clicked, m_editor, &jobs::JobEditor::saveJob);
     connect(bar->ToolButtonCancel, &QToolButton::clicked, m_editor, &jobs::JobEditor::cancelEdit);
     connect(m_editor, &jobs::JobEditor::modeChanged, this, &TfMaster::StatusButtonsBackup);
@@ -129,6 +129,11 @@ bool TfMaster::FormCreate(const QString &programPath, jobdb::StartupLog *log) {
         state.DM->IBDatabase1, NotificationIcon1,
         IniParams ? IniParams->fileName() : programPath + QStringLiteral(".Ini"), this);
     FtpUpload1->setArchiverWatch(m_archivers);
+    // The window answers clicks while an upload waits on the server: "FTP" is off
+    // until it ends.
+    FtpUpload1->onRunning = [this](bool running) {
+        ToolBar1->ToolButton_FTP->setEnabled(!running);
+    };
     TabSheet_Setup->setArchiverWatch(m_archivers);
     connect(m_archivers, &backup::ArchiverWatch::runEnded, this,
             [this](int jobId) { archiveRunEnded(jobId); });
@@ -340,24 +345,40 @@ void TfMaster::execWithTimerOff(QDialog *dialog) {
 }
 
 bool TfMaster::statusTimer(bool enabled) {
+    // An upload switches the schedule on again when it ends; nothing starts meanwhile.
+    if (enabled && FtpUpload1 && FtpUpload1->uploading())
+        enabled = false;
     return schedule::setScheduleEnabled(
         Timer1Port, [this](const QString &caption) { ToolBar1->ToolButtonTimer->setText(caption); },
         enabled);
 }
 
+bool TfMaster::refusedDuringItsUpload(const QString &text) {
+    if (!FtpUpload1 || !FtpUpload1->uploading() || !state.queries)
+        return false;
+    const db::Query &jobs = state.queries->IBQuery_Backups;
+    if (!jobs.active() || jobs.isEmpty() ||
+        jobs.fieldByName(QStringLiteral("ID"))->asInteger() != FtpUpload1->uploadingJob())
+        return false;
+    ShowMessageBox(text, QString(), platform::MB_OK | platform::MB_ICONWARNING);
+    return true;
+}
+
 void TfMaster::ToolButtonBackupClick() {
     // The rotation would rename the archive the upload is sending.
-    if (FtpUpload1 && FtpUpload1->uploading() && state.queries) {
-        const db::Query &jobs = state.queries->IBQuery_Backups;
-        if (jobs.active() && !jobs.isEmpty() &&
-            jobs.fieldByName(QStringLiteral("ID"))->asInteger() == FtpUpload1->uploadingJob()) {
-            ShowMessageBox(QStringLiteral("O envio por FTP deste backup está em andamento: "
-                                          "o backup só pode ser feito depois que ele terminar."),
-                           QString(), platform::MB_OK | platform::MB_ICONWARNING);
-            return;
-        }
-    }
+    if (refusedDuringItsUpload(QStringLiteral("O envio por FTP deste backup está em andamento: "
+                                              "o backup só pode ser feito depois que ele "
+                                              "terminar.")))
+        return;
     backup::runSelectedJob(archiveRunContext());
+}
+
+void TfMaster::ToolButtonDeleteClick() {
+    if (refusedDuringItsUpload(QStringLiteral("O envio por FTP deste backup está em andamento: "
+                                              "ele só pode ser excluído depois que o envio "
+                                              "terminar.")))
+        return;
+    m_editor->deleteJob();
 }
 
 void TfMaster::archiveRunEnded(int jobId) {

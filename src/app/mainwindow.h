@@ -91,6 +91,7 @@ public:
     void Check_FTP();
     void ToolButtonTimerClick();
     void ToolButtonBackupClick();
+    void ToolButtonDeleteClick();
     void GeraBackup(int jobId);
     void Envia_FTP(db::DataSet &query);
     void ToolButton_FTPClick();
@@ -155,6 +156,8 @@ private:
     void bindJobQuery();
     // setScheduleEnabled with the timer button's caption.
     bool statusTimer(bool enabled);
+    // Shows `text` and answers true when the selected job is the one being uploaded.
+    bool refusedDuringItsUpload(const QString &text);
     // Shows the dialog modally with the schedule off, then gives the timer back
     // its state, also after an error.
     void execWithTimerOff(QDialog *dialog);

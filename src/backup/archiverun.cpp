@@ -137,7 +137,7 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
     // A scheduled run that already started today at or after the job's time (a
     // previous run of the program whose date could not be stored) would rotate
     // today's archive onto last week's name: only the date is stored.
-    if (context.claim) {
+    if (context.claim && !context.byHand) {
         const db::Field *started = backups.findField(QStringLiteral("BACKUP_LASTSTART"));
         const TDateTime hora = TimeOf(backups.fieldByName(QStringLiteral("HORA"))->asDateTime());
         if (started && !started->isNull() && DateOf(started->asDateTime()) == Date() &&
@@ -256,10 +256,25 @@ ArchiveRunResult runSelectedJob(const ArchiveRunContext &context) {
         refused.refused = true;
         return refused;
     }
+    // Another program on this database may be archiving or sending the job: a
+    // second run would rotate the archive it writes or sends.
+    jobdb::JobClaim claim(context.DM->IBDatabase1);
+    if (!claim.takeAfterCommit(id)) {
+        ShowMessageBox(jobdb::JobClaim::ClaimedElsewhereText(
+                           jobs->fieldByName(QStringLiteral("BACKUPNAME"))->asString()),
+                       QString(), platform::MB_OK | platform::MB_ICONWARNING);
+        ArchiveRunResult refused;
+        refused.jobFound = true;
+        refused.refused = true;
+        return refused;
+    }
     // The operator asks for a new run, whatever the schedule remembers.
     if (context.pending)
         context.pending->remove(id);
-    return runArchive(context, id);
+    ArchiveRunContext run = context;
+    run.claim = &claim;
+    run.byHand = true;
+    return runArchive(run, id);
 }
 
 } // namespace bkp::backup

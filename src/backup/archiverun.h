@@ -42,8 +42,10 @@ struct ArchiveRunContext {
     // With it, a run whose date could not be stored is not repeated: a later call
     // for that job on the same day only tries to store the date again, silently.
     PendingNextDates *pending = nullptr;
-    // The schedule's claim on the job's row: the next date is stored through it.
+    // The claim on the job's row: the next date is stored through it.
     jobdb::JobClaim *claim = nullptr;
+    // The run was asked for by hand ("&Backup"), not by the schedule.
+    bool byHand = false;
     // With it, the archiver is started watched (`start` is not used) and the run's
     // outcome is recorded in the job: its start in BACKUP_LASTSTART before anything
     // is touched, its end when the archiver ends.
@@ -80,8 +82,9 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId);
 QString StillRunningText();
 
 // The "&Backup" button: the run of the job on the current row of the job list
-// (nothing when the list has no row). While the job's archiver still runs the run
-// is refused with a message.
+// (nothing when the list has no row), under a claim on the job's row. While the
+// job's archiver still runs, or another program on the database holds the job,
+// the run is refused with a message.
 ArchiveRunResult runSelectedJob(const ArchiveRunContext &context);
 
 } // namespace bkp::backup

@@ -1,6 +1,7 @@
 #include "ftp/folderspage.h"
 
 #include "backup/folderlist.h"
+#include "lib/scopeguard.h"
 #include "widgets/headingpanel.h"
 
 #include <QLabel>
@@ -56,8 +57,12 @@ void FoldersPage::setJobList(db::DataSet *jobs) {
 }
 
 void FoldersPage::SpeedButton_FTPFileClick() {
-    if (m_jobs)
-        RemoteListing1->Check_FTPFolder(*m_jobs);
+    if (!m_jobs)
+        return;
+    // The window answers clicks while the listing waits on the server.
+    SpeedButton_FTPFile->setEnabled(false);
+    ScopeGuard enable([this] { SpeedButton_FTPFile->setEnabled(true); });
+    RemoteListing1->Check_FTPFolder(*m_jobs);
 }
 
 } // namespace bkp::ftp

@@ -43,6 +43,12 @@ int sliceOf(const QDeadlineTimer &deadline) {
     return int(qBound<qint64>(0, deadline.remainingTime(), qint64(WaitSlice)));
 }
 
+// Between the slices of a wait the window repaints and answers clicks: a slow
+// server must not freeze it. The callers refuse a second operation meanwhile.
+void letWindowWork() {
+    platform::processMessages();
+}
+
 QString stoppedText() {
     return QStringLiteral("Operação interrompida pelo fim da sessão");
 }
@@ -134,6 +140,11 @@ SendResult sendEncrypted(QSslSocket &socket, const char *data, qint64 size, int 
             return SendResult::Broken;
         if (stall.hasExpired())
             return SendResult::Stalled;
+        // The window's turn may also send some of the queue.
+        const qint64 queued = socket.bytesToWrite() + socket.encryptedBytesToWrite();
+        letWindowWork();
+        if (socket.bytesToWrite() + socket.encryptedBytesToWrite() < queued)
+            stall = QDeadlineTimer(timeoutMs);
     }
     return SendResult::Sent;
 }
@@ -186,6 +197,7 @@ SendResult sendBlock(qintptr descriptor, const char *data, qint64 size, int time
                     return SendResult::Broken;
                 if (stall.hasExpired())
                     return SendResult::Stalled;
+                letWindowWork();
             }
             continue;
         }
@@ -223,8 +235,10 @@ void drainUntilPeerCloses(int fd, const QDeadlineTimer &deadline) {
         const int ready = ::poll(&p, 1, sliceOf(deadline));
         if (ready < 0 && errno != EINTR)
             return;
-        if (ready <= 0)
+        if (ready <= 0) {
+            letWindowWork();
             continue;
+        }
         const ssize_t n = ::recv(fd, sink, sizeof sink, MSG_DONTWAIT);
         if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR))
             return;
@@ -327,10 +341,41 @@ void FtpClient::checkStop() const {
         throw FtpError(stoppedText());
 }
 
+void FtpClient::beginAttempt(int boundMs) {
+    m_attemptBound = boundMs;
+    m_attempt = boundMs > 0 ? QDeadlineTimer(boundMs) : QDeadlineTimer(QDeadlineTimer::Forever);
+}
+
+void FtpClient::endAttempt() {
+    m_attemptBound = 0;
+    m_attempt = QDeadlineTimer(QDeadlineTimer::Forever);
+}
+
+QDeadlineTimer FtpClient::bounded(int timeoutMs) const {
+    const QDeadlineTimer own(timeoutMs);
+    return m_attempt < own ? m_attempt : own;
+}
+
+void FtpClient::timedOut(const QString &text) const {
+    if (m_attempt.hasExpired())
+        throw FtpError(QStringLiteral("Tempo esgotado: %1 levou mais de %2 s para responder "
+                                      "nesta tentativa")
+                           .arg(peerText())
+                           .arg(m_attemptBound / 1000.0));
+    throw FtpError(text);
+}
+
 void FtpClient::openSocket(QTcpSocket &socket, const QHostAddress &address, quint16 port,
                            const QString &hostText) {
     // Connected here, not by the socket object, so that the wait can be cut short.
-    const int fd = connectSocket(address, port, m_connectTimeout, hostText);
+    int fd = -1;
+    try {
+        fd = connectSocket(address, port, int(bounded(m_connectTimeout).remainingTime()), hostText);
+    } catch (const FtpError &) {
+        if (m_attempt.hasExpired())
+            timedOut(QString());
+        throw;
+    }
     if (!socket.setSocketDescriptor(fd)) {
         ::close(fd);
         throw FtpError(QStringLiteral("Erro ao conectar a %1: %2")
@@ -383,6 +428,7 @@ int FtpClient::connectSocket(const QHostAddress &address, quint16 port, int time
                 fail(errno);
             if (deadline.hasExpired())
                 fail(ETIMEDOUT);
+            letWindowWork();
         }
         int error = 0;
         socklen_t size = sizeof error;
@@ -561,15 +607,15 @@ void FtpClient::startTls(QTcpSocket &socket, bool control) {
 
     status(QStringLiteral("Negociando TLS com %1").arg(peerText()));
     ssl.startClientEncryption();
-    const QDeadlineTimer deadline(m_replyTimeout);
+    const QDeadlineTimer deadline = bounded(m_replyTimeout);
     while (!ssl.isEncrypted()) {
         checkStop();
         if (!refusal.isEmpty() || ssl.state() != QAbstractSocket::ConnectedState)
             break;
         if (deadline.hasExpired())
-            throw FtpError(
-                QStringLiteral("Tempo esgotado na negociação TLS com %1").arg(peerText()));
-        ssl.waitForEncrypted(qMax(1, sliceOf(deadline)));
+            timedOut(QStringLiteral("Tempo esgotado na negociação TLS com %1").arg(peerText()));
+        if (!ssl.waitForEncrypted(qMax(1, sliceOf(deadline))))
+            letWindowWork();
     }
     if (ssl.isEncrypted())
         return;
@@ -606,15 +652,17 @@ void FtpClient::sendCommand(const QString &command) {
     requireConnected();
     requireSafe(command, QStringLiteral("O comando"));
     m_control->write((m_utf8 ? command.toUtf8() : toAnsi(command)) + "\r\n");
-    const QDeadlineTimer deadline(m_replyTimeout);
+    const QDeadlineTimer deadline = bounded(m_replyTimeout);
     while (m_control && m_control->bytesToWrite() > 0) {
         checkStop();
         if (deadline.hasExpired())
-            throw FtpError(QStringLiteral("Tempo esgotado enviando comando a %1").arg(peerText()));
-        if (!m_control->waitForBytesWritten(qMax(1, sliceOf(deadline))) &&
-            (m_control->state() != QAbstractSocket::ConnectedState ||
-             m_control->error() != QAbstractSocket::SocketTimeoutError))
+            timedOut(QStringLiteral("Tempo esgotado enviando comando a %1").arg(peerText()));
+        if (m_control->waitForBytesWritten(qMax(1, sliceOf(deadline))))
+            continue;
+        if (m_control->state() != QAbstractSocket::ConnectedState ||
+            m_control->error() != QAbstractSocket::SocketTimeoutError)
             throw FtpError(QStringLiteral("Conexão encerrada por %1").arg(peerText()));
+        letWindowWork();
     }
 }
 
@@ -641,6 +689,11 @@ bool FtpClient::waitReadable(QTcpSocket &socket, const QDeadlineTimer &deadline)
         if (socket.error() != QAbstractSocket::SocketTimeoutError)
             throw FtpError(
                 QStringLiteral("Erro na conexão com %1: %2").arg(peerText(), socket.errorString()));
+        // The window's turn may read what arrives meanwhile into the socket.
+        const qint64 before = socket.bytesAvailable();
+        letWindowWork();
+        if (socket.bytesAvailable() > before || socket.state() != QAbstractSocket::ConnectedState)
+            return true;
     }
 }
 
@@ -663,14 +716,13 @@ QByteArray FtpClient::readControlLine(const QDeadlineTimer &deadline) {
             throw FtpError(QStringLiteral("Conexão encerrada por %1").arg(peerText()));
         }
         if (!waitReadable(*m_control, deadline))
-            throw FtpError(
-                QStringLiteral("Tempo esgotado esperando resposta de %1").arg(peerText()));
+            timedOut(QStringLiteral("Tempo esgotado esperando resposta de %1").arg(peerText()));
     }
 }
 
 int FtpClient::readReply() {
     // One deadline for the whole reply: continuation lines do not extend it.
-    const QDeadlineTimer deadline(m_replyTimeout);
+    const QDeadlineTimer deadline = bounded(m_replyTimeout);
     QString line = withoutLineEnd(readControlLine(deadline));
     m_replyLines = QStringList{line};
     const int code = replyCode(line);
@@ -879,6 +931,13 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
         raiseReply();
 
     QTcpSocket *data = listener ? acceptFromPeer(*listener) : passiveSocket.get();
+    // The attempt's bound stands still while the data moves: a large archive takes
+    // what it takes.
+    const qint64 left = m_attempt.remainingTime();
+    m_attempt = QDeadlineTimer(QDeadlineTimer::Forever);
+    ScopeGuard resume([&] {
+        m_attempt = left < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(left);
+    });
     {
         ScopeGuard reset([&] { resetConnection(*data); });
         if (tls())
@@ -886,12 +945,14 @@ void FtpClient::runTransfer(const QString &cmd, std::initializer_list<int> passi
         transfer(*data);
         reset.dismiss();
     }
+    // The server answers once it has all of the data, which may still be on its
+    // way from the buffers between the two.
     readFinalReply();
 }
 
 QTcpSocket *FtpClient::acceptFromPeer(QTcpServer &listener) {
     const QHostAddress peer = m_control->peerAddress();
-    const QDeadlineTimer deadline(m_connectTimeout);
+    const QDeadlineTimer deadline = bounded(m_connectTimeout);
     for (;;) {
         checkStop();
         while (listener.hasPendingConnections()) {
@@ -905,9 +966,10 @@ QTcpSocket *FtpClient::acceptFromPeer(QTcpServer &listener) {
             resetConnection(*incoming);
         }
         if (deadline.hasExpired())
-            throw FtpError(QStringLiteral("Tempo esgotado esperando a conexão de dados de %1")
-                               .arg(peerText()));
-        listener.waitForNewConnection(qMax(1, sliceOf(deadline)));
+            timedOut(QStringLiteral("Tempo esgotado esperando a conexão de dados de %1")
+                         .arg(peerText()));
+        if (!listener.waitForNewConnection(qMax(1, sliceOf(deadline))))
+            letWindowWork();
     }
 }
 
@@ -1011,7 +1073,8 @@ void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 
                 checkStop();
                 if (closing.hasExpired())
                     broken(true);
-                data.waitForDisconnected(qMax(1, sliceOf(closing)));
+                if (!data.waitForDisconnected(qMax(1, sliceOf(closing))))
+                    letWindowWork();
             }
             // The socket has sent the close_notify and let go of the connection.
             if (kept.fd >= 0)

@@ -92,6 +92,12 @@ public:
         m_listingTime = ms;
     }
 
+    // One attempt (an upload) may spend at most `boundMs` in all waiting for
+    // connections, replies and TLS handshakes; the time its data transfers take does
+    // not count. Past it the waiting step fails as a time-out. Until endAttempt.
+    void beginAttempt(int boundMs);
+    void endAttempt();
+
     // The server's last reply line, kept after every command.
     QString lastCmdResult() const { return m_lastReply; }
     // The code of the last reply (0 before the first one).
@@ -170,6 +176,10 @@ private:
     void requireSafe(const QString &value, const QString &what) const;
     // Raises when the session is ending: nothing more is waited for.
     void checkStop() const;
+    // The deadline of a wait of `timeoutMs`, cut short by the attempt's bound.
+    QDeadlineTimer bounded(int timeoutMs) const;
+    // A wait ran out: the attempt's time-out when its bound has passed, else `text`.
+    [[noreturn]] void timedOut(const QString &text) const;
     // Opens `socket` to address:port within the connect time-out.
     void openSocket(QTcpSocket &socket, const QHostAddress &address, quint16 port,
                     const QString &hostText);
@@ -212,6 +222,9 @@ private:
     int m_transferTimeout = 30000;
     qint64 m_listingBytes = DefaultListingBytes;
     int m_listingTime = DefaultListingTime;
+    int m_attemptBound = 0;
+    // When the attempt's bound passes; it stands still while data is transferred.
+    QDeadlineTimer m_attempt{QDeadlineTimer::Forever};
 
     std::unique_ptr<QTcpSocket> m_control;
     QString m_lastReply;

@@ -1,6 +1,7 @@
 #include "ftp/ftpconfig.h"
 
 #include "jobdb/datamodule.h"
+#include "lib/scopeguard.h"
 #include "lib/strings.h"
 #include "lib/ui.h"
 #include "platform/inifile.h"
@@ -148,6 +149,15 @@ void TfFTP_Config::SaveParams() {
 }
 
 void TfFTP_Config::TestaConexao() {
+    // The window answers clicks while the test waits on the server; one test at a time.
+    if (m_testing)
+        return;
+    m_testing = true;
+    BitBtn_Testar->setEnabled(false);
+    ScopeGuard done([this] {
+        BitBtn_Testar->setEnabled(true);
+        m_testing = false;
+    });
     const QString host = LabeledEditHost->text();
     try {
         IdFTP_Backup.setHost(host);

@@ -57,6 +57,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    bool m_testing = false; // a test is waiting on the server
     platform::IniFile *m_ini;
     jobdb::TDM *m_dm;
 };

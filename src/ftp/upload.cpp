@@ -16,6 +16,7 @@
 #include "widgets/framegate.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <cmath>
 #include <cstdio>
@@ -124,7 +125,18 @@ void FtpUpload::balloon(const QString &title, const QString &text, TrayPort::Bal
 }
 
 void FtpUpload::uploadSelectedJob() {
-    uploadJob(m_jobQuery);
+    if (m_uploading || !m_jobQuery.active() || m_jobQuery.isEmpty())
+        return;
+    // Another program on this database may be sending or archiving the job: two
+    // uploads of one archive would replace each other's copy on the server.
+    jobdb::JobClaim claim(m_dm.IBDatabase1);
+    if (!claim.takeAfterCommit(m_jobQuery.fieldByName(QStringLiteral("ID"))->asInteger())) {
+        ShowMessageBox(jobdb::JobClaim::ClaimedElsewhereText(
+                           m_jobQuery.fieldByName(QStringLiteral("BACKUPNAME"))->asString()),
+                       QString(), platform::MB_OK | platform::MB_ICONWARNING);
+        return;
+    }
+    uploadJob(m_jobQuery, &claim);
 }
 
 void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
@@ -135,9 +147,12 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
     // The schedule must not start another upload while this one waits on the server.
     if (m_timer)
         m_timer->setEnabled(false);
+    if (onRunning)
+        onRunning(true);
     const platform::CursorKind previous = SwapCursor(platform::CursorKind::Hourglass);
     auto endBlock = [&] {
         m_client.disconnect();
+        m_client.endAttempt();
         if (m_timer)
             m_timer->setEnabled(true);
         m_transferTotal = 0;
@@ -145,19 +160,23 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
         m_uploading = false;
         m_uploadingJob = 0;
         m_claim = nullptr;
+        if (onRunning)
+            onRunning(false);
     };
 
     ScopeGuard end(endBlock);
-    const QString folder = query.fieldByName(QStringLiteral("FTP_FOLDER"))->asString();
+    // The claimed row is the job as it stands now; the caller's copy may be older.
+    const db::DataSet &job = claim && claim->held() ? claim->row() : query;
+    const QString folder = job.fieldByName(QStringLiteral("FTP_FOLDER"))->asString();
+    const QString jobId = job.fieldByName(QStringLiteral("ID"))->asString();
     QString id;
+    m_client.beginAttempt(m_attemptBound);
     try {
-        sendFiles(query, folder, id);
+        sendFiles(job, folder, id);
     } catch (const std::exception &e) {
         const QString message = messageOf(e);
         balloon(QStringLiteral("Erro de envio por FTP"), message, TrayPort::BalloonKind::Error, 6);
-        if (id.isEmpty())
-            id = query.fieldByName(QStringLiteral("ID"))->asString();
-        recordError(id, DatedText(message), QStringLiteral(" "));
+        recordError(id.isEmpty() ? jobId : id, DatedText(message), QStringLiteral(" "));
     }
 }
 
@@ -169,14 +188,20 @@ void FtpUpload::recordError(const QString &id, const QString &text, const QStrin
     db::RefreshUnlessEditing(&m_jobQuery);
 }
 
-void FtpUpload::sendFiles(db::DataSet &query, const QString &folder, QString &id) {
+void FtpUpload::sendFiles(const db::DataSet &job, const QString &folder, QString &id) {
+    // Read before the claim's store closes the claimed row.
+    QHash<QString, QString> columns;
+    for (const char *name :
+         {"FTP_HOST", "FTP_USER", "FTP_PASSWORD", "FTP_FOLDER", "ID", "BACKUPFILE", "BACKUPFOLDER"})
+        columns.insert(QString::fromLatin1(name),
+                       job.fieldByName(QString::fromLatin1(name))->asString());
     auto text = [&](const char *name) {
-        return query.fieldByName(QString::fromLatin1(name))->asString();
+        return columns.value(QString::fromLatin1(name));
     };
     m_client.setHost(text("FTP_HOST"));
     m_client.setUsername(text("FTP_USER"));
     m_client.setPassword(text("FTP_PASSWORD"));
-    m_client.setPassive(query.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
+    m_client.setPassive(job.fieldByName(QStringLiteral("FTP_PASSIVE"))->asInteger() == -1);
     id = text("ID");
     m_uploadingJob = id.toInt();
     // An archive still being written, or left by a failed run, is not sent: the

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <utility>
 
 namespace bkp::db {
@@ -58,15 +59,22 @@ public:
     // Sends the archives of the job on the current row of `query` and records the
     // outcome in the job's row. Errors are recorded, not raised; only a failure to
     // record one leaves here (after the timer, connection and cursor are restored).
-    // A call while an upload is running (from a click handled during the transfer)
-    // does nothing. With the schedule's claim on the job's row, the outcome is stored
-    // through it.
+    // A call while an upload is running (from a click handled while it waits on the
+    // server) does nothing. With a claim on the job's row, the job's columns are
+    // read from the claimed row and the outcome is stored through it.
     void uploadJob(db::DataSet &query, jobdb::JobClaim *claim = nullptr);
-    // The toolbar button: uploadJob of the job selected in the job query.
+    // The toolbar button: uploadJob of the job selected in the job query, under a
+    // claim on its row; a job another program holds is refused with a message.
     void uploadSelectedJob();
     bool uploading() const { return m_uploading; }
     // The job being sent (0 outside an upload).
     int uploadingJob() const { return m_uploadingJob; }
+    // Called with true when an upload starts and false when it ends, so that the
+    // window can switch off what would start another.
+    std::function<void(bool running)> onRunning;
+    // One attempt's bound on its waits for the server, the transfers not counted (ms).
+    static constexpr int DefaultAttemptBound = 120 * 1000;
+    void setAttemptBound(int ms) { m_attemptBound = ms; }
     // The archivers this program runs: a job whose archiver still runs is not sent.
     void setArchiverWatch(const backup::ArchiverWatch *watch) { m_watch = watch; }
 
@@ -96,7 +104,7 @@ private:
     void balloon(const QString &title, const QString &text, TrayPort::BalloonKind kind,
                  int seconds);
     void recordError(const QString &id, const QString &text, const QString &beforeWhere);
-    void sendFiles(db::DataSet &query, const QString &folder, QString &id);
+    void sendFiles(const db::DataSet &job, const QString &folder, QString &id);
     // Raises when a copy on the server (the temporary one before the old copy is
     // deleted, the renamed one after) is not as long as the local file.
     void verifyArrival(const QString &localPath, const QString &remoteName);
@@ -114,6 +122,7 @@ private:
     int m_balloonCounter = 0;
     bool m_uploading = false;
     int m_uploadingJob = 0;
+    int m_attemptBound = DefaultAttemptBound;
     const backup::ArchiverWatch *m_watch = nullptr;
     jobdb::JobClaim *m_claim = nullptr; // for the length of one upload
     QString m_decimalPoint;

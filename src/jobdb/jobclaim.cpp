@@ -56,6 +56,18 @@ bool JobClaim::take(int jobId) {
     return true;
 }
 
+bool JobClaim::takeAfterCommit(int jobId) {
+    if (Transaction *shared = m_database->defaultTransaction(); shared && shared->inTransaction())
+        shared->commitRetaining();
+    return take(jobId);
+}
+
+QString JobClaim::ClaimedElsewhereText(const QString &jobName) {
+    return QStringLiteral("O backup \"%1\" está em execução ou em envio por outro programa "
+                          "que usa este banco de dados. Tente de novo quando ele terminar.")
+        .arg(jobName);
+}
+
 void JobClaim::store(const QString &sql) {
     execute(sql);
     m_transaction.commit();

@@ -22,6 +22,9 @@ public:
     // Locks the job's row and reads it again. False when another transaction holds it
     // (another program running the job) or the row is gone; other errors are raised.
     bool take(int jobId);
+    // take, after committing what the connection's shared transaction holds: its own
+    // changes to the row would stop the claim.
+    bool takeAfterCommit(int jobId);
     bool held() const { return m_transaction.inTransaction(); }
     // The job's row as it stands under the claim.
     const db::DataSet &row() const { return m_row; }
@@ -33,6 +36,9 @@ public:
     // The change through `claim` when there is one, else in the database's shared
     // transaction (left to its next commit).
     static void store(db::Database *database, JobClaim *claim, const QString &sql);
+
+    // The refusal of a run asked for by hand while another program holds the job.
+    static QString ClaimedElsewhereText(const QString &jobName);
 
 private:
     db::Database *m_database;

@@ -59,8 +59,9 @@ void ScheduleLoop::tick() {
         return;
     }
     // An upload lets window messages through; a tick that slips in meanwhile
-    // (the timer switched on by hand) must not start a second check on top.
-    if (m_state.TimerBusy)
+    // (the timer switched on by hand) must not start a second check on top, nor
+    // start anything while an upload from the toolbar runs.
+    if (m_state.TimerBusy || (m_context.upload && m_context.upload->uploading()))
         return;
 
     m_state.TimerBusy = true;
@@ -217,12 +218,9 @@ void ScheduleLoop::walkJobs(const QString &sql, const QString &status, int pause
             if (due(jobs, Now())) {
                 // Another program on this database may be running the job: it is
                 // claimed first, and one held elsewhere is left to that program.
-                // Changes this program's shared transaction still holds on the row
-                // would stop its own claim, so they are committed before.
-                m_context.DM->IBTransaction1->commitRetaining();
                 jobdb::JobClaim claim(m_context.DM->IBDatabase1);
                 // The other program may have finished the run since the row was read.
-                if (claim.take(id) && due(claim.row(), Now())) {
+                if (claim.takeAfterCommit(id) && due(claim.row(), Now())) {
                     // Only the first due job is run; the others wait for the next check.
                     // Remembered before the run, which may raise.
                     lastTried = id;

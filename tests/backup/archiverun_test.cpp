@@ -459,16 +459,17 @@ TEST_F(ArchiveRunTest, AScheduledRunAlreadyStartedTodayOnlyStoresTheDate) {
                         .arg(QLatin1String(c.lastStart)));
         dm.IBTransaction1->commitRetaining();
         ArchiveRunResult r;
-        {
-            // The schedule runs a job under its claim; a run by hand has none.
-            std::optional<jobdb::JobClaim> claim;
-            if (c.scheduled) {
-                claim.emplace(dm.IBDatabase1);
-                ASSERT_TRUE(claim->take(3));
-                context.claim = &*claim;
-            }
+        if (c.scheduled) {
+            // The schedule runs a job under its claim; "&Backup" takes one of its own.
+            jobdb::JobClaim claim(dm.IBDatabase1);
+            ASSERT_TRUE(claim.take(3));
+            context.claim = &claim;
             r = runArchive(context, 3);
             context.claim = nullptr;
+        } else {
+            queries->IBQuery_Backups.close();
+            queries->IBQuery_Backups.open();
+            r = runSelectedJob(context);
         }
         EXPECT_EQ(r.commandLine.isEmpty(), !c.runs);
         EXPECT_EQ(readFile(folder + "/Sexta.rar"), c.runs ? "previous" : "a week old");
@@ -479,6 +480,31 @@ TEST_F(ArchiveRunTest, AScheduledRunAlreadyStartedTodayOnlyStoresTheDate) {
         db::ExecSQL(dm.IBDatabase1, QStringLiteral("delete from BACKUPS"));
         dm.IBTransaction1->commitRetaining();
     }
+}
+
+// "&Backup" on a job whose row another program on the database holds (it is
+// archiving or sending it) is refused with a message: nothing is rotated or
+// started and the date stays. Once the other program lets go, the run goes on.
+TEST_F(ArchiveRunTest, ARunByHandOfAJobAnotherProgramHoldsIsRefused) {
+    workedJob(3, 0);
+    queries->IBQuery_Backups.open();
+    test::TestDatabase other(dm.IBDatabase1->databaseName(), false);
+    db::ExecSQL(other.get(), "update BACKUPS set HORA='21:00' where ID=3");
+
+    ArchiveRunResult r = runSelectedJob(context);
+    EXPECT_TRUE(r.refused);
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown().first().text, jobdb::JobClaim::ClaimedElsewhereText("DIARIO"));
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(readFile(folder + "/diario.rar"), "previous");
+    EXPECT_EQ(nextDate(3), QDate(2026, 9, 1));
+
+    other.transaction->rollback();
+    r = runSelectedJob(context);
+    EXPECT_FALSE(r.commandLine.isEmpty());
+    EXPECT_EQ(readFile(folder + "/Sexta.rar"), "previous");
+    EXPECT_EQ(nextDate(3), QDate(2026, 9, 6));
+    takeRecorderOutput();
 }
 
 // A name leading out of the folder, or a wildcard that would make the rotation's

@@ -23,6 +23,8 @@ Usage: fakeftp.py MODE [LOGDIR]
            Windows-1252 beside one in UTF-8
   endlesslist  a working passive server without SIZE whose LIST never ends
   driplist     the same, with one listing line every 0.1 s
+  tardy:SECONDS  a working passive server that says each line, the greeting
+           included, SECONDS after it was due
 Every command received is appended to LOGDIR/commands, and a line for every
 connection accepted to LOGDIR/sessions.
 Prints its port on one line and runs until SIGTERM.
@@ -76,8 +78,11 @@ ANSI_LISTING = (
 
 def serve_client(conn, mode, logdir):
     f = conn.makefile("rb")
+    mode, _, argument = mode.partition(":")
+    delay = float(argument) if mode == "tardy" else 0
 
     def say(line):
+        time.sleep(delay)
         conn.sendall(line.encode("latin-1") + b"\r\n")
 
     try:
@@ -217,7 +222,12 @@ def serve_client(conn, mode, logdir):
         elif verb == "STOR" and data_listener is not None:
             say("150 Ok to send data")
             data, _ = data_listener.accept()
-            if mode == "dropdata":
+            if mode == "tardy":
+                while data.recv(65536):
+                    pass
+                data.close()
+                say("226 Transfer complete")
+            elif mode == "dropdata":
                 got = 0
                 while got < 65536:
                     chunk = data.recv(65536 - got)

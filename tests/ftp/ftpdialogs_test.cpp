@@ -1,3 +1,4 @@
+#include "ftp/folderspage.h"
 #include "ftp/ftpconfig.h"
 #include "ftp/ftpspace.h"
 #include "ftp/listingline.h"
@@ -8,6 +9,7 @@
 #include "support/ftpservers.h"
 #include "support/jobdatabase.h"
 #include "support/modal.h"
+#include "support/postedclick.h"
 #include "support/scripteddialogs.h"
 #include "support/tempdir.h"
 #include "widgets/buttonrow.h"
@@ -23,6 +25,8 @@
 #include <QPlainTextEdit>
 #include <QTcpServer>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -264,6 +268,43 @@ TEST_F(FtpDialogsTest, TheSpaceReportListsTheLoginFolderAndChatAndTakesARowApart
     took.start();
     EXPECT_THROW(space.Verificar(), FtpError);
     EXPECT_LT(took.elapsed(), 5000);
+}
+
+// The window answers clicks while an FTP operation waits on a slow server: the
+// control that started it is off until it ends, and a click on it meanwhile
+// starts nothing.
+TEST_F(FtpDialogsTest, AControlIsOffWhileItsOperationWaitsOnTheServer) {
+    test::TempDir logs;
+    test::FtpServerProcess tardy;
+    ASSERT_TRUE(tardy.startFake("tardy:0.2", logs.path()));
+    db.exec("insert into BACKUPS (ID, BACKUPNAME, FTP_HOST, FTP_USER, FTP_PASSWORD, FTP_FOLDER) "
+            "values (1, 'JOB', '" +
+            tardy.host() + "', 'zelto', 's3cret', 'backups')");
+    db::Query jobs;
+    jobs.setDatabase(db.dm.IBDatabase1);
+    jobs.setTransaction(db.dm.IBTransaction1);
+    jobs.setSqlText("select * from BACKUPS");
+    jobs.open();
+    FoldersPage page(nullptr, {});
+    page.setJobList(&jobs);
+    settings(tardy.host(), "zelto", "s3cret", "backups");
+    const struct {
+        const char *name;
+        QAbstractButton *control;
+    } cases[] = {{"Testar", config.BitBtn_Testar}, {"Pasta", page.SpeedButton_FTPFile}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const int sessions = logs.read("sessions").count('\n');
+        bool offMeanwhile = false;
+        QTimer::singleShot(700, [&] {
+            offMeanwhile = !c.control->isEnabled();
+            test::postClick(c.control);
+        });
+        QTest::mouseClick(c.control, Qt::LeftButton);
+        EXPECT_TRUE(offMeanwhile);
+        EXPECT_TRUE(c.control->isEnabled());
+        EXPECT_EQ(logs.read("sessions").count('\n'), sessions + 1);
+    }
 }
 
 } // namespace

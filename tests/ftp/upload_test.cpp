@@ -1,3 +1,6 @@
+#include "jobdb/jobclaim.h"
+#include "support/firebird.h"
+#include "support/postedclick.h"
 #include "uploadfixture.h"
 
 #include "backup/backupfolder.h"
@@ -7,7 +10,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPushButton>
 #include <QTcpServer>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace bkp;
@@ -387,6 +392,102 @@ TEST_F(UploadTest, ClickDuringAnUploadDoesNotStartAnother) {
     upload->uploadSelectedJob();
     EXPECT_EQ(clicks, 4);
     EXPECT_EQ(remoteNames(), QStringList{"backup.rar"});
+    expectSent();
+}
+
+// A server that takes its time: the window answers a click within a second all
+// along, and the attempt's waits for the server end at its bound, while the time
+// the data itself takes does not count.
+TEST_F(UploadTest, ASlowServerLeavesTheWindowAnsweringAndTheAttemptEndsAtItsBound) {
+    archive(QStringLiteral("backup.rar"), content(1024 * 1024, 's'));
+    QPushButton button(QStringLiteral("Outra coisa"));
+    button.show();
+    QElapsedTimer posted;
+    bool pending = false;
+    QList<qint64> answered;
+    QObject::connect(&button, &QPushButton::clicked, [&] {
+        if (upload->uploading())
+            answered << posted.elapsed();
+        pending = false;
+    });
+    QTimer operatorHand;
+    operatorHand.setInterval(300);
+    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+        if (pending)
+            return;
+        pending = true;
+        posted.start();
+        test::postClick(&button);
+    });
+    const struct {
+        const char *mode;
+        bool sent;
+    } cases[] = {
+        // Every line 0.4 s late, each well within the reply time-out: the login
+        // alone needs more than the bound of 2 s.
+        {"tardy:0.4", false},
+        // The archive takes about 3 s to arrive (its end comes out of the buffers
+        // after the last block was written); the commands are answered at once.
+        {"slow", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.mode);
+        test::TempDir logs;
+        test::FtpServerProcess fake;
+        ASSERT_TRUE(fake.startFake(QLatin1String(c.mode), logs.path()))
+            << fake.error().toStdString();
+        set(QStringLiteral("FTP_HOST"), fake.host());
+        timer = RecordingTimer(true);
+        upload->setAttemptBound(2000);
+        upload->client().setReplyTimeout(5000);
+        answered.clear();
+        pending = false;
+        operatorHand.start();
+        QElapsedTimer took;
+        took.start();
+        upload->uploadJob(jobs.IBQuery_Backups);
+        operatorHand.stop();
+        EXPECT_GE(answered.size(), 3);
+        for (qint64 ms : std::as_const(answered))
+            EXPECT_LT(ms, 1000);
+        if (c.sent) {
+            EXPECT_EQ(logs.read(QStringLiteral("legit")).size(), 1024 * 1024);
+            expectSent();
+            continue;
+        }
+        EXPECT_LT(took.elapsed(), 3500);
+        expectFailure(QStringLiteral("Tempo esgotado: %1 levou mais de 2 s para responder nesta "
+                                     "tentativa")
+                          .arg(fake.host()));
+    }
+}
+
+// "FTP" works on the job's row under a claim: a row another program on the
+// database holds (it is sending the job) is refused with a message and nothing is
+// sent; otherwise the columns are read as they stand now, not as the job list
+// read them earlier.
+TEST_F(UploadTest, ToolbarUploadWorksOnTheClaimedRow) {
+    archive(QStringLiteral("backup.rar"), "claimed");
+    test::TestDatabase other(dm->IBDatabase1->databaseName(), false);
+    db::ExecSQL(other.get(), QStringLiteral("update BACKUPS set FTP_HORA='23:00' where ID=7"));
+    upload->uploadSelectedJob();
+    ASSERT_EQ(dialogs.shown().size(), 1);
+    EXPECT_EQ(dialogs.shown().first().text, jobdb::JobClaim::ClaimedElsewhereText("JOB"));
+    EXPECT_EQ(remoteNames(), QStringList());
+    EXPECT_EQ(ftpData(), QDate(2026, 12, 1));
+    EXPECT_TRUE(lastErr().isEmpty());
+    EXPECT_FALSE(upload->uploading());
+    other.transaction->rollback();
+
+    // Another workstation moved the job to another folder after the list was read.
+    const QString moved = remote + QStringLiteral("/moved");
+    QDir(ftpRoot->path()).mkpath(moved);
+    db::ExecSQL(other.get(),
+                QStringLiteral("update BACKUPS set FTP_FOLDER='%1' where ID=7").arg(moved));
+    other.transaction->commit();
+    upload->uploadSelectedJob();
+    EXPECT_EQ(ftpRoot->read(moved + QStringLiteral("/backup.rar")), "claimed");
+    EXPECT_EQ(remoteNames(), QStringList());
     expectSent();
 }
 
