@@ -9,8 +9,10 @@
 #include "platform/dialogs.h"
 #include "support/child.h"
 #include "support/fixedclock.h"
+#include "support/ftpservers.h"
 #include "support/masterpeer.h"
 #include "support/modal.h"
+#include "support/postedclick.h"
 #include "support/tempdir.h"
 #include "widgets/rascunho.h"
 #include "widgets/toolbarbutton.h"
@@ -30,6 +32,7 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -339,6 +342,50 @@ TEST_F(MainWindowTest, TheBackupButtonRunsTheCurrentJobAndThePastaPageFollowsIt)
     // The old archive went to the weekday name of its last write.
     EXPECT_EQ(QDir(folder).entryList(QDir::Files),
               QStringList({WeekdayName(FromQDateTime(written)) + ".rar"}));
+}
+
+// While an upload waits on a slow server the window answers: "FTP" is off, and
+// deleting or archiving the job being sent is refused with a message; the
+// upload goes on to its end.
+TEST_F(MainWindowTest, DuringAnUploadFtpIsOffAndTheJobBeingSentIsLeftAlone) {
+    create();
+    platform::FixedClock fixed(QDateTime(QDate(2026, 9, 5), QTime(10, 0)));
+    platform::ScopedClock scopedClock(&fixed);
+    test::TempDir logs;
+    test::FtpServerProcess tardy;
+    ASSERT_TRUE(tardy.startFake("tardy:0.1", logs.path()));
+    const QString folder = dir.file("Jobs/Diario/BACKUPS");
+    dir.write("Jobs/Diario/BACKUPS/diario.rar", "archive");
+    ASSERT_TRUE(db::ExecSQL(master->dataModule()->IBDatabase1,
+                            "Insert into BACKUPS (ID, BACKUPNAME, BACKUPFILE, BACKUPFOLDER, "
+                            "FTP_HOST, FTP_USER, FTP_PASSWORD, FTP_FOLDER, FTP_PASSIVE) values "
+                            "(1, 'DIARIO', 'DIARIO', '" +
+                                folder + "', '" + tardy.host() + "', 'zelto', 's3cret', '/', -1)"));
+    master->jobList()->DBNavigator2->click(widgets::DBNavigator::Refresh);
+    tray->click();
+    app::MainToolBar *bar = master->toolBar();
+    bool ftpOffMeanwhile = false;
+    QTimer::singleShot(500, [&] {
+        ftpOffMeanwhile = !bar->ToolButton_FTP->isEnabled();
+        test::postClick(bar->ToolButton_FTP);
+        QTest::mouseClick(bar->ToolButtonDelete, Qt::LeftButton);
+        QTest::mouseClick(bar->ToolButtonBackup, Qt::LeftButton);
+    });
+    QTest::mouseClick(bar->ToolButton_FTP, Qt::LeftButton);
+    EXPECT_TRUE(ftpOffMeanwhile);
+    EXPECT_TRUE(bar->ToolButton_FTP->isEnabled());
+    QStringList shown;
+    for (const auto &box : dialogs.shown())
+        shown << box.text;
+    EXPECT_EQ(shown, QStringList({"O envio por FTP deste backup está em andamento: ele só pode "
+                                  "ser excluído depois que o envio terminar.",
+                                  "O envio por FTP deste backup está em andamento: o backup só "
+                                  "pode ser feito depois que ele terminar."}));
+    EXPECT_EQ(logs.read("sessions").count('\n'), 1);
+    db::Query &jobs = master->jobQueries()->IBQuery_Backups;
+    EXPECT_EQ(jobs.fieldByName("FTP_DATA")->asDateTime(), EncodeDate(2026, 9, 6));
+    EXPECT_EQ(jobs.fieldByName("DATA")->isNull(), true);
+    EXPECT_TRUE(QFile::exists(folder + "/diario.rar"));
 }
 
 TEST_F(MainWindowTest, ShortColumnsGetFittingEditsAndTheFolderCaptionLeavesItsButtonClear) {

@@ -114,7 +114,7 @@ def serve_client(conn, mode, logdir):
             threading.Event().wait()
         if mode == "nulreply" and verb == "CWD":
             conn.sendall(b"550 No\x00such\x01folder\x7f here\r\n")
-        elif mode in ("elsewhere", "stranger", "slow") and verb in ("DELE", "RNFR", "RNTO"):
+        elif mode in ("elsewhere", "stranger", "slow", "tardy") and verb in ("DELE", "RNFR", "RNTO"):
             say({"DELE": "550 No such file", "RNFR": "350 Ready", "RNTO": "250 Renamed"}[verb])
         elif mode == "slow" and verb == "PASV":
             data_listener = socket.socket()
