@@ -3,6 +3,7 @@
 #include "ftp/ftpclient.h"
 #include "ftp/ftpconfig.h"
 #include "ftp/listingline.h"
+#include "lib/scopeguard.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -54,6 +55,11 @@ void TfFTPSize::addFolder(FtpClient &client) {
 }
 
 void TfFTPSize::Verificar() {
+    // The window answers clicks while the report waits on the server; one at a time.
+    if (!ToolButton1->isEnabled())
+        return;
+    ToolButton1->setEnabled(false);
+    ScopeGuard enable([this] { ToolButton1->setEnabled(true); });
     if (m_settings)
         m_settings->LoadParams();
     ListBox1->clear();
