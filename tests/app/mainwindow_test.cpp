@@ -365,12 +365,15 @@ TEST_F(MainWindowTest, DuringAnUploadFtpIsOffAndTheJobBeingSentIsLeftAlone) {
     tray->click();
     app::MainToolBar *bar = master->toolBar();
     bool ftpOffMeanwhile = false;
-    QTimer::singleShot(500, [&] {
+    QTimer meanwhile;
+    meanwhile.setSingleShot(true);
+    meanwhile.callOnTimeout([&] {
         ftpOffMeanwhile = !bar->ToolButton_FTP->isEnabled();
         test::postClick(bar->ToolButton_FTP);
         QTest::mouseClick(bar->ToolButtonDelete, Qt::LeftButton);
         QTest::mouseClick(bar->ToolButtonBackup, Qt::LeftButton);
     });
+    meanwhile.start(500);
     QTest::mouseClick(bar->ToolButton_FTP, Qt::LeftButton);
     EXPECT_TRUE(ftpOffMeanwhile);
     EXPECT_TRUE(bar->ToolButton_FTP->isEnabled());
@@ -383,7 +386,8 @@ TEST_F(MainWindowTest, DuringAnUploadFtpIsOffAndTheJobBeingSentIsLeftAlone) {
                                   "pode ser feito depois que ele terminar."}));
     EXPECT_EQ(logs.read("sessions").count('\n'), 1);
     db::Query &jobs = master->jobQueries()->IBQuery_Backups;
-    EXPECT_EQ(jobs.fieldByName("FTP_DATA")->asDateTime(), EncodeDate(2026, 9, 6));
+    EXPECT_EQ(jobs.fieldByName("FTP_DATA")->asDateTime(), EncodeDate(2026, 9, 6))
+        << jobs.fieldByName("FTP_LASTERR")->asString().toStdString();
     EXPECT_EQ(jobs.fieldByName("DATA")->isNull(), true);
     EXPECT_TRUE(QFile::exists(folder + "/diario.rar"));
 }

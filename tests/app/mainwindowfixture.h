@@ -20,7 +20,9 @@ namespace bkp::test {
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // An end of session a test before raised would stop every wait on a server.
         platform::resetTerminated();
+        platform::resetSessionEnding();
         platform::setApplicationTitle(QStringLiteral("BKPZelto - Gerenciador de backups"));
         program = dir.write(programName());
         dir.write(programName() + ".Ini",
@@ -29,6 +31,7 @@ protected:
     void TearDown() override {
         delete master;
         platform::resetTerminated();
+        platform::resetSessionEnding();
     }
 
     // The program's path below the test's folder.

@@ -296,10 +296,13 @@ TEST_F(FtpDialogsTest, AControlIsOffWhileItsOperationWaitsOnTheServer) {
         SCOPED_TRACE(c.name);
         const int sessions = logs.read("sessions").count('\n');
         bool offMeanwhile = false;
-        QTimer::singleShot(700, [&] {
+        QTimer meanwhile;
+        meanwhile.setSingleShot(true);
+        meanwhile.callOnTimeout([&] {
             offMeanwhile = !c.control->isEnabled();
             test::postClick(c.control);
         });
+        meanwhile.start(700);
         QTest::mouseClick(c.control, Qt::LeftButton);
         EXPECT_TRUE(offMeanwhile);
         EXPECT_TRUE(c.control->isEnabled());
