@@ -150,6 +150,11 @@ bool TfMaster::FormCreate(const QString &programPath, jobdb::StartupLog *log) {
     context.showError = [](const std::exception &e) {
         showHandlerError(e);
     };
+    context.views = state.queries.get();
+    // The job list is back on its job: its file sets and archives are shown again.
+    context.reconnected = [this] {
+        IBQuery_BackupsAfterScroll();
+    };
     ScheduleLoop1 = std::make_unique<schedule::ScheduleLoop>(Schedule, context);
 
     NotificationIcon1->setIcon(programIcon());
@@ -217,28 +222,12 @@ void TfMaster::Reprogramarhorrios1Click() {
 
 void TfMaster::FBConsole1Click() {
     db::Database *database = state.DM->IBDatabase1;
-    db::Query &jobs = state.queries->IBQuery_Backups;
-    const QVariant jobId = jobs.active() && !jobs.isEmpty()
-                               ? jobs.fieldByName(QStringLiteral("ID"))->value()
-                               : QVariant();
-    QList<db::DataSet *> wereOpen;
-    for (db::DataSet *ds : {static_cast<db::DataSet *>(&jobs),
-                            static_cast<db::DataSet *>(&state.queries->IBQuery_Arquivos),
-                            static_cast<db::DataSet *>(state.DM->Backups),
-                            static_cast<db::DataSet *>(state.DM->Arquivos)})
-        if (ds->active())
-            wereOpen.append(ds);
+    jobdb::OpenViews views(state.DM.get(), state.queries.get());
     // No archive run or upload may commit the console's pending work behind its back.
     const bool wasOn = statusTimer(false);
     ScopeGuard restore([&] {
         // "Refresh", a structure change or a full commit closed what the window shows.
-        if (!database->connected())
-            database->open();
-        for (db::DataSet *ds : wereOpen)
-            if (!ds->active())
-                ds->open();
-        if (!jobId.isNull() && jobs.active())
-            jobs.locate(QStringLiteral("ID"), jobId);
+        views.restore();
         TabSheet_Arquivos->followJob();
         statusTimer(wasOn);
     });

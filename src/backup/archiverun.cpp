@@ -165,7 +165,7 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
                        platform::MB_OK | platform::MB_ICONERROR);
     ArchiverWatch *watch = context.watch;
     result.refused = watch && watch->running(jobId);
-    QString notStarted; // the program that could not be started, when watched
+    RunOutcome notStarted; // why the archiver could not be started, when watched
     // Without a folder the resolution would put the archives at the root of the
     // file system: nothing is created or started then.
     if (nameInside && !Trim(backupFolder).isEmpty() && !result.refused) {
@@ -217,7 +217,7 @@ ArchiveRunResult runArchive(const ArchiveRunContext &context, int jobId) {
         if (result.refused)
             watch->recordRefusal(jobId, StillRunningText());
         else if (!result.commandLine.isEmpty() && !result.started)
-            watch->recordEnd(jobId, NotStartedOutcome(notStarted));
+            watch->recordEnd(jobId, notStarted);
     };
     const double next = Date() + 1;
     result.updateSql = nextDateSql(jobId, next);

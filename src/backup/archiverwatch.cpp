@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTimer>
+#include <cerrno>
 
 namespace bkp::backup {
 
@@ -66,7 +67,10 @@ RunOutcome JudgeArchiverEnd(const platform::ProcessEnd &end, bool archiveExists,
     return o;
 }
 
-RunOutcome NotStartedOutcome(const QString &program) {
+RunOutcome NotStartedOutcome(const QString &program, int refusal, qsizetype commandLineBytes) {
+    if (refusal == E2BIG)
+        return {RunOutcome::Kind::Failed,
+                QStringLiteral("Linha de comando longa demais: %1 bytes").arg(commandLineBytes)};
     return {RunOutcome::Kind::Failed,
             QStringLiteral("Compactador não pôde ser iniciado: ") + program};
 }
@@ -141,12 +145,17 @@ bool ArchiverWatch::running(int jobId) const {
 }
 
 bool ArchiverWatch::start(int jobId, const QString &commandLine, const QString &archivePath,
-                          QString *program) {
+                          RunOutcome *failure) {
     QDir().mkpath(m_folder + QStringLiteral("/Saidas"));
+    QString program;
+    int refusal = 0;
     platform::WatchedProcess *process =
-        platform::WatchedProcess::start(commandLine, outputFile(jobId), program, this);
-    if (!process)
+        platform::WatchedProcess::start(commandLine, outputFile(jobId), &program, this, &refusal);
+    if (!process) {
+        if (failure)
+            *failure = NotStartedOutcome(program, refusal, QFile::encodeName(commandLine).size());
         return false;
+    }
     try {
         m_state->eraseSection(section(jobId));
         m_state->writeString(section(jobId), Pid, QString::number(process->pid()));

@@ -39,8 +39,11 @@ struct RunOutcome {
 // the archive is there.
 RunOutcome JudgeArchiverEnd(const platform::ProcessEnd &end, bool archiveExists,
                             const QString &archivePath);
-// The failure of an archiver that could not be started.
-RunOutcome NotStartedOutcome(const QString &program);
+// The failure of an archiver that could not be started: `refusal` is the system's
+// reason (0: the program was not found); a command line longer than the system
+// takes is told with its size.
+RunOutcome NotStartedOutcome(const QString &program, int refusal = 0,
+                             qsizetype commandLineBytes = 0);
 
 // Whether a job's archive may be sent: not while its run is in progress, nor after
 // it failed. The run is in progress while this program's archiver of the job runs;
@@ -80,9 +83,9 @@ public:
     bool anyRunning() const { return !m_running.isEmpty(); }
 
     // Starts the job's archiver, watched, writing its output into outputFile(jobId).
-    // False when nothing could be started; `program` then names what was not found.
+    // False when nothing could be started; `failure` then tells why.
     bool start(int jobId, const QString &commandLine, const QString &archivePath,
-               QString *program = nullptr);
+               RunOutcome *failure = nullptr);
 
     // Records the end of a run that is over already (an archiver that could not be
     // started, a run refused), with its balloon.

@@ -211,7 +211,8 @@ private:
 
 // Attaches to or creates a database with the program's connection settings.
 IAttachment *connectTo(bool create, const QString &name, const QString &user,
-                       const QString &password, int dialect, const QString &charSet) {
+                       const QString &password, int dialect, const QString &charSet,
+                       int connectTimeout = 0) {
     // The file name (accents and all) travels in UTF-8, as the client library expects
     // when told so; with that item every text of the block is UTF-8. Column text keeps
     // the connection's own character set.
@@ -227,6 +228,8 @@ IAttachment *connectTo(bool create, const QString &name, const QString &user,
             dpb->insertString(s, isc_dpb_password, p.constData());
         dpb->insertInt(s, isc_dpb_sql_dialect, dialect);
         dpb->insertString(s, isc_dpb_lc_ctype, cs.constData());
+        if (connectTimeout > 0)
+            dpb->insertInt(s, isc_dpb_connect_timeout, connectTimeout);
         IProvider *prov = fb::master()->getDispatcher();
         fb::Ref<IProvider> release(prov);
         const unsigned len = dpb->getBufferLength(s);
@@ -257,8 +260,9 @@ void Database::open() {
         return;
     if (m_name.isEmpty())
         throw DatabaseError(QStringLiteral("Nome do banco de dados não informado"));
-    m_attachment = connectTo(false, m_name, param(QStringLiteral("user_name")),
-                             param(QStringLiteral("password")), m_dialect, m_charSet);
+    m_attachment =
+        connectTo(false, m_name, param(QStringLiteral("user_name")),
+                  param(QStringLiteral("password")), m_dialect, m_charSet, m_connectTimeout);
 }
 
 void Database::createDatabase(const QStringList &createParams) {
@@ -362,6 +366,19 @@ void Database::close() {
     } catch (const DatabaseError &) {
         att->release();
     }
+}
+
+void Database::abandon() {
+    if (!connected())
+        return;
+    closeOpenWork();
+    for (Transaction *t : m_transactions) {
+        t->closeDataSets();
+        t->release();
+    }
+    IAttachment *att = m_attachment;
+    m_attachment = nullptr;
+    att->release();
 }
 
 void Database::attachDataSet(DataSet *dataSet) {

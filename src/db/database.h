@@ -87,6 +87,14 @@ public:
     bool connected() const { return m_attachment != nullptr; }
     void open();  // throws DatabaseError
     void close(); // commits what is pending, closes every data set
+    // Lets go of a connection that is lost: every data set and statement is closed
+    // and the transactions and the connection are released, with no commit or
+    // rollback sent to a server that can no longer hear it.
+    void abandon();
+    // How long an opening waits for the server, in seconds (0: the client library's
+    // own default).
+    int connectTimeout() const { return m_connectTimeout; }
+    void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
     // Creates the database under its name; the parameter lines are of the form
     // "User 'SYSDBA'" and "password '...'".
     void createDatabase(const QStringList &createParams);
@@ -99,6 +107,7 @@ public:
     // when it goes they are left without a connection, safe to use and to destroy.
     void attachDataSet(DataSet *dataSet);
     void detachDataSet(DataSet *dataSet);
+    QList<DataSet *> dataSets() const { return m_dataSets; }
     void attachStatement(Statement *statement);
     void detachStatement(Statement *statement);
 
@@ -110,6 +119,7 @@ private:
     QString m_name;
     QStringList m_params;
     int m_dialect = 3;
+    int m_connectTimeout = 0;
     QString m_charSet = QStringLiteral("WIN1252");
     Transaction *m_defaultTransaction = nullptr;
     QList<Transaction *> m_transactions;

@@ -20,6 +20,9 @@ public:
     QString sqlState() const { return m_sqlState; }
     // No server answered at the address the name gives.
     bool isNetworkError() const;
+    // The connection to the server broke (the server went away, the network dropped
+    // it, the server shut it): nothing more can be done on it.
+    bool isConnectionLost() const;
 
 private:
     QString m_message;

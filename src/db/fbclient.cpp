@@ -11,6 +11,14 @@ bool DatabaseError::isNetworkError() const {
     return !m_codes.isEmpty() && m_codes.first() == isc_network_error;
 }
 
+bool DatabaseError::isConnectionLost() const {
+    for (const long code : m_codes)
+        if (code == isc_network_error || code == isc_net_read_err || code == isc_net_write_err ||
+            code == isc_lost_db_connection || code == isc_att_shutdown)
+            return true;
+    return false;
+}
+
 namespace fb {
 
 namespace {

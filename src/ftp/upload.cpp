@@ -174,6 +174,10 @@ void FtpUpload::uploadJob(db::DataSet &query, jobdb::JobClaim *claim) {
     try {
         sendFiles(job, folder, id);
     } catch (const std::exception &e) {
+        // Without the job database nothing can be recorded: the job stays due, and
+        // the schedule tells the operator once and connects again.
+        if (const auto *d = dynamic_cast<const db::DatabaseError *>(&e); d && d->isConnectionLost())
+            throw;
         const QString message = messageOf(e);
         balloon(QStringLiteral("Erro de envio por FTP"), message, TrayPort::BalloonKind::Error, 6);
         recordError(id.isEmpty() ? jobId : id, DatedText(message), QStringLiteral(" "));

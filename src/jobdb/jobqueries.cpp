@@ -55,4 +55,33 @@ void AbrirTabelas(Query *jobQuery) {
     jobQuery->setRecNo(start);
 }
 
+bool JobBeingEdited(const JobQueries &queries) {
+    for (const DataSet *ds : {static_cast<const DataSet *>(&queries.IBQuery_Backups),
+                              static_cast<const DataSet *>(&queries.IBQuery_Arquivos)})
+        if (ds->state() == DataSetState::Edit || ds->state() == DataSetState::Insert)
+            return true;
+    return false;
+}
+
+OpenViews::OpenViews(TDM *dm, JobQueries *queries)
+    : m_database(dm->IBDatabase1), m_jobs(&queries->IBQuery_Backups) {
+    for (DataSet *ds : {static_cast<DataSet *>(&queries->IBQuery_Backups),
+                        static_cast<DataSet *>(&queries->IBQuery_Arquivos),
+                        static_cast<DataSet *>(dm->Backups), static_cast<DataSet *>(dm->Arquivos)})
+        if (ds->active())
+            m_open.append(ds);
+    if (m_jobs->active() && !m_jobs->isEmpty())
+        m_jobId = m_jobs->fieldByName(QStringLiteral("ID"))->value();
+}
+
+void OpenViews::restore() {
+    if (!m_database->connected())
+        m_database->open();
+    for (DataSet *ds : std::as_const(m_open))
+        if (!ds->active())
+            ds->open();
+    if (!m_jobId.isNull() && m_jobs->active())
+        m_jobs->locate(QStringLiteral("ID"), m_jobId);
+}
+
 } // namespace bkp::jobdb

@@ -18,18 +18,11 @@ bool entryExists(const QString &path) {
     return fi.exists() || fi.isSymLink();
 }
 
-// The name in `folder` that equals `name` ignoring case, or an empty text. The
-// exact name has already been tried; among several matches the first in name
-// order wins, so the answer does not depend on the order of the folder.
-QString findIgnoringCase(const QString &folder, const QString &name) {
+// The entries of a folder in name order.
+QStringList folderEntries(const QString &folder) {
     QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QStringList names = dir.entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &candidate : names) {
-        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
-            return candidate;
-    }
-    return QString();
+    return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDir::Name);
 }
 
 // Matches name[ni..] against mask[mi..] with * and ?; both already case-folded.
@@ -70,32 +63,67 @@ QChar separator() {
 }
 
 QString resolve(const QString &path) {
+    return Resolver().resolve(path);
+}
+
+bool Resolver::exists(const QString &path) {
+    const auto known = m_exists.constFind(path);
+    if (known != m_exists.constEnd())
+        return *known;
+    const bool found = entryExists(path);
+    m_exists.insert(path, found);
+    return found;
+}
+
+// The name in `folder` that equals `name` ignoring case, or an empty text. The
+// exact name has already been tried; among several matches the first in name
+// order wins, so the answer does not depend on the order of the folder.
+QString Resolver::findIgnoringCase(const QString &folder, const QString &name) {
+    auto listed = m_folders.find(folder);
+    if (listed == m_folders.end()) {
+        ++m_listings;
+        listed = m_folders.insert(folder, folderEntries(folder));
+    }
+    for (const QString &candidate : std::as_const(*listed)) {
+        if (candidate.compare(name, Qt::CaseInsensitive) == 0)
+            return candidate;
+    }
+    return QString();
+}
+
+QString Resolver::resolve(const QString &path) {
+    // A path's folder is resolved once for all the names below it.
+    const qsizetype last = path.lastIndexOf(kSep);
+    if (last <= 0)
+        return resolveParts(path).text;
+    const QString folderPart = path.left(last);
+    auto folder = m_resolved.constFind(folderPart);
+    if (folder == m_resolved.constEnd())
+        folder = m_resolved.insert(folderPart, resolveParts(folderPart));
+    return folder->text + kSep + resolvePart(*folder, path.mid(last + 1)).text;
+}
+
+Resolver::Resolved Resolver::resolvePart(const Resolved &done, const QString &part) {
+    if (done.missing || part.isEmpty() || part == QLatin1String(".") || part == QLatin1String(".."))
+        return {part, done.missing};
+    const QString folder =
+        done.first ? QString() : (done.text.isEmpty() ? QString(kSep) : done.text);
+    if (exists(joined(folder, part)))
+        return {part, false};
+    const QString found = findIgnoringCase(folder, part);
+    // A name not found is kept as given, and so is everything after it.
+    return found.isEmpty() ? Resolved{part, true} : Resolved{found, false};
+}
+
+Resolver::Resolved Resolver::resolveParts(const QString &path) {
+    Resolved done;
     if (path.isEmpty())
-        return path;
-    const QStringList parts = path.split(kSep, Qt::KeepEmptyParts);
-    // `done` is the resolved prefix as it will be returned; `probe` the same prefix
-    // as a path the file system can be asked about (relative parts from ".").
-    QString done;
-    bool first = true;
-    bool missing = false;
-    for (const QString &part : parts) {
-        QString piece = part;
-        if (!missing && !part.isEmpty() && part != QLatin1String(".") &&
-            part != QLatin1String("..")) {
-            const QString folder = first ? QString() : (done.isEmpty() ? QString(kSep) : done);
-            if (!entryExists(joined(folder, part))) {
-                const QString found = findIgnoringCase(folder, part);
-                if (found.isEmpty())
-                    missing = true; // kept as given, and so is everything after it
-                else
-                    piece = found;
-            }
-        }
-        if (first)
-            done = piece;
-        else
-            done += kSep + piece;
-        first = false;
+        return done;
+    for (const QString &part : path.split(kSep, Qt::KeepEmptyParts)) {
+        const Resolved piece = resolvePart(done, part);
+        done.text = done.first ? piece.text : done.text + kSep + piece.text;
+        done.missing = piece.missing;
+        done.first = false;
     }
     return done;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace bkp::platform {
 
@@ -34,6 +36,36 @@ namespace fs {
 QChar separator();
 
 QString resolve(const QString &path);
+
+// The same resolution for many paths at once (the words of one command line): each
+// folder is listed at most once and each name looked up once, so thousands of paths
+// below the same folders cost one listing of each. What it learnt is kept for its own
+// life only; files made meanwhile are not seen.
+class Resolver {
+public:
+    QString resolve(const QString &path);
+    // How many folders it has listed.
+    int listings() const { return m_listings; }
+
+private:
+    // A path resolved so far: its text, and whether a part of it was not found (what
+    // follows is then kept as given).
+    struct Resolved {
+        QString text;
+        bool missing = false;
+        bool first = true; // nothing resolved yet
+    };
+    Resolved resolveParts(const QString &path);
+    Resolved resolvePart(const Resolved &done, const QString &part);
+    bool exists(const QString &path);
+    QString findIgnoringCase(const QString &folder, const QString &name);
+
+    QHash<QString, Resolved> m_resolved; // by folder as written
+    QHash<QString, bool> m_exists;
+    QHash<QString, QStringList> m_folders;
+    int m_listings = 0;
+};
+
 bool fileExists(const QString &path);
 bool folderExists(const QString &path);
 QDateTime lastWriteTime(const QString &path); // invalid when the file does not exist

@@ -69,9 +69,9 @@ QList<Word> splitWords(const QString &line) {
 }
 
 // The executable a command word names, or an empty text.
-QString executableFor(const QString &word) {
+QString executableFor(const QString &word, fs::Resolver &resolver) {
     if (word.contains(fs::separator())) {
-        const QString resolved = fs::resolve(word);
+        const QString resolved = resolver.resolve(word);
         QFileInfo fi(resolved);
         if (fi.isFile() && fi.isExecutable())
             return resolved;
@@ -85,11 +85,15 @@ QString executableFor(const QString &word) {
 // that resolves with a name or mask after it gives the resolved folder and the
 // name as written). Words without a separator are never touched, so switches
 // and commands such as "a" or "-r" stay as they are.
-QString argumentFor(const QString &word) {
+QString argumentFor(const QString &word, fs::Resolver &resolver) {
     if (!word.contains(fs::separator()))
         return word;
-    return fs::resolve(word);
+    return resolver.resolve(word);
 }
+
+// No program path is longer than the system takes for one (PATH_MAX): longer
+// prefixes of the line are not tried.
+constexpr qsizetype LongestProgramPath = 4096;
 
 bool isExplorer(const QString &word) {
     return word.compare(QLatin1String("explorer.exe"), Qt::CaseInsensitive) == 0 ||
@@ -98,21 +102,26 @@ bool isExplorer(const QString &word) {
 
 } // namespace
 
-CommandLine parseCommandLine(const QString &commandLine) {
+CommandLine parseCommandLine(const QString &commandLine, fs::Resolver *resolver) {
     CommandLine result;
+    // Thousands of words below the same folders: each folder is listed once.
+    fs::Resolver own;
+    fs::Resolver &paths = resolver ? *resolver : own;
     const QList<Word> words = splitWords(commandLine);
     for (qsizetype count = 1; count <= words.size(); ++count) {
+        if (count > 1 && words[count - 1].end - words[0].start > LongestProgramPath)
+            break;
         // The prefix as it stands in the line, so a path with blanks keeps them.
         const QString prefix =
             count == 1 ? words[0].value
                        : commandLine.mid(words[0].start, words[count - 1].end - words[0].start)
                              .remove(QLatin1Char('"'));
-        const QString program = executableFor(prefix);
+        const QString program = executableFor(prefix, paths);
         if (program.isEmpty())
             continue;
         result.program = program;
         for (qsizetype i = count; i < words.size(); ++i)
-            result.arguments.append(argumentFor(words[i].value));
+            result.arguments.append(argumentFor(words[i].value, paths));
         return result;
     }
     return result; // nothing to start
@@ -189,7 +198,9 @@ WatchedProcess::~WatchedProcess() {
 }
 
 WatchedProcess *WatchedProcess::start(const QString &commandLine, const QString &outputFile,
-                                      QString *program, QObject *parent) {
+                                      QString *program, QObject *parent, int *refusal) {
+    if (refusal)
+        *refusal = 0;
     const CommandLine parsed = parseCommandLine(commandLine);
     if (program) {
         *program = parsed.program;
@@ -238,8 +249,11 @@ WatchedProcess *WatchedProcess::start(const QString &commandLine, const QString 
     posix_spawn_file_actions_destroy(&actions);
     if (out >= 0)
         ::close(out);
-    if (failed != 0)
+    if (failed != 0) {
+        if (refusal)
+            *refusal = failed;
         return nullptr;
+    }
 
     auto *process = new WatchedProcess(pid, processStartTicks(pid), true, parent);
     process->watch();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/filesystem.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -20,12 +22,14 @@ enum ShowMode { SW_HIDE = 0, SW_SHOWMAXIMIZED = 3, SW_SHOW = 5 };
 bool winExec(const QString &commandLine, int showMode = SW_SHOW);
 
 // How winExec reads a command line: the program and its arguments (the program
-// empty when no prefix of the words names an existing executable file).
+// empty when no prefix of the words names an existing executable file). The path
+// words are resolved through `resolver` when one is given (its listings can be
+// counted), else through one of its own: each folder is listed once per line.
 struct CommandLine {
     QString program;
     QStringList arguments;
 };
-CommandLine parseCommandLine(const QString &commandLine);
+CommandLine parseCommandLine(const QString &commandLine, fs::Resolver *resolver = nullptr);
 
 } // namespace bkp::platform
 
@@ -68,9 +72,11 @@ public:
     // Starts the program; the output file is created or emptied first (when it
     // cannot be, the output is lost and the program still starts). Null, with the
     // program named in `program` (the first word when none was found), when
-    // nothing could be started.
+    // nothing could be started; `refusal` then holds the system's reason (E2BIG for
+    // a line longer than it takes, ...), 0 when no program was found.
     static WatchedProcess *start(const QString &commandLine, const QString &outputFile,
-                                 QString *program = nullptr, QObject *parent = nullptr);
+                                 QString *program = nullptr, QObject *parent = nullptr,
+                                 int *refusal = nullptr);
     // Watches a process this program did not start (its exit code cannot be
     // known), provided it is still the one that started at `startTicks`. Null when
     // that process is no longer running.

@@ -5,6 +5,7 @@
 #include "ftp/upload.h"
 #include "jobdb/datamodule.h"
 #include "jobdb/jobclaim.h"
+#include "jobdb/jobqueries.h"
 #include "lib/ports.h"
 #include "lib/scopeguard.h"
 #include "lib/ui.h"
@@ -47,8 +48,19 @@ bool FtpDue(const db::DataSet &jobs, TDateTime now) {
     return dateAndTimeReached(jobs, QStringLiteral("FTP_DATA"), QStringLiteral("FTP_HORA"), now);
 }
 
+QString ConnectionLostText() {
+    return QStringLiteral("Conexão com o banco de dados perdida. O agendamento volta quando "
+                          "ela for restabelecida.");
+}
+
+QString ConnectionBackText() {
+    return QStringLiteral("Conexão com o banco de dados restabelecida.");
+}
+
 ScheduleLoop::ScheduleLoop(ScheduleState &state, ScheduleContext context)
     : m_state(state), m_context(std::move(context)) {}
+
+ScheduleLoop::~ScheduleLoop() = default;
 
 void ScheduleLoop::tick() {
     if (m_state.WindowsEnding) {
@@ -83,19 +95,81 @@ void ScheduleLoop::tick() {
             m_state.TimerBusy = false;
         });
         try {
-            Inc_Range(m_state.TimerPhase, 1);
-            if (m_state.TimerPhase == 0)
-                checkBackups();
-            else if (m_state.TimerPhase == 1)
-                checkUploads();
+            // While the server is away the ticks only try to connect again.
+            if (!m_lost || reconnect()) {
+                Inc_Range(m_state.TimerPhase, 1);
+                if (m_state.TimerPhase == 0)
+                    checkBackups();
+                else if (m_state.TimerPhase == 1)
+                    checkUploads();
+            }
         } catch (const std::exception &e) {
-            if (!m_context.showError)
-                throw;
-            balloonError(db::ErrorText(e));
-            m_pending.append({QString(), QString(), 0, std::current_exception()});
+            const auto *database = dynamic_cast<const db::DatabaseError *>(&e);
+            if (!database || !database->isConnectionLost()) {
+                if (!m_context.showError)
+                    throw;
+                balloonError(db::ErrorText(e));
+                m_pending.append({QString(), QString(), 0, std::current_exception()});
+            } else {
+                connectionLostNow();
+            }
         }
     }
     showPendingBoxes();
+}
+
+bool ScheduleLoop::jobBeingEdited() const {
+    return m_context.views && jobdb::JobBeingEdited(*m_context.views);
+}
+
+void ScheduleLoop::connectionLostNow() {
+    // One balloon for the whole outage, not an error at every tick.
+    if (!m_lost && m_context.tray)
+        m_context.tray->showBalloon(platform::applicationTitle(), ConnectionLostText(),
+                                    TrayPort::BalloonKind::Warning, ErrorBalloonMs);
+    m_lost = true;
+    // A job being edited keeps its fields until the operator is done with it.
+    if (!jobBeingEdited())
+        releaseLostConnection();
+}
+
+void ScheduleLoop::releaseLostConnection() {
+    db::Database *database = m_context.DM->IBDatabase1;
+    if (!database->connected())
+        return;
+    if (m_context.views && !m_views)
+        m_views = std::make_unique<jobdb::OpenViews>(m_context.DM, m_context.views);
+    // Nothing of the shared transaction can be committed any more: the server
+    // drops it with the connection, and the job whose outcome was in it stays due.
+    database->abandon();
+}
+
+bool ScheduleLoop::reconnect() {
+    if (jobBeingEdited())
+        return false;
+    releaseLostConnection();
+    db::Database *database = m_context.DM->IBDatabase1;
+    const int timeout = database->connectTimeout();
+    database->setConnectTimeout(ReconnectTimeoutSeconds);
+    ScopeGuard keepTimeout([&] { database->setConnectTimeout(timeout); });
+    try {
+        if (m_views)
+            m_views->restore();
+        else
+            database->open();
+    } catch (const db::DatabaseError &) {
+        // Still away: tried again at the next tick, without a word.
+        database->abandon();
+        return false;
+    }
+    m_views.reset();
+    m_lost = false;
+    if (m_context.tray)
+        m_context.tray->showBalloon(platform::applicationTitle(), ConnectionBackText(),
+                                    TrayPort::BalloonKind::Info, ErrorBalloonMs);
+    if (m_context.reconnected)
+        m_context.reconnected();
+    return true;
 }
 
 void ScheduleLoop::balloonError(const QString &text) {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <exception>
 #include <functional>
+#include <memory>
 
 namespace bkp {
 class StatusBarPort;
@@ -22,6 +23,8 @@ class Query;
 
 namespace bkp::jobdb {
 class JobClaim;
+class JobQueries;
+class OpenViews;
 class TDM;
 } // namespace bkp::jobdb
 
@@ -58,7 +61,20 @@ struct ScheduleContext {
     // switched the schedule on again; one box at a time. When empty, the error
     // leaves the tick instead.
     std::function<void(const std::exception &error)> showError;
+    // The window's job list and file sets. When the connection to the job database
+    // is lost they are closed with it, and opened again on the same job once a
+    // later tick has connected again; no reconnection is tried while a job is
+    // being edited there. May be missing.
+    jobdb::JobQueries *views = nullptr;
+    // Told once the connection is back and the views are open again.
+    std::function<void()> reconnected;
 };
+
+// The balloons of a lost job database and of its return.
+QString ConnectionLostText();
+QString ConnectionBackText();
+// How long one reconnection waits for the server, in seconds.
+constexpr int ReconnectTimeoutSeconds = 10;
 
 // Status panel the checks write their progress into.
 constexpr int SchedulePanel = 3;
@@ -79,7 +95,7 @@ bool FtpDue(const db::DataSet &jobs, TDateTime now);
 class ScheduleLoop {
 public:
     ScheduleLoop(ScheduleState &state, ScheduleContext context);
-    virtual ~ScheduleLoop() = default;
+    virtual ~ScheduleLoop();
     ScheduleLoop(const ScheduleLoop &) = delete;
     ScheduleLoop &operator=(const ScheduleLoop &) = delete;
 
@@ -92,6 +108,9 @@ public:
 
     void checkBackups();
     void checkUploads();
+
+    // Whether the job database's connection is lost and not back yet.
+    bool connectionLost() const { return m_lost; }
 
     ScheduleState &state() { return m_state; }
     ScheduleContext &context() { return m_context; }
@@ -137,6 +156,14 @@ private:
     };
     void balloonError(const QString &text);
     void showPendingBoxes();
+    // A lost connection: told once, and let go unless a job is being edited.
+    void connectionLostNow();
+    // Lets go of the lost connection, keeping what the window showed.
+    void releaseLostConnection();
+    // Connects again and reopens the views; false while the server is still away
+    // or a job is being edited.
+    bool reconnect();
+    bool jobBeingEdited() const;
 
     ScheduleState &m_state;
     ScheduleContext m_context;
@@ -145,6 +172,9 @@ private:
     // The job each check last handed on (0: none yet).
     int m_lastArchive = 0;
     int m_lastUpload = 0;
+    bool m_lost = false;
+    // What the window showed when the lost connection was let go.
+    std::unique_ptr<jobdb::OpenViews> m_views;
 };
 
 using CaptionSetter = std::function<void(const QString &caption)>;

@@ -740,6 +740,31 @@ TEST_F(WatchedRunTest, EachEndOfTheArchiverIsRecordedInTheJob) {
     EXPECT_TRUE(platform::IniFile(watch->stateFile()).readSections().isEmpty());
 }
 
+// Thousands of file-set rows make a line longer than the system takes: the start is
+// refused, and the run is recorded as failed with the line's size.
+TEST_F(WatchedRunTest, ACommandLineTooLongToStartIsAFailedRun) {
+    const QString stored = SetPathBackup("DIARIO", b + "/longa");
+    addJob(1, writeArchiver("bin-longa", ".arj", true, "exit 0"), "a", stored, "DIARIO", 0);
+    // 60 one-letter masks below a 60-character folder: about 4 KB of arguments a
+    // row, 8 MB in all, above what the system takes even without a stack limit.
+    const QString pasta = "/" + QString(59, 'p');
+    const QString masks = QString("a ").repeated(60).trimmed();
+    for (int row = 0; row < 2000; ++row)
+        db::ExecSQL(dm.IBDatabase1,
+                    "insert into ARQUIVOS (ID, BACKUP, PASTA, ARQUIVOS, SUBFOLDER) values (" +
+                        QString::number(100 + row) + ", 1, '" + pasta + "', '" + masks + "', 1)");
+    dm.IBTransaction1->commitRetaining();
+
+    const RunOutcome o = runToTheEnd(1);
+    EXPECT_EQ(o.kind, RunOutcome::Kind::Failed);
+    EXPECT_TRUE(o.text.startsWith(DateTimeToStr(Now()) + " - Linha de comando longa demais: "))
+        << o.text.toStdString();
+    EXPECT_EQ(column(1, "BACKUP_LASTERR").toString(), o.text.left(80));
+    EXPECT_TRUE(column(1, "BACKUP_LASTRUN").isNull());
+    EXPECT_EQ(nextDate(1), QDate(2026, 9, 6));
+    EXPECT_FALSE(watch->running(1));
+}
+
 // A slow archiver: a second run of the job while it writes is refused, and the
 // output is cut to its last 64 KB when it ends.
 TEST_F(WatchedRunTest, ARunningArchiverIsNotRotatedUnderItselfAndItsOutputIsCut) {

@@ -4,8 +4,9 @@ Usage: relay.py [--cut-after N] LOGDIR LISTEN_ADDR TARGET_ADDR PORT...
 Every PORT of LISTEN_ADDR is forwarded to the same PORT of TARGET_ADDR; bytes from
 the client are appended to LOGDIR/up, bytes from the server to LOGDIR/down. With
 --cut-after, the first connection whose client has sent N bytes is cut off there
-(both sides closed at once), as a link that drops. Prints "ready" when it listens
-and runs until SIGTERM.
+(both sides closed at once), as a link that drops. SIGUSR1 cuts every connection
+and refuses new ones, as a server that went away; SIGUSR2 lets them through again.
+Prints "ready" when it listens and runs until SIGTERM.
 """
 import os
 import signal
@@ -13,9 +14,11 @@ import socket
 import struct
 import sys
 import threading
+import time
 
 lock = threading.Lock()
 cut = {"after": 0, "done": False}
+link = {"down": False, "open": []}
 
 
 def drop(*sockets):
@@ -55,11 +58,36 @@ def pump(src, dst, log, upward=False):
         pass
 
 
+def go_down(*_):
+    with lock:
+        link["down"] = True
+        for pair in link["open"]:
+            # A socket another thread reads stays open after close(): shut first.
+            for s in pair:
+                try:
+                    s.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
+            drop(*pair)
+        link["open"] = []
+
+
+def come_back(*_):
+    with lock:
+        link["down"] = False
+
+
 def serve(listener, target, logdir):
     while True:
         client, _ = listener.accept()
+        with lock:
+            if link["down"]:
+                drop(client)
+                continue
         server = socket.create_connection(target, timeout=10)
         server.settimeout(None)
+        with lock:
+            link["open"].append((client, server))
         threading.Thread(target=pump, args=(client, server, os.path.join(logdir, "up"), True),
                          daemon=True).start()
         threading.Thread(target=pump, args=(server, client, os.path.join(logdir, "down")),
@@ -73,6 +101,8 @@ def main():
         args = args[2:]
     logdir, listen, target = args[0:3]
     signal.signal(signal.SIGTERM, lambda *_: os._exit(0))
+    signal.signal(signal.SIGUSR1, go_down)
+    signal.signal(signal.SIGUSR2, come_back)
     for port in (int(p) for p in args[3:]):
         listener = socket.socket()
         listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -81,7 +111,8 @@ def main():
         threading.Thread(target=serve, args=(listener, (target, port), logdir),
                          daemon=True).start()
     print("ready", flush=True)
-    threading.Event().wait()
+    while True:  # the signals are handled between the pauses
+        time.sleep(0.2)
 
 
 if __name__ == "__main__":

@@ -95,6 +95,27 @@ TEST(Process, ReadsTheCommandLine) {
     EXPECT_TRUE(parseCommandLine("   ").program.isEmpty());
 }
 
+// An archive run's line: thousands of masks below the same folders, written in
+// another letter case. Each folder is listed once for the whole line.
+TEST(Process, ALineOfManyWordsListsEachFolderOnce) {
+    TempDir dir;
+    dir.write("Dados/Sub/a.dbf");
+    const QString base = dir.path();
+    QString line = "sh -c exit";
+    QStringList expected{"-c", "exit"};
+    for (int row = 0; row < 2000; ++row) {
+        const QString mask = "*.M" + QString::number(row % 17);
+        line += " " + base + "/DADOS/SUB/" + mask;
+        expected.append(base + "/Dados/Sub/" + mask);
+    }
+    fs::Resolver resolver;
+    const CommandLine c = parseCommandLine(line, &resolver);
+    EXPECT_EQ(c.program, QStandardPaths::findExecutable("sh"));
+    EXPECT_EQ(c.arguments, expected);
+    // The folder above "DADOS", "Dados" (for "SUB") and "Sub" (for the masks).
+    EXPECT_EQ(resolver.listings(), 3);
+}
+
 TEST(Process, NothingToStartGivesFalse) {
     TempDir dir;
     const QString plain = dir.write("Programa/leia-me.txt", "not a program");

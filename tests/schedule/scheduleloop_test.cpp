@@ -6,13 +6,17 @@
 
 #include "db/query.h"
 #include "jobdb/jobclaim.h"
+#include "jobdb/jobqueries.h"
 #include "lib/ports.h"
 #include "lib/ui.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/cursor.h"
+#include "support/firebird.h"
+#include "support/ftpservers.h"
 #include "support/jobdatabase.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -447,6 +451,84 @@ TEST_F(ScheduleLoopTest, EmptyJobTableOnlyClearsThePanel) {
     ticks(2);
     EXPECT_EQ(panel3Writes(), (QStringList{"", ""}));
     EXPECT_EQ(sleeper.calls(), 0);
+}
+
+// The job database served through a relay that goes down in the middle of an upload
+// and comes back: one balloon for the outage and none of its errors, the result that
+// could not be stored leaves the job due, and once the server answers again the
+// connection and the job list come back on the same row. While a job is being
+// edited nothing is reconnected.
+TEST_F(ScheduleLoopTest, ALostDatabaseServerIsToldOnceAndReconnectedOnTheSameRow) {
+    ASSERT_TRUE(test::serverAnswers());
+    const int pid = int(QCoreApplication::applicationPid());
+    const QString address = QStringLiteral("127.77.%1.%2").arg(pid / 256 % 256).arg(pid % 254 + 1);
+    test::FtpServerProcess relay;
+    const test::TempDir relayLog;
+    ASSERT_TRUE(relay.startRelay(relayLog.path(), address, "127.0.0.1", {3050}));
+    test::JobDatabase served(address);
+    db::Database *database = served.dm.IBDatabase1;
+    served.addJob(1, "ALFA", 1, Today, QTime(9, 0));
+    served.addJob(2, "BETA", 1, Today, QTime(9, 0), 0, Today, QTime(9, 0));
+    served.addJob(3, "GAMA", 1, Today, QTime(9, 0));
+    jobdb::JobQueries views(&served.dm);
+    jobdb::AbrirTabelas(&views.IBQuery_Backups);
+    ASSERT_TRUE(views.IBQuery_Backups.locate("ID", 2));
+    int boxes = 0, reconnected = 0;
+    loop->context().DM = &served.dm;
+    loop->context().showError = [&](const std::exception &) {
+        ++boxes;
+    };
+    loop->context().views = &views;
+    loop->context().reconnected = [&] {
+        ++reconnected;
+    };
+
+    // The server goes away after the file was sent, before its result is stored.
+    onUpload = [&](db::Query &) {
+        relay.setRelayUp(false);
+    };
+    tick();
+    onUpload = nullptr;
+    EXPECT_EQ(uploaded, QList<int>{2});
+    EXPECT_TRUE(loop->connectionLost());
+    EXPECT_FALSE(database->connected());
+    EXPECT_FALSE(views.IBQuery_Backups.active());
+    ticks(3);
+    ASSERT_EQ(tray.balloons().size(), 1);
+    EXPECT_EQ(tray.balloons()[0].text, ConnectionLostText());
+    EXPECT_EQ(tray.balloons()[0].kind, TrayPort::BalloonKind::Warning);
+    EXPECT_EQ(boxes, 0);
+    EXPECT_TRUE(timer1.enabled() && timerNow.enabled());
+    EXPECT_FALSE(state.TimerBusy);
+
+    relay.setRelayUp(true);
+    tick();
+    EXPECT_FALSE(loop->connectionLost());
+    EXPECT_EQ(reconnected, 1);
+    ASSERT_EQ(tray.balloons().size(), 2);
+    EXPECT_EQ(tray.balloons()[1].text, ConnectionBackText());
+    ASSERT_TRUE(views.IBQuery_Backups.active());
+    EXPECT_EQ(views.IBQuery_Backups.fieldByName("ID")->asInteger(), 2);
+    // Not counted as sent: still due, and sent at a later check.
+    ticks(2);
+    EXPECT_EQ(uploaded, (QList<int>{2, 2}));
+    EXPECT_EQ(served.value(2, "FTP_DATA").toDate(), Today.addDays(1));
+
+    // Lost while a job is being edited: its fields stay until the operator is done.
+    views.IBQuery_Backups.edit();
+    relay.setRelayUp(false);
+    ticks(2);
+    relay.setRelayUp(true);
+    ticks(2);
+    EXPECT_TRUE(loop->connectionLost());
+    EXPECT_EQ(views.IBQuery_Backups.state(), db::DataSetState::Edit);
+    views.IBQuery_Backups.cancel();
+    tick();
+    EXPECT_FALSE(loop->connectionLost());
+    EXPECT_EQ(reconnected, 2);
+    EXPECT_EQ(tray.balloons().size(), 4);
+    EXPECT_EQ(views.IBQuery_Backups.fieldByName("ID")->asInteger(), 2);
+    EXPECT_EQ(boxes, 0);
 }
 
 TEST(TimerButton, TheButtonAndStatusTimerWriteTheirOwnCaptionForms) {

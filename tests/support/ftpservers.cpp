@@ -6,6 +6,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <csignal>
 #include <unistd.h>
 
 namespace bkp::test {
@@ -131,6 +132,13 @@ bool FtpServerProcess::startRelay(const QString &logFolder, const QString &liste
         return false;
     m_port = ports.value(0);
     return true;
+}
+
+void FtpServerProcess::setRelayUp(bool up) {
+    if (m_process && m_process->state() == QProcess::Running)
+        ::kill(pid_t(m_process->processId()), up ? SIGUSR2 : SIGUSR1);
+    // The relay acts on the signal within its pause.
+    QThread::msleep(500);
 }
 
 void FtpServerProcess::stop() {

@@ -32,6 +32,9 @@ public:
     // first connection is cut once its client has sent that many bytes.
     bool startRelay(const QString &logFolder, const QString &listen, const QString &target,
                     const QList<int> &ports, qint64 cutAfter = 0);
+    // The relay cuts every connection and refuses new ones (false), or lets them
+    // through again (true).
+    void setRelayUp(bool up);
 
     void stop();
     int port() const { return m_port; }

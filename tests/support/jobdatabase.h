@@ -12,13 +12,20 @@
 namespace bkp::test {
 
 // The program's own job database, created in a folder of its own by the start-up
-// opening, with jobs written straight into BACKUPS.
+// opening, with jobs written straight into BACKUPS. With a server address, the
+// database is created and served by the Firebird server reached there.
 struct JobDatabase {
     TempDir dir;
     jobdb::TDM dm;
 
-    JobDatabase() {
-        dm.IBDatabase1->setDatabaseName(dir.file(QStringLiteral("BKPZELTO.FB")));
+    explicit JobDatabase(const QString &server = QString()) {
+        const QString file = dir.file(QStringLiteral("BKPZELTO.FB"));
+        dm.IBDatabase1->setDatabaseName(server.isEmpty() ? file : server + QLatin1Char(':') + file);
+        if (!server.isEmpty())
+            dm.IBDatabase1->createDatabase(
+                {QStringLiteral("User 'SYSDBA'"), QStringLiteral("password '") +
+                                                      QLatin1String(jobdb::AdminPassword) +
+                                                      QLatin1Char('\'')});
         jobdb::MemoryLog log;
         EXPECT_TRUE(jobdb::OpenDatabaseTables(&dm, QString(), &log));
         dm.IBTransaction1->commitRetaining();
