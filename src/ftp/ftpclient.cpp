@@ -9,6 +9,7 @@
 #include "platform/application.h"
 #include "platform/filesystem.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QHostInfo>
@@ -17,11 +18,13 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -365,6 +368,30 @@ void FtpClient::timedOut(const QString &text) const {
     throw FtpError(text);
 }
 
+QHostInfo FtpClient::lookUp(const QString &host) {
+    checkStop();
+    if (!QCoreApplication::instance())
+        return QHostInfo::fromName(host);
+    // Asked in the background: a name server that does not answer neither freezes
+    // the window nor holds the attempt past the connection's time-out.
+    QObject receiver;
+    std::optional<QHostInfo> found;
+    const int id =
+        QHostInfo::lookupHost(host, &receiver, [&found](const QHostInfo &info) { found = info; });
+    ScopeGuard abandon([id] { QHostInfo::abortHostLookup(id); });
+    const QDeadlineTimer deadline = bounded(m_connectTimeout);
+    while (!found) {
+        checkStop();
+        if (deadline.hasExpired())
+            timedOut(QStringLiteral("Tempo esgotado procurando o endereço de %1").arg(host));
+        letWindowWork();
+        if (!found)
+            QThread::msleep(10);
+    }
+    abandon.dismiss();
+    return *found;
+}
+
 void FtpClient::openSocket(QTcpSocket &socket, const QHostAddress &address, quint16 port,
                            const QString &hostText) {
     // Connected here, not by the socket object, so that the wait can be cut short.
@@ -465,9 +492,7 @@ void FtpClient::connectToServer() {
     // used as it is.
     QHostAddress address(host);
     if (address.isNull()) {
-        checkStop();
-        const QHostInfo info = QHostInfo::fromName(host);
-        for (const QHostAddress &a : info.addresses())
+        for (const QHostAddress &a : lookUp(host).addresses())
             if (a.protocol() == QAbstractSocket::IPv4Protocol) {
                 address = a;
                 break;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDeadlineTimer>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -167,6 +168,9 @@ private:
     static qint64 openForSending(QFile &file, const QString &localPath, qint64 &offset);
     // A non-blocking socket connected to address:port within `timeoutMs`; raises
     // with the reason, naming `hostText`.
+    // The addresses of a host name, the window answering meanwhile; raises on a
+    // time-out or the end of the session.
+    QHostInfo lookUp(const QString &host);
     static int connectSocket(const QHostAddress &address, quint16 port, int timeoutMs,
                              const QString &hostText);
     void sendCommand(const QString &command);
