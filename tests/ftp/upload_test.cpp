@@ -200,8 +200,8 @@ TEST_F(UploadTest, MisbehavingServers) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.mode);
         test::FtpServerProcess fake;
-        ASSERT_TRUE(fake.startFake(QLatin1String(c.mode))) << fake.error().toStdString();
-        set(QStringLiteral("FTP_HOST"), fake.host());
+        if (!serveJob(fake, c.mode))
+            return;
         timer = RecordingTimer(true); // the upload keeps pointing at it
         upload->uploadJob(jobs.IBQuery_Backups);
         QString message = c.message;
@@ -283,12 +283,11 @@ TEST_F(UploadTest, HostileServers) {
         SCOPED_TRACE(c.mode);
         test::TempDir logs;
         test::FtpServerProcess fake;
-        ASSERT_TRUE(fake.startFake(QLatin1String(c.mode), logs.path()))
-            << fake.error().toStdString();
+        if (!serveJob(fake, c.mode, logs.path()))
+            return;
         db::ExecSQL(dm->IBDatabase1, QStringLiteral("update BACKUPS set FTP_DATA='1-DEC-2026', "
                                                     "FTP_LASTSEND=null, FTP_LASTERR=null"));
         set(QStringLiteral("FTP_PASSIVE"), QString::number(c.passive));
-        set(QStringLiteral("FTP_HOST"), fake.host());
         timer = RecordingTimer(true);
         QElapsedTimer took;
         took.start();
@@ -434,9 +433,8 @@ TEST_F(UploadTest, ASlowServerLeavesTheWindowAnsweringAndTheAttemptEndsAtItsBoun
         SCOPED_TRACE(c.mode);
         test::TempDir logs;
         test::FtpServerProcess fake;
-        ASSERT_TRUE(fake.startFake(QLatin1String(c.mode), logs.path()))
-            << fake.error().toStdString();
-        set(QStringLiteral("FTP_HOST"), fake.host());
+        if (!serveJob(fake, c.mode, logs.path()))
+            return;
         timer = RecordingTimer(true);
         upload->setAttemptBound(2000);
         upload->client().setReplyTimeout(5000);

@@ -106,6 +106,16 @@ protected:
                                          .arg(column, QString(value).replace("'", "''")));
         jobs.IBQuery_Backups.refresh();
     }
+    // A scripted server in `mode` made the job's host; false (with the failure
+    // reported) when it did not start.
+    bool serveJob(test::FtpServerProcess &fake, const char *mode, const QString &logs = {}) {
+        if (!fake.startFake(QLatin1String(mode), logs)) {
+            ADD_FAILURE() << fake.error().toStdString();
+            return false;
+        }
+        set(QStringLiteral("FTP_HOST"), fake.host());
+        return true;
+    }
 
     // The job's row as the program's transaction sees it (errors are not committed).
     QVariant column(const QString &name) {
