@@ -21,12 +21,16 @@
 #include <QThread>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
+#include <mutex>
 #include <netinet/in.h>
 #include <optional>
 #include <poll.h>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 namespace bkp::ftp {
@@ -51,6 +55,9 @@ int sliceOf(const QDeadlineTimer &deadline) {
 void letWindowWork() {
     platform::processMessages();
 }
+
+// Set on the thread that runs a call into the SFTP session for the window's thread.
+thread_local bool t_sessionThread = false;
 
 QString stoppedText() {
     return QStringLiteral("Operação interrompida pelo fim da sessão");
@@ -327,8 +334,70 @@ bool FtpClient::connected() const {
 }
 
 void FtpClient::status(const QString &text) {
+    if (t_sessionThread)
+        return handToWindow([this, text] { status(text); });
     if (onStatus)
         onStatus(text);
+}
+
+void FtpClient::sessionReply(const QString &text) {
+    if (t_sessionThread)
+        return handToWindow([this, text] { m_lastReply = text; });
+    m_lastReply = text;
+}
+
+void FtpClient::sessionWorkBegin(qint64 total) {
+    if (t_sessionThread)
+        return handToWindow([this, total] { sessionWorkBegin(total); });
+    if (onWorkBegin)
+        onWorkBegin(total);
+}
+
+void FtpClient::sessionWork(qint64 count) {
+    if (t_sessionThread)
+        return handToWindow([this, count] { sessionWork(count); });
+    if (onWork)
+        onWork(count);
+}
+
+void FtpClient::handToWindow(std::function<void()> event) {
+    QMetaObject::invokeMethod(&m_mailbox, std::move(event), Qt::QueuedConnection);
+}
+
+void FtpClient::awayFromWindow(const std::function<void()> &call) {
+    if (!QCoreApplication::instance() || t_sessionThread ||
+        QThread::currentThread() != m_mailbox.thread()) {
+        call();
+        return;
+    }
+    std::mutex lock;
+    std::condition_variable ended;
+    bool done = false;
+    std::exception_ptr error;
+    std::thread session([&] {
+        t_sessionThread = true;
+        try {
+            call();
+        } catch (...) {
+            error = std::current_exception();
+        }
+        const std::lock_guard<std::mutex> hold(lock);
+        done = true;
+        ended.notify_one();
+    });
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            if (ended.wait_for(hold, std::chrono::milliseconds(WaitSlice), [&] { return done; }))
+                break;
+        }
+        letWindowWork();
+    }
+    session.join();
+    // What the session handed over last reaches its receivers before the result.
+    QCoreApplication::sendPostedEvents(&m_mailbox, QEvent::MetaCall);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void FtpClient::closeControl() {
@@ -476,7 +545,7 @@ void FtpClient::connectToServer() {
     if (sftp()) {
         m_sftp = std::make_unique<SftpSession>(*this);
         ScopeGuard hangUp([this] { disconnect(); });
-        m_sftp->connect();
+        awayFromWindow([this] { m_sftp->connect(); });
         hangUp.dismiss();
         return;
     }
@@ -788,21 +857,21 @@ int FtpClient::command(const QString &cmd, std::initializer_list<int> accepted) 
 
 void FtpClient::deleteFile(const QString &remoteName) {
     if (m_sftp)
-        return m_sftp->deleteFile(remoteName);
+        return awayFromWindow([&] { m_sftp->deleteFile(remoteName); });
     requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     command(QStringLiteral("DELE ") + remoteName, {250});
 }
 
 void FtpClient::changeDir(const QString &folder) {
     if (m_sftp)
-        return m_sftp->changeDir(folder);
+        return awayFromWindow([&] { m_sftp->changeDir(folder); });
     requireSafe(folder, QStringLiteral("A pasta"));
     command(QStringLiteral("CWD ") + folder, {250});
 }
 
 void FtpClient::rename(const QString &from, const QString &to) {
     if (m_sftp)
-        return m_sftp->rename(from, to);
+        return awayFromWindow([&] { m_sftp->rename(from, to); });
     requireSafe(from, QStringLiteral("O nome do arquivo"));
     requireSafe(to, QStringLiteral("O novo nome do arquivo"));
     command(QStringLiteral("RNFR ") + from, {350});
@@ -810,8 +879,11 @@ void FtpClient::rename(const QString &from, const QString &to) {
 }
 
 QString FtpClient::printWorkingDir() {
-    if (m_sftp)
-        return m_sftp->printWorkingDir();
+    if (m_sftp) {
+        QString folder;
+        awayFromWindow([&] { folder = m_sftp->printWorkingDir(); });
+        return folder;
+    }
     command(QStringLiteral("PWD"), {257});
     const qsizetype open = m_lastReply.indexOf(QLatin1Char('"'));
     if (open < 0)
@@ -821,8 +893,11 @@ QString FtpClient::printWorkingDir() {
 }
 
 qint64 FtpClient::remoteSize(const QString &remoteName) {
-    if (m_sftp)
-        return m_sftp->remoteSize(remoteName);
+    if (m_sftp) {
+        qint64 size = -1;
+        awayFromWindow([&] { size = m_sftp->remoteSize(remoteName); });
+        return size;
+    }
     requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     sendCommand(QStringLiteral("SIZE ") + remoteName);
     const int code = readReply();
@@ -1026,7 +1101,7 @@ qint64 FtpClient::openForSending(QFile &file, const QString &localPath, qint64 &
 
 void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 offset) {
     if (m_sftp)
-        return m_sftp->put(localPath, remoteName, offset);
+        return awayFromWindow([&] { m_sftp->put(localPath, remoteName, offset); });
     requireConnected();
     requireSafe(remoteName, QStringLiteral("O nome do arquivo"));
     QFile file(platform::fs::resolve(localPath));
@@ -1109,8 +1184,11 @@ void FtpClient::put(const QString &localPath, const QString &remoteName, qint64 
 }
 
 QStringList FtpClient::list(const QString &pattern, bool details) {
-    if (m_sftp)
-        return m_sftp->list(pattern, details);
+    if (m_sftp) {
+        QStringList lines;
+        awayFromWindow([&] { lines = m_sftp->list(pattern, details); });
+        return lines;
+    }
     requireSafe(pattern, QStringLiteral("A especificação da listagem"));
     QString cmd = details ? QStringLiteral("LIST") : QStringLiteral("NLST");
     if (!pattern.isEmpty())

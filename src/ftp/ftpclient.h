@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -205,6 +206,15 @@ private:
     void requireConnected() const;
     void status(const QString &text);
     void closeControl();
+    // Runs a call into the SFTP session on a thread of its own while the window
+    // answers: libssh waits inside its calls. The session's events and replies are
+    // handed to this thread and reach their receivers here, in their order.
+    void awayFromWindow(const std::function<void()> &call);
+    // The session's events and its last reply, from whichever thread runs it.
+    void sessionReply(const QString &text);
+    void sessionWorkBegin(qint64 total);
+    void sessionWork(qint64 count);
+    void handToWindow(std::function<void()> event);
 
     // Opens the data connection for a transfer command and runs it: `transfer`
     // is called with the open data socket once the server accepted the command.
@@ -231,6 +241,7 @@ private:
     QDeadlineTimer m_attempt{QDeadlineTimer::Forever};
 
     std::unique_ptr<QTcpSocket> m_control;
+    QObject m_mailbox; // receives what a session thread hands to the window's thread
     QString m_lastReply;
     QStringList m_replyLines; // every line of the last reply
     int m_lastCode = 0;

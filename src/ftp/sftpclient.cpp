@@ -224,12 +224,19 @@ struct SftpSession::Impl {
     // until the watchdog is gone, whatever the library closes.
     int watchFd = -1;
 
+    // While an archive's blocks go out (their waits are the transfer's own).
+    bool transferring = false;
+
     // The watchdog over one call into the library.
     struct Armed {
         Impl &d;
         Armed(Impl &impl, int ms) : d(impl) {
             if (d.sftp)
                 d.sftp->errnum = 0;
+            // Waits for the server count against the attempt's bound; moving an
+            // archive's bytes does not.
+            if (!d.transferring)
+                ms = int(qMax<qint64>(0, d.owner.bounded(ms).remainingTime()));
             if (d.watchdog)
                 d.watchdog->arm(d.watchFd, ms);
         }
@@ -241,7 +248,7 @@ struct SftpSession::Impl {
         Armed &operator=(const Armed &) = delete;
     };
 
-    void reply(const QString &text) { owner.m_lastReply = text; }
+    void reply(const QString &text) { owner.sessionReply(text); }
 
     void checkStop() const {
         if (platform::sessionEnding())
@@ -254,8 +261,11 @@ struct SftpSession::Impl {
         const Watchdog::Fired fired = watchdog ? watchdog->fired() : Watchdog::Fired::None;
         if (fired == Watchdog::Fired::Stopped)
             throw FtpError(stoppedText());
-        if (fired == Watchdog::Fired::TimedOut)
+        if (fired == Watchdog::Fired::TimedOut) {
+            if (owner.m_attempt.hasExpired())
+                owner.timedOut(QString());
             throw FtpError(QStringLiteral("Tempo esgotado esperando %1 (%2)").arg(peer, what));
+        }
         const int code = sftp ? sftp_get_error(sftp) : SSH_FX_OK;
         const QString where = path.isEmpty() ? QString() : QStringLiteral(": ") + path;
         switch (code) {
@@ -635,8 +645,9 @@ void SftpSession::put(const QString &localPath, const QString &remoteName, qint6
                  ? QStringLiteral("Continuando \"%1\" de %2 bytes").arg(remoteName).arg(offset)
                  : QStringLiteral("Enviando \"%1\"").arg(remoteName));
     try {
-        if (o.onWorkBegin)
-            o.onWorkBegin(total);
+        d->transferring = true;
+        const ScopeGuard counted([this] { d->transferring = false; });
+        o.sessionWorkBegin(total);
         const QByteArray handle(static_cast<const char *>(ssh_string_data(remote->handle)),
                                 qsizetype(ssh_string_len(remote->handle)));
         // Each request: length, type, id, handle, offset, data.
@@ -681,8 +692,7 @@ void SftpSession::put(const QString &localPath, const QString &remoteName, qint6
                 throw FtpError(QStringLiteral("Resposta inválida de %1 (envio)").arg(d->peer));
             d->expectStatus(answer, id, QStringLiteral("gravação"), remoteName);
             done += inFlight.take(id);
-            if (o.onWork)
-                o.onWork(done);
+            o.sessionWork(done);
             if (!connected())
                 throw FtpError(QStringLiteral("Não conectado a %1").arg(d->peer));
             d->checkStop();
@@ -730,8 +740,7 @@ QStringList SftpSession::list(const QString &pattern, bool details) {
         lines << line;
     };
     const QByteArray path = d->encoded(pattern);
-    if (o.onWorkBegin)
-        o.onWorkBegin(0);
+    o.sessionWorkBegin(0);
     sftp_attributes target = nullptr;
     {
         const Impl::Armed armed(*d, o.replyTimeout());
@@ -786,14 +795,13 @@ QStringList SftpSession::list(const QString &pattern, bool details) {
                 sftp_attributes_free(a);
                 throw;
             }
-            if (o.onWork && lines.size() % 64 == 0)
-                o.onWork(bytes);
+            if (lines.size() % 64 == 0)
+                o.sessionWork(bytes);
         }
         sftp_attributes_free(a);
         d->checkStop();
     }
-    if (o.onWork)
-        o.onWork(bytes);
+    o.sessionWork(bytes);
     d->reply(QStringLiteral("Listagem de %1: %2 linhas")
                  .arg(QString::fromUtf8(d->encoded(pattern)))
                  .arg(lines.size()));

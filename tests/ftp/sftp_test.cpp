@@ -7,10 +7,12 @@
 #include "ftp/tlstrust.h"
 #include "platform/application.h"
 #include "platform/inifile.h"
+#include "support/postedclick.h"
 #include "support/sshserver.h"
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <chrono>
 #include <sys/stat.h>
@@ -227,24 +229,48 @@ TEST_F(SftpTest, SilentServerEndsAtTheTimeOutOrTheSessionEnd) {
     QTcpServer silent; // never accepts: the kernel completes the connection alone
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost, 0));
     const QString where = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
-    for (const bool ending : {false, true}) {
-        SCOPED_TRACE(ending ? "session end" : "time-out");
+    // The window answers the operator while the session waits.
+    QPushButton button(QStringLiteral("Outra coisa"));
+    button.show();
+    test::ClickingOperator operatorHand(&button, [&] { return upload->uploading(); });
+    const struct {
+        const char *name;
+        int connectMs, boundMs;
+        bool ending;
+        QString message;
+    } cases[] = {
+        {"time-out", 2000, 60000, false,
+         QStringLiteral("Tempo esgotado esperando %1 (conexão SSH)").arg(where)},
+        {"attempt bound", 60000, 1500, false,
+         QStringLiteral("Tempo esgotado: %1 levou mais de 1.5 s para responder nesta tentativa")
+             .arg(where)},
+        {"session end", 60000, 60000, true,
+         QStringLiteral("Operação interrompida pelo fim da sessão")},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         job(QStringLiteral("root"), QStringLiteral("s3cret"), remote);
         set(QStringLiteral("FTP_HOST"), QStringLiteral("sftp://") + where);
-        upload->client().setConnectTimeout(ending ? 60000 : 1000);
+        upload->client().setConnectTimeout(c.connectMs);
+        upload->setAttemptBound(c.boundMs);
         std::thread announcer;
-        if (ending)
+        if (c.ending)
             announcer = std::thread([] {
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
                 platform::announceSessionEnd();
             });
+        operatorHand.start();
         upload->uploadJob(jobs.IBQuery_Backups);
+        operatorHand.stop();
         if (announcer.joinable())
             announcer.join();
         platform::resetSessionEnding();
-        expectFailure(ending
-                          ? QStringLiteral("Operação interrompida pelo fim da sessão")
-                          : QStringLiteral("Tempo esgotado esperando %1 (conexão SSH)").arg(where));
+        if (!c.ending) {
+            EXPECT_GE(operatorHand.answered.size(), 3);
+            for (qint64 ms : std::as_const(operatorHand.answered))
+                EXPECT_LT(ms, 1000);
+        }
+        expectFailure(c.message);
     }
 }
 

@@ -401,23 +401,7 @@ TEST_F(UploadTest, ASlowServerLeavesTheWindowAnsweringAndTheAttemptEndsAtItsBoun
     archive(QStringLiteral("backup.rar"), content(1024 * 1024, 's'));
     QPushButton button(QStringLiteral("Outra coisa"));
     button.show();
-    QElapsedTimer posted;
-    bool pending = false;
-    QList<qint64> answered;
-    QObject::connect(&button, &QPushButton::clicked, [&] {
-        if (upload->uploading())
-            answered << posted.elapsed();
-        pending = false;
-    });
-    QTimer operatorHand;
-    operatorHand.setInterval(300);
-    QObject::connect(&operatorHand, &QTimer::timeout, [&] {
-        if (pending)
-            return;
-        pending = true;
-        posted.start();
-        test::postClick(&button);
-    });
+    test::ClickingOperator operatorHand(&button, [&] { return upload->uploading(); });
     const struct {
         const char *mode;
         bool sent;
@@ -438,15 +422,13 @@ TEST_F(UploadTest, ASlowServerLeavesTheWindowAnsweringAndTheAttemptEndsAtItsBoun
         timer = RecordingTimer(true);
         upload->setAttemptBound(2000);
         upload->client().setReplyTimeout(5000);
-        answered.clear();
-        pending = false;
         operatorHand.start();
         QElapsedTimer took;
         took.start();
         upload->uploadJob(jobs.IBQuery_Backups);
         operatorHand.stop();
-        EXPECT_GE(answered.size(), 3);
-        for (qint64 ms : std::as_const(answered))
+        EXPECT_GE(operatorHand.answered.size(), 3);
+        for (qint64 ms : std::as_const(operatorHand.answered))
             EXPECT_LT(ms, 1000);
         if (c.sent) {
             EXPECT_EQ(logs.read(QStringLiteral("legit")).size(), 1024 * 1024);

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QList>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 
 namespace bkp::test {
 
@@ -17,5 +22,40 @@ inline void postClick(QWidget *widget) {
                             type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
                             Qt::NoModifier));
 }
+
+// An operator clicking `button` every 300 ms, the next click only once the last
+// was handled; `answered` holds how long each click waited for its slot while
+// `counts` said the operation under test was running.
+class ClickingOperator {
+public:
+    ClickingOperator(QAbstractButton *button, std::function<bool()> counts) {
+        QObject::connect(button, &QAbstractButton::clicked, &m_hand, [this, counts] {
+            if (counts())
+                answered << m_posted.elapsed();
+            m_pending = false;
+        });
+        m_hand.setInterval(300);
+        QObject::connect(&m_hand, &QTimer::timeout, [this, button] {
+            if (m_pending)
+                return;
+            m_pending = true;
+            m_posted.start();
+            postClick(button);
+        });
+    }
+    void start() {
+        answered.clear();
+        m_pending = false;
+        m_hand.start();
+    }
+    void stop() { m_hand.stop(); }
+
+    QList<qint64> answered;
+
+private:
+    QTimer m_hand;
+    QElapsedTimer m_posted;
+    bool m_pending = false;
+};
 
 } // namespace bkp::test
