@@ -370,9 +370,11 @@ QString Field::displayText() const {
     default:
         break;
     }
-    if (m_currency)
-        return formatCurrency(v);
-    return asString();
+    return textOf(v);
+}
+
+QString Field::textOf(const QVariant &v) const {
+    return m_currency ? formatCurrency(v) : formatValue(v, m_type);
 }
 
 } // namespace bkp::db

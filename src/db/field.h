@@ -93,6 +93,8 @@ public:
     void setDisplayLabel(const QString &label) { m_label = label; }
     void setCurrency(bool c) { m_currency = c; }
     bool currency() const { return m_currency; }
+    // A value of this field as text, as currency when the field is shown so.
+    QString textOf(const QVariant &value) const;
 
     bool isNull() const;
     QVariant value() const;

@@ -119,7 +119,7 @@ QVariant DataSetModel::data(const QModelIndex &index, int role) const {
         case db::FieldType::Blob:
             return v.toByteArray().isEmpty() ? QStringLiteral("(Blob)") : QStringLiteral("(BLOB)");
         default:
-            return f->currency() ? db::formatCurrency(v) : db::formatValue(v, f->dataType());
+            return f->textOf(v);
         }
     }
     if (role == Qt::EditRole)
